@@ -1,0 +1,62 @@
+// The headless command line of both programs.
+//
+//   --set NAME=TEXT   sets a control's text (an edit field raises CHANGE)
+//   --click NAME      raises the button's ON
+//   --choose PATH     answers the next file dialog (without it: cancelled)
+//   --print NAME      writes the control's text and a newline to stdout
+//   --save-drawing F  writes the form's drawing as PNG
+//   --help            lists the actions and the controls with their aliases
+//
+// NAME is a control's name or its alias. The actions run in order, each
+// followed by every queued event. Exit status 0 on success; 1 after a
+// run-time error (message on stderr, UTF-8; the last-error record written);
+// 2 on a usage error, with a one-line reason naming the bad argument.
+#pragma once
+
+#include <deque>
+#include <iosfwd>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "frame/dialogs.h"
+#include "frame/errors.h"
+#include "frame/form.h"
+#include "frame/surface.h"
+#include "frame/textfile.h"
+
+namespace frame {
+
+// A mistake in the command line (or a --choose answer a dialog refuses).
+class UsageError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// Dialogs answered from the --choose paths, in order. An open dialog refuses a
+// path that does not exist (UsageError); no answer left means cancel. A chosen
+// path is returned as a full path.
+class ScriptedDialogs : public FileDialogs {
+ public:
+  std::deque<std::string> answers;
+  std::string open(std::string_view title, std::string_view initial_name,
+                   std::string_view filter) override;
+  std::string save(std::string_view title, std::string_view initial_name,
+                   std::string_view filter) override;
+};
+
+// What the driver needs of a program: its form (handlers bound), the dialogs
+// its handlers use, its drawing surface, its open files (abandoned after an
+// error) and the store of the last-error record.
+struct DriverContext {
+  Form& form;
+  ScriptedDialogs& dialogs;
+  Surface& surface;
+  FileTable& files;
+  ErrorRecordStore& records;
+};
+
+int run_driver(DriverContext& program, const std::vector<std::string>& args,
+               std::ostream& out, std::ostream& err);
+
+}  // namespace frame

@@ -1,0 +1,74 @@
+// Numbers to text and text to numbers: the only ways the tools convert.
+//
+// Every output conversion works on the exact decimal expansion of the stored
+// binary value and rounds by the digit after the last kept one only: 5..9 go
+// up, 0..4 stay. That is rounding half away from zero on the exact value
+// (0.125 to two places gives 0.13), which is not what printf does.
+// Number text never depends on the locale.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "frame/errors.h"
+
+namespace frame {
+
+enum class Kind : std::uint8_t { Short, Long, Single, Double };
+
+struct Number {
+  double value = 0;  // a Single result is already rounded to single precision
+  Kind kind = Kind::Short;
+};
+
+// Text to number.
+// - Leading blanks (code 32 only) are skipped; empty or all-blank text is 0.
+// - A digit, a sign followed by a digit or ".", "." followed by a digit, or
+//   "&H"/"&O" (any case) start a number; anything else gives 0.
+// - The number ends at the first blank or at the first character that cannot
+//   continue it ("12.5abc" 12.5, "1,234" 1, "4 2" 4).
+// - Kind: exponent E/e single (beyond the single range: error 6); exponent D/d
+//   double; a whole number in 16 bits short, in 32 bits long; fewer than 8
+//   significant digits single (double when beyond the single range);
+//   otherwise double. "&H"/"&O" give a double. Beyond the double range: 6.
+Number text_to_number(std::string_view text, Where where = Where::current());
+
+// The value of text_to_number alone, as the double a double variable holds.
+inline double val(std::string_view text, Where where = Where::current()) {
+  return text_to_number(text, where).value;
+}
+
+// Free form: sign position ("-" or one blank), then the value with 6
+// significant digits for a Single and 15 for the other kinds, plain or with
+// an exponent ("E" single, two digits; "D" double, three digits).
+// " 1234", " .5", "-2.25", " 1E+06", " 1.23457E+06", " 1D+020".
+std::string free_form(double value, Kind kind);
+
+// Output item form: the free form followed by one blank.
+std::string item_form(double value, Kind kind);
+
+// Pattern form with a number pattern made of prefix text, one numeric field of
+// "#" positions with at most one ".", and suffix text. A minus sign takes one
+// of the integer positions; a value that does not fit is written as "%"
+// followed by its free form (the suffix still follows). A pattern without a
+// numeric field is error 5.
+std::string pattern_form(double value, Kind kind, std::string_view pattern,
+                         Where where = Where::current());
+
+// Whole number: adds 0.5 to a positive value or subtracts it from a negative
+// one and cuts the fraction, so halves go away from zero (2.5 -> 3,
+// -2.5 -> -3). A result outside the target kind's range (Short or Long) is 6.
+std::int32_t whole_number(double value, Kind target,
+                          Where where = Where::current());
+
+// The largest whole number not above the value (-2.5 -> -3).
+double floor_value(double value);
+
+// x^y: y = 0 gives 1; otherwise x = 0 gives 0; otherwise 2^(y*log2|x|)
+// computed in extended precision (long double); for x < 0 negated when y is a
+// whole odd number. A negative x with a fractional y, or a result beyond the
+// double range, is error 6 when stored; the result is returned as a double.
+double power(double x, double y, Where where = Where::current());
+
+}  // namespace frame

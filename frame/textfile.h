@@ -1,0 +1,104 @@
+// Numbered text files, read and written front to back.
+//
+// Byte conventions: a line ends with CR LF or a lone CR when read (a lone LF is
+// an ordinary character) and with CR LF when written; NUL bytes are dropped
+// when read; closing an output file appends one 0x1A byte, and a 0x1A that is
+// the last byte of an input file is end of data.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "frame/errors.h"
+#include "frame/numtext.h"
+
+namespace frame {
+
+// What follows a written item.
+enum class Sep : std::uint8_t {
+  EndOfLine,  // CR LF, column back to 0
+  None,       // nothing: the next item follows directly
+  Zone,       // blanks up to the next multiple of 14 columns (14 more when at one)
+};
+
+inline constexpr std::size_t kMaxLine = 32767;  // longer lines are error 15
+inline constexpr std::size_t kMaxPath = 260;
+
+class OpenFile;  // one open-file record
+
+// The file numbers 1..255 of one program and their open-file records.
+// Every operation raises its run-time error (codes 50..58, 15, and the codes
+// mapped from the operating system) at the caller's statement.
+class FileTable {
+ public:
+  FileTable();
+  ~FileTable();  // flushes what was written; adds no 0x1A (see abandon)
+  FileTable(const FileTable&) = delete;
+  FileTable& operator=(const FileTable&) = delete;
+
+  // mode "I": an existing file for reading; "O": a new file for writing (an
+  // existing file is error 64: use create_output).
+  void open(std::string_view mode, int number, std::string_view path,
+            Where where = Where::current());
+
+  // Closes the listed numbers (out of 1..255 is 50; not open is ignored); an
+  // output file gets its 0x1A first.
+  void close(std::initializer_list<int> numbers, Where where = Where::current());
+  void close_all(Where where = Where::current());
+
+  // After a run-time error: what was written stays on disk as written (no
+  // 0x1A is appended, as when a program ends without closing), every handle
+  // is released, every number is free again.
+  void abandon() noexcept;
+
+  // True when nothing is left, or exactly one byte is left and it is 0x1A.
+  bool eof(int number, Where where = Where::current());
+
+  // The next line without its line end. The view stays valid until the next
+  // operation on this table. At the end: 54; over 32767 characters: 15.
+  std::string_view read_line(int number, Where where = Where::current());
+
+  // The next comma-, colon- or line-separated field (quotes enclose a field;
+  // blanks around an unquoted field are dropped).
+  std::string read_field(int number, Where where = Where::current());
+
+  // The next field as a number of the given kind, straight from its digits
+  // (no single-precision step for a double). Empty, quoted or not a number: 58.
+  double read_field_number(int number, Kind kind, Where where = Where::current());
+
+  void write_text(int number, std::string_view text, Sep sep,
+                  Where where = Where::current());
+  // A number in the output item form (free form and one blank).
+  void write_number(int number, double value, Kind kind, Sep sep,
+                    Where where = Where::current());
+  // A number in the pattern form of a number pattern.
+  void write_pattern(int number, std::string_view pattern, double value,
+                     Kind kind, Sep sep, Where where = Where::current());
+
+  // True when the path (resolved to a full path, letter case ignored) is open
+  // under any number.
+  bool is_open_path(std::string_view path) const;
+
+ private:
+  OpenFile& record(int number, Where where);
+  std::array<std::unique_ptr<OpenFile>, 256> files_;
+};
+
+// A directory search for the path: true when an entry matched.
+// A path over 260 characters is error 5.
+bool exists(std::string_view path, Where where = Where::current());
+
+// Deletes a disk file: over 260 characters or not a disk file 55, open in the
+// table 52, a refusal of the operating system its mapped code.
+void delete_file(FileTable& files, std::string_view path,
+                 Where where = Where::current());
+
+// The creation sequence of every output file: exists, delete, open "O".
+void create_output(FileTable& files, int number, std::string_view path,
+                   Where where = Where::current());
+
+}  // namespace frame
