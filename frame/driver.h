@@ -2,7 +2,8 @@
 //
 //   --set NAME=TEXT   sets a control's text (an edit field raises CHANGE)
 //   --click NAME      raises the button's ON
-//   --choose PATH     answers the next file dialog (without it: cancelled)
+//   --choose PATH     answers the next file dialog (without it, or with an
+//                     empty PATH: cancelled)
 //   --print NAME      writes the control's text and a newline to stdout
 //   --save-drawing F  writes the form's drawing as PNG
 //   --help            lists the actions and the controls with their aliases
@@ -10,7 +11,10 @@
 // NAME is a control's name or its alias. The actions run in order, each
 // followed by every queued event. Exit status 0 on success; 1 after a
 // run-time error (message on stderr, UTF-8; the last-error record written);
-// 2 on a usage error, with a one-line reason naming the bad argument.
+// 2 on a usage error, with a one-line reason naming the bad argument. The
+// whole command line is checked (options, values, control names, --click on
+// a button) before the first action runs. A drawing that cannot be written
+// and a --choose answer a dialog refuses are usage errors too (2).
 #pragma once
 
 #include <deque>
@@ -34,8 +38,9 @@ class UsageError : public std::runtime_error {
 };
 
 // Dialogs answered from the --choose paths, in order. An open dialog refuses a
-// path that does not exist (UsageError); no answer left means cancel. A chosen
-// path is returned as a full path.
+// path that does not exist (UsageError), a save dialog one whose folder does
+// not exist; no answer left, or an empty answer, means cancel. A chosen path
+// is returned as a full path.
 class ScriptedDialogs : public FileDialogs {
  public:
   std::deque<std::string> answers;

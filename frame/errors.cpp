@@ -1,1 +1,166 @@
-// placeholder
+// Run-time errors: codes, the mapping of operating-system failures, the
+// message of the warning box and the last-error record.
+#include "frame/errors.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+#include <limits>
+
+namespace frame {
+
+RuntimeError::RuntimeError(int code, std::source_location where, int os_error)
+    : code_(code),
+      line_(where.line()),
+      file_(where.file_name()),
+      function_(where.function_name()),
+      os_error_(os_error) {
+  what_ = "error " + std::to_string(code_) + " at " + file_ + ":" + std::to_string(line_);
+}
+
+const char* RuntimeError::what() const noexcept { return what_.c_str(); }
+
+void raise(int code, Where where) { throw RuntimeError(code, where); }
+
+void raise_os(int errno_value, Where where) {
+  throw RuntimeError(map_errno(errno_value), where, errno_value);
+}
+
+int map_errno(int errno_value) {
+  switch (errno_value) {
+    case ENOENT:
+    case ENOTDIR:
+      return err::kFileNotFound;
+    case EACCES:
+    case EPERM:
+    case EISDIR:
+    case EBUSY:      // in use by another: a sharing violation
+    case ETXTBSY:
+      return err::kAccessDenied;
+    case EEXIST:
+      return err::kFileExists;
+    case EMFILE:
+    case ENFILE:
+      return err::kTooManyFiles;
+    case ENOSPC:
+    case EDQUOT:
+    case EFBIG:
+      return err::kDiskFull;
+    case EROFS:
+      return err::kWriteProtected;
+    case ENAMETOOLONG:
+    case EINVAL:
+    case EILSEQ:
+    case ELOOP:
+      return err::kBadFileName;
+    case ENOMEM:
+      return err::kOutOfMemory;
+    case EXDEV:      // not the same device
+    case ENODEV:
+    case ENXIO:
+      return err::kDriveNotReady;
+    case EOPNOTSUPP:
+#if EOPNOTSUPP != ENOTSUP
+    case ENOTSUP:
+#endif
+      return err::kNotSupported;
+    default:
+      return err::kDeviceFault;  // EIO and everything unmapped
+  }
+}
+
+std::string_view catalogue_text(int code) {
+  switch (code) {
+    case 5: return "Illegal function call";
+    case 6: return "Overflow";
+    case 7: return "Out of memory";
+    case 9: return "Subscript out of range";
+    case 10: return "Array already dimensioned";
+    case 11: return "Division by zero";
+    case 13: return "Type mismatch";
+    case 15: return "String too long";
+    case 27: return "Device or system failure";
+    case 28: return "Operation not supported";
+    case 50: return "Bad file number";
+    case 51: return "Bad file mode";
+    case 52: return "Bad file number or file already open";
+    case 54: return "Input past end of file";
+    case 55: return "Bad file name";
+    case 57: return "File not open";
+    case 58: return "Bad number in file";
+    case 59: return "Drive locked";
+    case 60: return "Device not available";
+    case 61: return "Buffer overflow";
+    case 63: return "File not found";
+    case 64: return "File already exists";
+    case 66: return "Too many files";
+    case 67: return "Disk full";
+    case 71: return "Disk not readable";
+    case 72: return "Drive not ready";
+    case 73: return "Disk write protected";
+    case 75: return "Permission denied";
+    case 1000: return "Window no longer exists";
+    case 1002: return "Wrong kind of control";
+    case 1013: return "No such control";
+    default: return {};
+  }
+}
+
+std::string error_message(std::string_view module, unsigned line, int code) {
+  std::string text = "\r\n";
+  text += module;
+  text += " [";
+  text += std::to_string(line);
+  text += "行]:エラー[";
+  text += std::to_string(code);
+  text += "]";
+  const std::string_view explanation = catalogue_text(code);
+  if (!explanation.empty()) {
+    text += '\n';
+    text += explanation;
+  }
+  return text;
+}
+
+double checked_div(double a, double b, Where where) {
+  if (std::isnan(a) || std::isnan(b)) raise(err::kInvalidCall, where);
+  if (b == 0) raise(a == 0 ? err::kInvalidCall : err::kDivisionByZero, where);
+  if (std::isinf(a) && std::isinf(b)) raise(err::kInvalidCall, where);
+  const double q = a / b;
+  if (std::isinf(q)) raise(err::kOverflow, where);
+  return q;
+}
+
+double checked(double v, Where where) {
+  if (std::isnan(v)) raise(err::kInvalidCall, where);
+  if (std::isinf(v)) raise(err::kOverflow, where);
+  return v;
+}
+
+float to_single(double v, Where where) {
+  if (std::isnan(v)) raise(err::kInvalidCall, where);
+  const auto f = static_cast<float>(v);  // values that round to the largest single still fit
+  if (std::isinf(f)) raise(err::kOverflow, where);
+  return f;
+}
+
+ErrorRecord make_record(const RuntimeError& error, std::string_view module) {
+  ErrorRecord r;
+  r.modl = std::string(module);
+  r.line = error.line();
+  r.code = error.code();
+  r.apierr = error.os_error();
+  r.mode = "headless";
+  r.rtl = "tools-1";
+  const std::time_t now = std::time(nullptr);
+  std::tm local{};
+  localtime_r(&now, &local);
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
+                local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);
+  r.time = buf;
+  return r;
+}
+
+}  // namespace frame

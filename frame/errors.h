@@ -24,6 +24,7 @@ inline constexpr int kDivisionByZero = 11;
 inline constexpr int kTypeMismatch = 13;
 inline constexpr int kStringTooLong = 15;    // also: a line longer than 32767 characters
 inline constexpr int kDeviceFault = 27;      // unmapped operating-system failure
+inline constexpr int kNotSupported = 28;     // operation the file system does not support
 inline constexpr int kBadFileNumber = 50;
 inline constexpr int kBadFileMode = 51;
 inline constexpr int kFileAlreadyOpen = 52;
@@ -35,6 +36,7 @@ inline constexpr int kFileNotFound = 63;
 inline constexpr int kFileExists = 64;
 inline constexpr int kTooManyFiles = 66;
 inline constexpr int kDiskFull = 67;
+inline constexpr int kDriveNotReady = 72;    // no such device, not the same device
 inline constexpr int kWriteProtected = 73;
 inline constexpr int kAccessDenied = 75;
 inline constexpr int kDeadWindow = 1000;
@@ -121,7 +123,9 @@ class ErrorRecordStore {
   virtual void write(const ErrorRecord& record) = 0;
 };
 
-// Builds the record of an error for a module, with the current local time.
+// Builds the record of an error for a module, with the current local time;
+// FUNC and INFO are 0, MODE "headless" and RTL "tools-1" (a window frame
+// puts its own MODE in), APIERR the error's os_error().
 ErrorRecord make_record(const RuntimeError& error, std::string_view module);
 
 }  // namespace frame

@@ -72,7 +72,8 @@ class Form {
   int control_count() const { return static_cast<int>(texts_.size()); }
   const ControlDesc& control(int index) const { return desc_.controls[index]; }
 
-  // A control by name (exact, upper case); 1013 when the form has none.
+  // A control by name (exact, upper case); 1013 when the form has none, 5
+  // for a name of length 0 or above 21 characters.
   ControlRef bind(std::string_view name, Where where = Where::current()) const;
   // A control by name or alias; nullopt when neither matches.
   std::optional<int> find(std::string_view name_or_alias) const;
@@ -83,11 +84,14 @@ class Form {
   void set_text(ControlRef control, std::string text);
 
   // Appends an event (a click's ON, a typed CHANGE, ...); false when the queue
-  // already holds 64 and the event is dropped.
+  // already holds 64 and the event is dropped. An event without a handler
+  // still takes its place in the queue; one that the control's kind does not
+  // declare cannot happen and is ignored (true).
   bool raise_event(int control_index, std::string_view event);
 
   // Runs queued events, oldest first, each handler to its end, until the
-  // queue is empty. A RuntimeError leaves it; the queue is then abandoned.
+  // queue is empty. A RuntimeError (or any other exception) leaves it; the
+  // queue is then abandoned and the form is ready to run events again.
   // Calling it from inside a handler does nothing (handlers never nest).
   void run_pending();
   bool running() const { return running_; }

@@ -32,6 +32,13 @@ struct Number {
 //   double; a whole number in 16 bits short, in 32 bits long; fewer than 8
 //   significant digits single (double when beyond the single range);
 //   otherwise double. "&H"/"&O" give a double. Beyond the double range: 6.
+// - A type character right after a number requests its kind: "!" single,
+//   "#" double; "%" short and "&" long only for a whole number (outside the
+//   kind's range: 6). After a number with a fraction, "%" and "&" simply end
+//   the number ("12.5%" is the single 12.5).
+// - The value is the single or double nearest to the written decimal (one
+//   rounding, straight from the digits; a single is never rounded via a
+//   double). A value too small for its kind becomes 0 (or a denormal).
 Number text_to_number(std::string_view text, Where where = Where::current());
 
 // The value of text_to_number alone, as the double a double variable holds.
@@ -43,6 +50,10 @@ inline double val(std::string_view text, Where where = Where::current()) {
 // significant digits for a Single and 15 for the other kinds, plain or with
 // an exponent ("E" single, two digits; "D" double, three digits).
 // " 1234", " .5", "-2.25", " 1E+06", " 1.23457E+06", " 1D+020".
+// A value given as Single is first taken as the single a single variable
+// holds (rounded to single precision), here and in the pattern form.
+// Infinities and NaN are never stored (checked() raises first); should one
+// arrive, it is written " INF", "-INF" or " NAN".
 std::string free_form(double value, Kind kind);
 
 // Output item form: the free form followed by one blank.
@@ -52,13 +63,18 @@ std::string item_form(double value, Kind kind);
 // "#" positions with at most one ".", and suffix text. A minus sign takes one
 // of the integer positions; a value that does not fit is written as "%"
 // followed by its free form (the suffix still follows). A pattern without a
-// numeric field is error 5.
+// numeric field is error 5. The rounding is to A fraction digits, half away
+// from zero on the exact value; the sign is decided before rounding, so
+// -0.00001 in "####.####" gives "  -0.0000". In the literal pieces "_" makes
+// the next character literal; everything after the numeric field is suffix.
 std::string pattern_form(double value, Kind kind, std::string_view pattern,
                          Where where = Where::current());
 
 // Whole number: adds 0.5 to a positive value or subtracts it from a negative
 // one and cuts the fraction, so halves go away from zero (2.5 -> 3,
-// -2.5 -> -3). A result outside the target kind's range (Short or Long) is 6.
+// -2.5 -> -3). A result outside the target kind's range (Short; Long for any
+// other kind) is 6, and so is NaN. The rule is applied to the exact value
+// (0.49999999999999994 gives 0).
 std::int32_t whole_number(double value, Kind target,
                           Where where = Where::current());
 

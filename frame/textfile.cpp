@@ -1,1 +1,713 @@
-// placeholder
+// Numbered text files: the open-file records, line and field reading, item
+// writing, closing with 0x1A, existence test and deletion.
+//
+// Reading goes through one chunk buffer per input file. A line that lies
+// inside the chunk and holds no NUL byte is returned as a view into the chunk;
+// only a line that straddles two chunks or holds NUL bytes is copied. Output
+// items collect in a small buffer that goes to the disk when it fills, at
+// close and at abandon, so the bytes on disk are those of item-by-item
+// writing.
+#include "frame/textfile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <charconv>
+#include <cstring>
+#include <filesystem>
+
+namespace frame {
+
+namespace {
+
+constexpr char kCR = '\r';
+constexpr char kLF = '\n';
+constexpr unsigned char kEndOfData = 0x1A;
+constexpr std::size_t kDefaultReadChunk = 256 * 1024;
+constexpr std::size_t kDefaultWriteBuffer = 64 * 1024;
+constexpr int kEnd = -1;  // peek at the end of data
+
+bool has_wildcard_or_nul(std::string_view path) {
+  return path.find_first_of(std::string_view("?*\0", 3)) != std::string_view::npos;
+}
+
+// The full path of a file name: a relative name is taken relative to the
+// current directory; "." and ".." are resolved by the text alone, without
+// asking the disk.
+std::string full_path(std::string_view path) {
+  std::filesystem::path p{std::string(path)};
+  if (p.is_relative()) {
+    std::error_code ec;
+    std::filesystem::path cwd = std::filesystem::current_path(ec);
+    if (!ec) p = cwd / p;
+  }
+  return p.lexically_normal().string();
+}
+
+bool same_path_ignoring_case(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    unsigned char x = static_cast<unsigned char>(a[i]);
+    unsigned char y = static_cast<unsigned char>(b[i]);
+    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
+    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
+    if (x != y) return false;
+  }
+  return true;
+}
+
+bool is_digit(char c) { return c >= '0' && c <= '9'; }
+
+// The value of a number in the field's kind. Short and long take the whole
+// number (halves away from zero, out of range 6); a single is stored with its
+// range check.
+double to_kind(double value, Kind kind, Where where) {
+  switch (kind) {
+    case Kind::Short:
+    case Kind::Long:
+      return whole_number(value, kind, where);
+    case Kind::Single:
+      return to_single(value, where);
+    case Kind::Double:
+      break;
+  }
+  return value;
+}
+
+// A decimal number read from a field straight into its kind: the nearest
+// double (or single) to the written digits, with no single-precision step on
+// the way to a double. `digits_int`/`digits_frac` are the digits before and
+// after the point, `exponent` the written exponent (clamped, it only has to
+// tell overflow from underflow).
+double decimal_value(bool negative, std::string_view digits_int,
+                     std::string_view digits_frac, long exponent,
+                     bool has_exponent, Kind kind, Where where) {
+  std::string text;
+  text.reserve(digits_int.size() + digits_frac.size() + 16);
+  if (negative) text += '-';
+  text += digits_int.empty() ? std::string_view("0") : digits_int;
+  if (!digits_frac.empty()) {
+    text += '.';
+    text += digits_frac;
+  }
+  if (has_exponent) {
+    text += 'e';
+    text += std::to_string(exponent);
+  }
+  const char* first = text.data();
+  const char* last = text.data() + text.size();
+
+  // The decimal exponent of the first significant digit: beyond the range
+  // when positive, below it (a zero) when negative.
+  auto magnitude = [&]() -> long {
+    std::size_t k = digits_int.find_first_not_of('0');
+    if (k != std::string_view::npos)
+      return static_cast<long>(digits_int.size() - k - 1) + exponent;
+    k = digits_frac.find_first_not_of('0');
+    return -static_cast<long>(k + 1) + exponent;
+  };
+
+  if (kind == Kind::Single) {
+    float f = 0;
+    auto [ptr, ec] = std::from_chars(first, last, f);
+    (void)ptr;
+    if (ec == std::errc()) return f;
+    if (magnitude() >= 0) raise(err::kOverflow, where);
+    // Below the normal range of a single: the double's nearest single.
+    double d = 0;
+    std::from_chars(first, last, d);
+    return static_cast<float>(d);
+  }
+  double d = 0;
+  auto [ptr, ec] = std::from_chars(first, last, d);
+  (void)ptr;
+  if (ec != std::errc()) {
+    if (magnitude() >= 0) raise(err::kOverflow, where);
+    d = negative ? -0.0 : 0.0;
+  }
+  return to_kind(d, kind, where);
+}
+
+// The number at the start of a field text (sign, digits, point, exponent
+// with E or D, or the "&H"/"&O" prefixes); what follows it is ignored. A
+// field that does not begin with a number is 58.
+double field_number(std::string_view t, Kind kind, Where where) {
+  if (t.size() >= 2 && t[0] == '&') {
+    char p = t[1];
+    if (p == 'H' || p == 'h' || p == 'O' || p == 'o')
+      return to_kind(text_to_number(t, where).value, kind, where);
+    raise(err::kBadNumberField, where);
+  }
+  std::size_t i = 0;
+  bool negative = false;
+  if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
+    negative = t[i] == '-';
+    ++i;
+    if (i == t.size() || !(is_digit(t[i]) || t[i] == '.'))
+      raise(err::kBadNumberField, where);
+  } else if (i == t.size() ||
+             !(is_digit(t[i]) ||
+               (t[i] == '.' && i + 1 < t.size() && is_digit(t[i + 1])))) {
+    raise(err::kBadNumberField, where);
+  }
+  std::size_t b = i;
+  while (i < t.size() && is_digit(t[i])) ++i;
+  std::string_view digits_int = t.substr(b, i - b);
+  std::string_view digits_frac;
+  if (i < t.size() && t[i] == '.') {
+    b = ++i;
+    while (i < t.size() && is_digit(t[i])) ++i;
+    digits_frac = t.substr(b, i - b);
+  }
+  long exponent = 0;
+  bool has_exponent = false;
+  if (i < t.size() && (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd')) {
+    std::size_t j = i + 1;
+    bool exp_negative = false;
+    if (j < t.size() && (t[j] == '+' || t[j] == '-')) exp_negative = t[j++] == '-';
+    if (j < t.size() && is_digit(t[j])) {
+      has_exponent = true;
+      for (; j < t.size() && is_digit(t[j]); ++j)
+        exponent = std::min(exponent * 10 + (t[j] - '0'), 99999999L);
+      if (exp_negative) exponent = -exponent;
+    }
+  }
+  if (digits_int.empty() && digits_frac.empty()) return 0.0;  // "+." and "-."
+  return decimal_value(negative, digits_int, digits_frac, exponent,
+                       has_exponent, kind, where);
+}
+
+}  // namespace
+
+// One open file.
+class OpenFile {
+ public:
+  bool output = false;
+  std::string path;  // full path, resolved when opened
+  int fd = -1;
+  std::uint64_t position = 0;  // next byte read or written
+  std::uint64_t size = 0;      // file size, kept up to date by writes
+  // Input: where the data ends for the readers: the size, or one less when
+  // the last byte of the file is 0x1A.
+  std::uint64_t data_end = 0;
+  std::uint64_t column = 0;  // output: characters since the last line end
+
+  // Input chunk: bytes [chunk_start, chunk_start + chunk_len) of the file.
+  std::unique_ptr<char[]> chunk;
+  std::size_t chunk_capacity = 0;
+  std::uint64_t chunk_start = 0;
+  std::size_t chunk_len = 0;
+  bool chunk_has_nul = false;
+  std::string line;  // a line copied out of the chunks
+
+  std::string pending;  // output written but not yet on the disk
+
+  bool in_chunk(std::uint64_t at) const {
+    return chunk_len > 0 && at >= chunk_start && at < chunk_start + chunk_len;
+  }
+  // Past the final 0x1A: reaching the end of data consumes it.
+  void finish_data() { position = size; }
+};
+
+FileTable::FileTable()
+    : read_chunk_(kDefaultReadChunk), write_buffer_(kDefaultWriteBuffer) {}
+
+FileTable::~FileTable() { abandon(); }
+
+void FileTable::set_read_chunk_size(std::size_t bytes) {
+  read_chunk_ = bytes == 0 ? kDefaultReadChunk : bytes;
+}
+void FileTable::set_write_buffer_size(std::size_t bytes) { write_buffer_ = bytes; }
+void FileTable::set_write_function(WriteFunction write) { write_ = std::move(write); }
+
+OpenFile& FileTable::record(int number, Where where) {
+  if (number < 1 || number > 255) raise(err::kBadFileNumber, where);
+  OpenFile* f = files_[static_cast<std::size_t>(number)].get();
+  if (f == nullptr) raise(err::kFileNotOpen, where);
+  return *f;
+}
+
+OpenFile& FileTable::input(int number, Where where) {
+  OpenFile& f = record(number, where);
+  if (f.output) raise(err::kBadFileMode, where);
+  if (f.position >= f.size) raise(err::kInputPastEnd, where);
+  return f;
+}
+
+OpenFile& FileTable::output(int number, Where where) {
+  OpenFile& f = record(number, where);
+  if (!f.output) raise(err::kBadFileMode, where);
+  return f;
+}
+
+// ---- open, close -----------------------------------------------------------
+
+void FileTable::open(std::string_view mode, int number, std::string_view path,
+                     Where where) {
+  if (mode.size() != 1) raise(err::kBadFileName, where);
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path))
+    raise(err::kBadFileName, where);
+  if (number < 1 || number > 255) raise(err::kBadFileNumber, where);
+  if (files_[static_cast<std::size_t>(number)]) raise(err::kFileAlreadyOpen, where);
+  char m = mode[0];
+  if (m == 'i') m = 'I';
+  if (m == 'o') m = 'O';
+  // Append and random access exist as modes but no tool opens a file so.
+  if (m != 'I' && m != 'O') raise(err::kBadFileMode, where);
+  if (path.empty()) raise_os(ENOENT, where);
+
+  auto f = std::make_unique<OpenFile>();
+  f->path = full_path(path);
+  if (m == 'I') {
+    // Non-blocking only while opening, so that a pipe without a writer
+    // cannot hang the open.
+    int fd = ::open(f->path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) raise_os(errno, where);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+      int e = errno;
+      ::close(fd);
+      raise_os(e, where);
+    }
+    if (S_ISDIR(st.st_mode)) {  // a folder is not readable as a file
+      ::close(fd);
+      raise_os(EISDIR, where);
+    }
+    int flags = ::fcntl(fd, F_GETFL);
+    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    f->fd = fd;
+    f->size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    f->data_end = f->size;
+    if (f->size > 0) {
+      unsigned char last = 0;
+      if (::pread(fd, &last, 1, static_cast<off_t>(f->size - 1)) == 1 &&
+          last == kEndOfData)
+        f->data_end = f->size - 1;
+      ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    }
+    f->chunk_capacity = static_cast<std::size_t>(
+        std::min<std::uint64_t>(read_chunk_, std::max<std::uint64_t>(f->size, 1)));
+  } else {
+    // A new file only; an existing device (a null or full device) is written
+    // as it is, the way device names are opened.
+    struct stat st {};
+    int fd;
+    if (::stat(f->path.c_str(), &st) == 0 && S_ISCHR(st.st_mode))
+      fd = ::open(f->path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+    else
+      fd = ::open(f->path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0) raise_os(errno, where);
+    f->output = true;
+    f->fd = fd;
+  }
+  files_[static_cast<std::size_t>(number)] = std::move(f);
+}
+
+// Sends the held output to the disk; the error number of a refused write, or
+// 0. The held bytes are gone either way.
+int FileTable::drain(OpenFile& f) noexcept {
+  std::size_t done = 0;
+  int error = 0;
+  while (done < f.pending.size()) {
+    const char* data = f.pending.data() + done;
+    std::size_t count = f.pending.size() - done;
+    long n = write_ ? write_(f.fd, data, count) : ::write(f.fd, data, count);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      break;
+    }
+    if (n == 0) {
+      error = ENOSPC;
+      break;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  f.pending.clear();
+  return error;
+}
+
+// Closes one open number: an output file gets its 0x1A first. Returns the
+// error number of a refused write or close, or 0; the number is free either way.
+int FileTable::close_one(int number) noexcept {
+  std::unique_ptr<OpenFile> f = std::move(files_[static_cast<std::size_t>(number)]);
+  int error = 0;
+  if (f->output) {
+    f->pending.push_back(static_cast<char>(kEndOfData));
+    error = drain(*f);
+  }
+  if (::close(f->fd) != 0 && error == 0 && errno != EINTR) error = errno;
+  return error;
+}
+
+void FileTable::close(std::initializer_list<int> numbers, Where where) {
+  if (numbers.size() == 0) {
+    close_all(where);
+    return;
+  }
+  for (int number : numbers) {
+    if (number < 1 || number > 255) raise(err::kBadFileNumber, where);
+    if (!files_[static_cast<std::size_t>(number)]) continue;
+    if (int e = close_one(number)) raise_os(e, where);
+  }
+}
+
+void FileTable::close_all(Where where) {
+  int first_error = 0;
+  for (int number = 1; number <= 255; ++number) {
+    if (!files_[static_cast<std::size_t>(number)]) continue;
+    int e = close_one(number);
+    if (first_error == 0) first_error = e;
+  }
+  if (first_error != 0) raise_os(first_error, where);
+}
+
+void FileTable::abandon() noexcept {
+  for (auto& slot : files_) {
+    if (!slot) continue;
+    if (slot->output) drain(*slot);
+    ::close(slot->fd);
+    slot.reset();
+  }
+}
+
+bool FileTable::is_open_path(std::string_view path) const {
+  std::string full = full_path(path);
+  for (const auto& slot : files_)
+    if (slot && same_path_ignoring_case(slot->path, full)) return true;
+  return false;
+}
+
+// ---- reading -----------------------------------------------------------------
+
+// Loads the chunk that starts at the position.
+void FileTable::fill(OpenFile& f, Where where) {
+  if (!f.chunk) f.chunk = std::make_unique<char[]>(f.chunk_capacity);
+  std::size_t want = static_cast<std::size_t>(
+      std::min<std::uint64_t>(f.chunk_capacity, f.size - f.position));
+  std::size_t got = 0;
+  while (got < want) {
+    ssize_t n = ::pread(f.fd, f.chunk.get() + got, want - got,
+                        static_cast<off_t>(f.position + got));
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      raise_os(errno, where);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  f.chunk_start = f.position;
+  f.chunk_len = got;
+  if (got < want) {
+    // The file became shorter since it was opened: it ends here now.
+    f.size = f.data_end = f.position + got;
+  }
+  f.chunk_has_nul = std::memchr(f.chunk.get(), 0, got) != nullptr;
+}
+
+// Consumes an LF directly after a CR.
+void FileTable::skip_line_feed(OpenFile& f, Where where) {
+  if (f.position >= f.data_end) return;
+  if (!f.in_chunk(f.position)) fill(f, where);
+  if (f.in_chunk(f.position) && f.chunk[f.position - f.chunk_start] == kLF)
+    ++f.position;
+}
+
+// The next byte of data, or kEnd at the end (the final 0x1A included).
+int FileTable::peek(OpenFile& f, Where where) {
+  if (f.position >= f.data_end) return kEnd;
+  if (!f.in_chunk(f.position)) {
+    fill(f, where);
+    if (f.position >= f.data_end) return kEnd;
+  }
+  return static_cast<unsigned char>(f.chunk[f.position - f.chunk_start]);
+}
+
+bool FileTable::eof(int number, Where where) {
+  OpenFile& f = record(number, where);
+  if (f.output) raise(err::kBadFileMode, where);
+  return f.position >= f.data_end;
+}
+
+std::string_view FileTable::read_line(int number, Where where) {
+  OpenFile& f = input(number, where);
+  bool copying = false;  // the line is collected in f.line
+  for (;;) {
+    if (f.position >= f.data_end) {
+      f.finish_data();
+      break;
+    }
+    if (!f.in_chunk(f.position)) {
+      fill(f, where);
+      if (f.position >= f.data_end) {
+        f.finish_data();
+        break;
+      }
+    }
+    const std::uint64_t chunk_end = f.chunk_start + f.chunk_len;
+    const char* p = f.chunk.get() + (f.position - f.chunk_start);
+    const std::size_t avail =
+        static_cast<std::size_t>(std::min(chunk_end, f.data_end) - f.position);
+    const char* cr = static_cast<const char*>(std::memchr(p, kCR, avail));
+    const std::size_t n = cr ? static_cast<std::size_t>(cr - p) : avail;
+    const bool has_nul = f.chunk_has_nul && std::memchr(p, 0, n) != nullptr;
+
+    if (!copying && !has_nul && (cr || f.position + n == f.data_end)) {
+      // The whole line lies in the chunk: a view, no copy.
+      if (n > kMaxLine) raise(err::kStringTooLong, where);
+      std::string_view text(p, n);
+      f.position += n;
+      if (!cr) {
+        f.finish_data();
+        return text;
+      }
+      ++f.position;
+      if (f.position < chunk_end) {
+        if (f.position < f.data_end && p[n + 1] == kLF) ++f.position;
+        return text;
+      }
+      // The CR closes the chunk: keep the line before the next chunk is read.
+      f.line.assign(text);
+      skip_line_feed(f, where);
+      return f.line;
+    }
+
+    if (!copying) {
+      f.line.clear();
+      copying = true;
+    }
+    // Never more than one character past the limit is kept.
+    const std::size_t room = kMaxLine + 1 - f.line.size();
+    if (has_nul) {
+      for (std::size_t i = 0; i < n && f.line.size() <= kMaxLine; ++i)
+        if (p[i] != 0) f.line.push_back(p[i]);
+    } else {
+      f.line.append(p, std::min(n, room));
+    }
+    if (f.line.size() > kMaxLine) raise(err::kStringTooLong, where);
+    f.position += n;
+    if (cr) {
+      ++f.position;
+      skip_line_feed(f, where);
+      break;
+    }
+  }
+  if (!copying) f.line.clear();
+  return f.line;
+}
+
+std::string FileTable::read_field(int number, Where where) {
+  OpenFile& f = input(number, where);
+  int c = peek(f, where);
+  while (c == ' ' || c == 0) {
+    ++f.position;
+    c = peek(f, where);
+  }
+  std::string text;
+  auto keep = [&](int ch) {
+    if (text.size() >= kMaxLine) raise(err::kStringTooLong, where);
+    text.push_back(static_cast<char>(ch));
+  };
+  if (c == kEnd) {
+    // Only blanks before the final 0x1A: reading past the end.
+    if (f.data_end < f.size) {
+      f.finish_data();
+      raise(err::kInputPastEnd, where);
+    }
+    return text;
+  }
+  if (c == '"') {
+    ++f.position;
+    for (;;) {
+      c = peek(f, where);
+      if (c == kEnd) {
+        f.finish_data();
+        return text;
+      }
+      ++f.position;
+      if (c == '"') break;
+      if (c == kCR) {  // a line end closes even a quoted field
+        skip_line_feed(f, where);
+        return text;
+      }
+      if (c != 0) keep(c);
+    }
+    // After the closing quote: blanks are dropped, then one character ends
+    // the field; anything but a separator is lost with it.
+    c = peek(f, where);
+    while (c == ' ' || c == 0) {
+      ++f.position;
+      c = peek(f, where);
+    }
+    if (c == kEnd) {
+      f.finish_data();
+    } else {
+      ++f.position;
+      if (c == kCR) skip_line_feed(f, where);
+    }
+    return text;
+  }
+  for (;;) {
+    if (c == kEnd) {
+      f.finish_data();
+      break;
+    }
+    ++f.position;
+    if (c == ',' || c == ':') break;
+    if (c == kCR) {
+      skip_line_feed(f, where);
+      break;
+    }
+    if (c != 0) keep(c);
+    c = peek(f, where);
+  }
+  while (!text.empty() && text.back() == ' ') text.pop_back();
+  return text;
+}
+
+double FileTable::read_field_number(int number, Kind kind, Where where) {
+  OpenFile& f = input(number, where);
+  int c = peek(f, where);
+  while (c == ' ' || c == 0) {
+    ++f.position;
+    c = peek(f, where);
+  }
+  if (c == kEnd) {
+    if (f.data_end < f.size) {
+      f.finish_data();
+      raise(err::kInputPastEnd, where);
+    }
+    raise(err::kBadNumberField, where);
+  }
+  if (c == '"' || c == ',' || c == ':' || c == kCR) raise(err::kBadNumberField, where);
+
+  std::string text;
+  for (;;) {
+    if (c == kEnd) {
+      f.finish_data();
+      break;
+    }
+    ++f.position;
+    if (c == ',' || c == ':') break;
+    if (c == kCR) {
+      skip_line_feed(f, where);
+      break;
+    }
+    if (c == ' ') {
+      // A blank ends the number; a separator or line end after the blanks
+      // belongs to it, anything else is the next field.
+      c = peek(f, where);
+      while (c == ' ' || c == 0) {
+        ++f.position;
+        c = peek(f, where);
+      }
+      if (c == kEnd) {
+        f.finish_data();
+      } else if (c == ',' || c == ':') {
+        ++f.position;
+      } else if (c == kCR) {
+        ++f.position;
+        skip_line_feed(f, where);
+      }
+      break;
+    }
+    if (c != 0) {
+      if (text.size() >= kMaxLine) raise(err::kStringTooLong, where);
+      text.push_back(static_cast<char>(c));
+    }
+    c = peek(f, where);
+  }
+  return field_number(text, kind, where);
+}
+
+// ---- writing -----------------------------------------------------------------
+
+void FileTable::put(OpenFile& f, std::string_view bytes, Where where) {
+  f.pending.append(bytes);
+  f.position += bytes.size();
+  f.size = f.position;
+  if (f.pending.size() >= write_buffer_) {
+    if (int e = drain(f)) raise_os(e, where);
+  }
+}
+
+void FileTable::separate(OpenFile& f, Sep sep, Where where) {
+  switch (sep) {
+    case Sep::EndOfLine:
+      put(f, "\r\n", where);
+      f.column = 0;
+      break;
+    case Sep::None:
+      break;
+    case Sep::Zone: {
+      // Blanks up to the next multiple of 14; at one already, 14 further.
+      static constexpr std::string_view kBlanks = "              ";
+      static_assert(kBlanks.size() == 14);
+      std::size_t pad = 14 - static_cast<std::size_t>(f.column % 14);
+      put(f, kBlanks.substr(0, pad), where);
+      f.column += pad;
+      break;
+    }
+  }
+}
+
+void FileTable::write_text(int number, std::string_view text, Sep sep, Where where) {
+  OpenFile& f = output(number, where);
+  put(f, text, where);
+  f.column += text.size();
+  separate(f, sep, where);
+}
+
+void FileTable::write_number(int number, double value, Kind kind, Sep sep,
+                             Where where) {
+  OpenFile& f = output(number, where);
+  std::string text = item_form(value, kind);
+  put(f, text, where);
+  f.column += text.size();
+  separate(f, sep, where);
+}
+
+void FileTable::write_pattern(int number, std::string_view pattern, double value,
+                              Kind kind, Sep sep, Where where) {
+  OpenFile& f = output(number, where);
+  std::string text = pattern_form(value, kind, pattern, where);
+  put(f, text, where);
+  f.column += text.size();
+  separate(f, sep, where);
+}
+
+// ---- directory operations --------------------------------------------------
+
+bool exists(std::string_view path, Where where) {
+  if (path.size() > kMaxPath) raise(err::kInvalidCall, where);
+  if (path.empty() || path.find('\0') != std::string_view::npos) return false;
+  struct stat st {};
+  return ::lstat(std::string(path).c_str(), &st) == 0;
+}
+
+void delete_file(FileTable& files, std::string_view path, Where where) {
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path))
+    raise(err::kBadFileName, where);
+  if (path.empty()) raise_os(ENOENT, where);
+  std::string full = full_path(path);
+  struct stat st {};
+  bool found = ::lstat(full.c_str(), &st) == 0;
+  if (found && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
+    raise(err::kBadFileName, where);
+  if (files.is_open_path(path)) raise(err::kFileAlreadyOpen, where);
+  // A file that nobody may write is read-only: it is not deleted.
+  if (found && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
+    raise_os(EACCES, where);
+  if (::unlink(full.c_str()) != 0) raise_os(errno, where);
+}
+
+void create_output(FileTable& files, int number, std::string_view path,
+                   Where where) {
+  if (exists(path, where)) delete_file(files, path, where);
+  files.open("O", number, path, where);
+}
+
+}  // namespace frame

@@ -8,6 +8,8 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -83,9 +85,36 @@ class FileTable {
   // under any number.
   bool is_open_path(std::string_view path) const;
 
+  // ---- tuning and test hooks: what is read and written never depends on them.
+  // Bytes read from the disk at a time by files opened afterwards (default
+  // 256 KiB; 0 restores the default).
+  void set_read_chunk_size(std::size_t bytes);
+  // Bytes of written items held before they go to the disk (default 64 KiB;
+  // 0 sends every item to the disk at once). Held bytes also go to the disk at
+  // close, at abandon and when the table ends.
+  void set_write_buffer_size(std::size_t bytes);
+  // Replaces the system write of output files (an empty function restores
+  // it): returns the bytes written, or -1 with errno set. Lets a test make the
+  // disk refuse a write, as a full disk does.
+  using WriteFunction = std::function<long(int fd, const void* data, std::size_t size)>;
+  void set_write_function(WriteFunction write);
+
  private:
   OpenFile& record(int number, Where where);
+  OpenFile& input(int number, Where where);
+  OpenFile& output(int number, Where where);
+  void fill(OpenFile& file, Where where);
+  void skip_line_feed(OpenFile& file, Where where);
+  int peek(OpenFile& file, Where where);
+  void put(OpenFile& file, std::string_view bytes, Where where);
+  void separate(OpenFile& file, Sep sep, Where where);
+  int drain(OpenFile& file) noexcept;
+  int close_one(int number) noexcept;
+
   std::array<std::unique_ptr<OpenFile>, 256> files_;
+  std::size_t read_chunk_;
+  std::size_t write_buffer_;
+  WriteFunction write_;
 };
 
 // A directory search for the path: true when an entry matched.

@@ -4,10 +4,18 @@
 // bit-reversal pass). This is the program's own transform: every output value
 // is computed with exactly the operations, in the order, the scheme writes
 // them, so results are the same bit for bit on every machine.
+//
+// Stage s = 1 .. E, stride h = 2^(E-s), for j = 0 .. 2^s - 1 (t = h*j) and
+// k = 0 .. h-1, with a = src[k + ((2j+1)h mod N)], b = src[k + (2jh mod N)]:
+//   dst[k + h*j].re = ((a.re * W[t].re) - (a.im * W[t].im)) + b.re
+//   dst[k + h*j].im = ((a.re * W[t].im) + (a.im * W[t].re)) + b.im
+// and after the last stage every part is divided by N.
 #pragma once
 
 #include <cstddef>
 #include <vector>
+
+#include "frame/errors.h"
 
 namespace mulrin {
 
@@ -16,25 +24,57 @@ class Fft {
   // Builds the twiddle table for N = 2^exponent (exponent >= 1):
   // entry m = (cos(2*pi*m/N), -sin(2*pi*m/N)) with 2*pi = 2 * 3.14159265358979
   // (the program's 15-digit pi) and the angle formed as (two_pi * m) / N.
-  explicit Fft(int exponent);
+  // An exponent below 1 builds nothing; its first transform fails (see
+  // transform). Tables that cannot be held (an exponent of 48 or more, or a
+  // failed allocation) are run-time error 7.
+  explicit Fft(int exponent, frame::Where where = frame::Where::current());
 
   int exponent() const { return exponent_; }
   std::size_t size() const { return n_; }
 
   // Transforms one block of N real samples into N coefficients, each divided
   // by N: re[k] + i*im[k] = (1/N) * sum x[n] * exp(-2*pi*i*k*n/N).
-  // Reuses the object's buffers: no allocation per block.
-  void transform(const double* x, double* re, double* im);
+  // Reuses the object's buffers: no allocation per block. An exponent below 1
+  // (N = 1 is not a length the scheme handles) is run-time error 9, subscript
+  // out of range, raised here at the first transform. x, re and im must not
+  // overlap.
+  void transform(const double* x, double* re, double* im,
+                 frame::Where where = frame::Where::current());
+
+  // Whether the stages run on 4-wide vectors (chosen once per process from the
+  // processor's features; the results are the same bits either way).
+  static bool wide_stages_available();
+  // Test hook: run the 2-wide stages even where the 4-wide ones are available.
+  void use_narrow_stages(bool narrow) { narrow_ = narrow; }
 
  private:
   int exponent_;
   std::size_t n_;
+  bool narrow_ = false;
   std::vector<double> w_re_, w_im_;          // twiddle table
+  std::vector<double> even_re_, even_im_;    // its even entries, W[2m]
   std::vector<double> buf_re_[2], buf_im_[2];  // the two work buffers
 };
 
 // The same transform written plainly, one complex value at a time, exactly as
-// the scheme states it. The reference for the bit-for-bit tests of Fft.
+// the scheme states it: the reference for the bit-for-bit tests of Fft.
+// FftReference keeps its table and buffers between blocks (for timing the
+// plain form); fft_reference builds them for one call.
+class FftReference {
+ public:
+  explicit FftReference(int exponent);
+  void transform(const double* x, double* re, double* im);
+
+ private:
+  struct Complex {
+    double re, im;
+  };
+  int exponent_;
+  std::size_t n_;
+  std::vector<Complex> w_;
+  std::vector<Complex> buf_[2];
+};
+
 void fft_reference(int exponent, const double* x, double* re, double* im);
 
 }  // namespace mulrin

@@ -1,1 +1,283 @@
-// placeholder
+#include "frame/driver.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "frame/datafile.h"
+#include "frame/numtext.h"
+#include "frame/program.h"
+#include "sample_form.h"
+
+namespace frame {
+namespace {
+
+using testing::file_bytes;
+using testing::kSampleForm;
+using testing::temp_file;
+
+unsigned g_failing_line = 0;  // the statement of the sample's failing handler
+
+// A small program on the sample form: Refer, Check, a calculation that fails
+// half-way through its report, and a label that follows EDIT2.
+class SampleProgram : public Program {
+ public:
+  SampleProgram(FileDialogs& dialogs, std::string_view extra_control = {})
+      : dialogs_(dialogs) {
+    if (!extra_control.empty()) form_.bind(extra_control);  // start-up binding
+    form_.bind_handlers({
+        {"BUTTON1_ON", [this] { BUTTON1_ON(); }},
+        {"BUTTON2_ON", [this] { BUTTON2_ON(); }},
+        {"BUTTON3_ON", [this] { BUTTON3_ON(); }},
+        {"EDIT2_CHANGE", [this] { EDIT2_CHANGE(); }},
+    });
+  }
+  Form& form() override { return form_; }
+  FileTable& files() override { return files_; }
+
+ private:
+  void BUTTON1_ON() {
+    refer(form_, dialogs_, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data_);
+  }
+  void BUTTON2_ON() {
+    const CommentMark mark(form_.text(mark_));
+    files_.open("I", 1, form_.text(data_));
+    float count = 0;
+    while (!files_.eof(1)) {
+      if (mark.is_data(files_.read_line(1))) count = count + 1;
+    }
+    files_.close({1});
+    form_.set_text(count_, "Number of Data:" + free_form(count, Kind::Single));
+  }
+  void BUTTON3_ON() {
+    create_output(files_, 2, form_.text(report_));
+    files_.write_text(2, "half", Sep::EndOfLine);
+    g_failing_line = __LINE__ + 1;
+    const double never = checked_div(1.0, 0.0);
+    files_.write_number(2, never, Kind::Double, Sep::EndOfLine);
+  }
+  void EDIT2_CHANGE() { form_.set_text(text1_, "From " + form_.text(from_)); }
+
+  Form form_{kSampleForm};
+  FileTable files_;
+  FileDialogs& dialogs_;
+  ControlRef mark_ = form_.bind("EDIT1");
+  ControlRef from_ = form_.bind("EDIT2");
+  ControlRef data_ = form_.bind("EDIT3");
+  ControlRef report_ = form_.bind("EDIT4");
+  ControlRef text1_ = form_.bind("TEXT1");
+  ControlRef count_ = form_.bind("TEXT2");
+};
+
+class MemoryStore : public ErrorRecordStore {
+ public:
+  std::vector<ErrorRecord> records;
+  void write(const ErrorRecord& record) override { records.push_back(record); }
+};
+
+struct Driver : ::testing::Test {
+  ScriptedDialogs dialogs;
+  RecordingSurface surface;
+  MemoryStore store;
+  SampleProgram program{dialogs};
+  std::ostringstream out, err;
+
+  int run(std::vector<std::string> args) {
+    DriverContext context{program.form(), dialogs, surface, program.files(), store};
+    return run_driver(context, args, out, err);
+  }
+  std::string text(const char* name) { return program.form().text(program.form().bind(name)); }
+};
+
+TEST_F(Driver, SetRunsTheChangeHandlerBeforeTheNextAction) {
+  EXPECT_EQ(run({"--set", "from=12", "--print", "TEXT1", "--set", "EDIT2=3", "--print", "TEXT1",
+                 "--print", "from"}),
+            0);
+  EXPECT_EQ(out.str(), "From 12\nFrom 3\n3\n");
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(Driver, SetOnAStaticTextJustSetsIt) {
+  EXPECT_EQ(run({"--set", "count=a=b", "--print", "TEXT2"}), 0);
+  EXPECT_EQ(out.str(), "a=b\n");
+  EXPECT_EQ(program.form().pending(), 0u);
+}
+
+TEST_F(Driver, ClickRunsTheButtonHandler) {
+  const auto data = temp_file("driver.dat", "#x\r\n\r\n  #x\r\n12.5\r\n");
+  EXPECT_EQ(run({"--set", "data=" + data.string(), "--click", "check", "--print", "count"}), 0);
+  EXPECT_EQ(out.str(), "Number of Data: 3\n");
+}
+
+TEST_F(Driver, UsageErrorsNameTheArgumentAndRunNothing) {
+  struct Case {
+    std::vector<std::string> args;
+    std::string message;
+  };
+  const Case cases[] = {
+      {{"--print", "EDIT1", "--frobnicate"}, "sample: unknown argument \"--frobnicate\" (see --help)\n"},
+      {{"--print", "EDIT1", "--set"}, "sample: --set: missing value\n"},
+      {{"--set", "EDIT1"}, "sample: --set EDIT1: expected NAME=TEXT\n"},
+      {{"--set", "EDIT1=x", "--print", "EDIT9"},
+       "sample: --print: the form has no control named \"EDIT9\"\n"},
+      {{"--set", "nothing=1"}, "sample: --set: the form has no control named \"nothing\"\n"},
+      {{"--set", "EDIT1=x", "--click", "TEXT1"}, "sample: --click TEXT1: TEXT1 is not a button\n"},
+      {{"--set", "EDIT1=x", "--click", "mark"}, "sample: --click mark: EDIT1 is not a button\n"},
+  };
+  for (const Case& c : cases) {
+    out.str("");
+    err.str("");
+    EXPECT_EQ(run(c.args), 2) << c.message;
+    EXPECT_EQ(err.str(), c.message);
+    EXPECT_EQ(out.str(), "");
+    EXPECT_EQ(text("EDIT1"), "#");
+  }
+}
+
+TEST_F(Driver, HelpListsTheActionsAndControlsAndRunsNothing) {
+  EXPECT_EQ(run({"--set", "EDIT1=x", "--help", "--bogus"}), 0);
+  const std::string help = out.str();
+  EXPECT_NE(help.find("  --set NAME=TEXT"), std::string::npos);
+  EXPECT_NE(help.find("  --save-drawing F"), std::string::npos);
+  EXPECT_NE(help.find("\n  NAME     ALIAS   KIND    INITIAL TEXT\n"), std::string::npos);
+  EXPECT_NE(help.find("\n  EDIT2    from    edit    \"\"\n"), std::string::npos);
+  EXPECT_NE(help.find("\n  TEXT2    count   static  \"Number of data:0\"\n"), std::string::npos);
+  EXPECT_NE(help.find("\n  BUTTON3  -       button  \"Calc.\"\n"), std::string::npos);
+  EXPECT_EQ(text("EDIT1"), "#");
+  EXPECT_EQ(err.str(), "");
+}
+
+TEST_F(Driver, DialogWithoutAnswerOrWithAnEmptyOneIsCancelled) {
+  EXPECT_EQ(run({"--click", "refer", "--choose", "", "--click", "refer", "--print", "data"}), 0);
+  EXPECT_EQ(out.str(), "\n");
+  EXPECT_EQ(program.form().pending(), 0u);
+}
+
+TEST_F(Driver, ChosenPathIsWrittenWholeAndAsAFullPath) {
+  const auto spaced = temp_file("my data file with blanks and a long name.dat", "1\r\n");
+  const auto other = temp_file("second.dat", "1\r\n");
+  // A relative answer comes back as a full path, like a real dialog's.
+  const auto relative = std::filesystem::relative(spaced);
+  EXPECT_EQ(run({"--choose", relative.string(), "--click", "refer", "--print", "data",
+                 "--choose", other.string(), "--click", "refer", "--print", "data"}),
+            0);
+  EXPECT_EQ(out.str(), spaced.string() + "\n" + other.string() + "\n");
+  EXPECT_GT(spaced.string().size(), 16u);  // longer than the field's maximum
+}
+
+TEST_F(Driver, ChoosingAMissingFileForAnOpenDialogIsAUsageError) {
+  EXPECT_EQ(run({"--set", "mark=;", "--choose", "/nonexistent/frame.dat", "--click", "refer",
+                 "--print", "mark"}),
+            2);
+  EXPECT_EQ(err.str(),
+            "sample: --choose /nonexistent/frame.dat: no such file for the open dialog "
+            "\"Data for FFT\"\n");
+  EXPECT_EQ(out.str(), "");
+  EXPECT_EQ(text("EDIT1"), ";");
+  EXPECT_FALSE(program.form().running());
+}
+
+TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1) {
+  const auto report = temp_file("driver-report.txt", "old report\r\n");
+  EXPECT_EQ(run({"--set", "report=" + report.string(), "--click", "BUTTON3", "--print", "mark"}),
+            1);
+  EXPECT_EQ(out.str(), "");  // nothing after the error runs
+  const std::string location = "\r\nsample [" + std::to_string(g_failing_line) + "行]:エラー[11]";
+  EXPECT_EQ(err.str().substr(0, location.size()), location);
+  EXPECT_EQ(err.str().back(), '\n');
+  ASSERT_EQ(store.records.size(), 1u);
+  EXPECT_EQ(store.records[0].modl, "sample");
+  EXPECT_EQ(store.records[0].code, err::kDivisionByZero);
+  EXPECT_EQ(store.records[0].line, g_failing_line);
+  // The half-written report stays as written: no closing end mark.
+  EXPECT_EQ(file_bytes(report), "half\r\n");
+  // Every file was let go.
+  EXPECT_NO_THROW(program.files().open("I", 2, report.string()));
+}
+
+TEST_F(Driver, FileErrorOfAHandlerIsReportedWithItsCode) {
+  EXPECT_EQ(run({"--set", "data=/nonexistent/frame.dat", "--click", "check"}), 1);
+  EXPECT_NE(err.str().find("エラー[63]"), std::string::npos);
+  ASSERT_EQ(store.records.size(), 1u);
+  EXPECT_EQ(store.records[0].code, err::kFileNotFound);
+}
+
+TEST_F(Driver, DrawingThatCannotBeWrittenIsAUsageError) {
+  EXPECT_EQ(run({"--save-drawing", "/tmp/frame-drawing.png"}), 2);
+  EXPECT_EQ(err.str(), "sample: --save-drawing /tmp/frame-drawing.png: cannot write drawing\n");
+}
+
+TEST(ScriptedDialogsTest, SaveNeedsAnExistingFolderOpenAnExistingFile) {
+  ScriptedDialogs dialogs;
+  const auto dir = temp_file("probe.txt", "").parent_path();
+  dialogs.answers = {(dir / "new-report.txt").string(), "/nonexistent/dir/r.txt",
+                     dir.string()};
+  EXPECT_EQ(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"),
+            (dir / "new-report.txt").string());
+  EXPECT_THROW(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"), UsageError);
+  EXPECT_THROW(dialogs.open("Data for FFT", "*.*", "Data File(*.*)"), UsageError);  // a folder
+  EXPECT_EQ(dialogs.open("Data for FFT", "*.*", "Data File(*.*)"), kCancelMarker);
+}
+
+// ---- the headless program_main ----------------------------------------------
+
+struct HeadlessMain : ::testing::Test {
+  std::filesystem::path config = temp_file("probe", "").parent_path() / "config";
+  void SetUp() override {
+    std::filesystem::remove_all(config);
+    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+  }
+  int run_main(std::vector<std::string> args, std::string_view extra_control = {}) {
+    std::vector<char*> argv;
+    std::string name = "sample";
+    argv.push_back(name.data());
+    for (std::string& a : args) argv.push_back(a.data());
+    ::testing::internal::CaptureStdout();
+    ::testing::internal::CaptureStderr();
+    const int status =
+        program_main(static_cast<int>(argv.size()), argv.data(), kSampleForm,
+                     [extra_control](FileDialogs& dialogs, Surface&) {
+                       return std::make_unique<SampleProgram>(dialogs, extra_control);
+                     });
+    out = ::testing::internal::GetCapturedStdout();
+    err = ::testing::internal::GetCapturedStderr();
+    return status;
+  }
+  std::string out, err;
+};
+
+TEST_F(HeadlessMain, WithoutArgumentsPointsToHelp) {
+  EXPECT_EQ(run_main({}), 2);
+  EXPECT_EQ(err, "sample: this build has no window; give actions on the command line (see sample --help)\n");
+  EXPECT_EQ(out, "");
+}
+
+TEST_F(HeadlessMain, RunsTheDriverOnStandardStreams) {
+  EXPECT_EQ(run_main({"--set", "from=4", "--print", "TEXT1"}), 0);
+  EXPECT_EQ(out, "From 4\n");
+  EXPECT_EQ(err, "");
+}
+
+TEST_F(HeadlessMain, UnknownControlAtStartUpIsARunTimeError) {
+  EXPECT_EQ(run_main({"--print", "EDIT1"}, "EDIT99"), 1);
+  EXPECT_NE(err.find("]:エラー[1013]"), std::string::npos);
+  EXPECT_EQ(err.substr(0, 10), "\r\nsample [");
+  const std::string record = file_bytes(config / "cycle-tools" / "sample-last-error.ini");
+  EXPECT_NE(record.find("MODL=sample\n"), std::string::npos);
+  EXPECT_NE(record.find("CODE=1013\n"), std::string::npos);
+}
+
+TEST_F(HeadlessMain, RecordThatCannotBeWrittenDoesNotChangeTheOutcome) {
+  const auto blocker = temp_file("not-a-folder", "x");
+  setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
+  EXPECT_EQ(run_main({"--set", "data=/nonexistent/frame.dat", "--click", "check"}), 1);
+  EXPECT_NE(err.find("エラー[63]"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace frame

@@ -1,0 +1,37 @@
+// The open and save dialogs of the window, on QFileDialog.
+#pragma once
+
+#include <QPointer>
+#include <QWidget>
+
+#include "frame/dialogs.h"
+
+namespace frame::qt {
+
+// Both dialogs are modal to the main form, open in the folder of the initial
+// name (the current directory when it has none) with its name part in the
+// file-name box, offer the parsed filters with the first selected, and never
+// change the program's current directory. The open dialog takes existing
+// files only; the save dialog asks before an existing file is chosen.
+class QtFileDialogs : public FileDialogs {
+ public:
+  explicit QtFileDialogs(QWidget* owner = nullptr) : owner_(owner) {}
+  void set_owner(QWidget* owner) { owner_ = owner; }
+
+  std::string open(std::string_view title, std::string_view initial_name,
+                   std::string_view filter) override;
+  std::string save(std::string_view title, std::string_view initial_name,
+                   std::string_view filter) override;
+
+ private:
+  std::string show(bool save, std::string_view title, std::string_view initial_name,
+                   std::string_view filter);
+  QPointer<QWidget> owner_;
+};
+
+// The dialog's name filters from a filter text: "Setting Data(*.ini)" gives
+// "Setting Data(*.ini) (*.ini)", the shown description followed by the
+// patterns in the form QFileDialog reads.
+QStringList name_filters(std::string_view filter);
+
+}  // namespace frame::qt

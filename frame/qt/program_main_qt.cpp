@@ -1,0 +1,102 @@
+// The start-up of both programs where the build has the Qt window: without
+// arguments the window, with arguments the headless driver on an image
+// surface (so --save-drawing writes a PNG), on Qt's offscreen platform unless
+// the user chose another.
+#include <QApplication>
+#include <QGuiApplication>
+#include <iostream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "frame/driver.h"
+#include "frame/program.h"
+#include "frame/qt/error_report.h"
+#include "frame/qt/file_dialogs.h"
+#include "frame/qt/image_surface.h"
+#include "frame/qt/main_window.h"
+
+namespace frame {
+
+namespace {
+
+// The driver's output is the program's own: Qt's notes about fonts or the
+// platform would only mix into it.
+void quiet_messages(QtMsgType type, const QMessageLogContext&, const QString& message) {
+  if (type == QtCriticalMsg || type == QtFatalMsg) {
+    std::cerr << message.toLocal8Bit().constData() << '\n';
+  }
+}
+
+int run_headless(const FormDesc& desc, const ProgramFactory& factory,
+                 const std::vector<std::string>& args, const char* argv0) {
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  qInstallMessageHandler(quiet_messages);
+  int qt_argc = 1;
+  char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
+  QGuiApplication app(qt_argc, qt_argv);
+
+  const QString name = QString::fromUtf8(desc.program.data(),
+                                         static_cast<qsizetype>(desc.program.size()));
+  qt::SettingsErrorStore records(name);
+  ScriptedDialogs dialogs;
+  const QSize size = qt::client_size(desc);
+  qt::ImageSurface surface(size.width(), size.height());
+  std::unique_ptr<Program> program;
+  try {
+    program = factory(dialogs, surface);
+  } catch (const RuntimeError& error) {
+    // The start-up code failed (a control name the form lacks): reported
+    // like any run-time error.
+    records.write(make_record(error, desc.program));
+    std::cerr << error_message(desc.program, error.line(), error.code()) << '\n';
+    return 1;
+  }
+  DriverContext context{program->form(), dialogs, surface, program->files(), records};
+  return run_driver(context, args, std::cout, std::cerr);
+}
+
+int run_window(const FormDesc& desc, const ProgramFactory& factory, const char* argv0) {
+  int qt_argc = 1;
+  char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
+  QApplication app(qt_argc, qt_argv);
+  QFont::insertSubstitution(QString::fromUtf8(kControlFont.data(),
+                                              static_cast<qsizetype>(kControlFont.size())),
+                            QStringLiteral("Liberation Mono"));
+
+  const QString name = QString::fromUtf8(desc.program.data(),
+                                         static_cast<qsizetype>(desc.program.size()));
+  qt::SettingsErrorStore records(name);
+  qt::QtFileDialogs dialogs;
+  const QSize size = qt::client_size(desc);
+  qt::ImageSurface surface(size.width(), size.height());
+  std::unique_ptr<Program> program;
+  try {
+    program = factory(dialogs, surface);
+  } catch (const RuntimeError& error) {
+    records.write(make_record(error, desc.program));
+    qt::show_error_box(nullptr, qt::error_box_title(desc.program),
+                       QString::fromStdString(
+                           error_message(desc.program, error.line(), error.code())),
+                       error.code());
+    return 1;
+  }
+
+  qt::MainWindow window(*program, surface, records);
+  dialogs.set_owner(&window);
+  window.show();
+  const int status = app.exec();
+  return window.ended() ? window.exit_status() : status;
+}
+
+}  // namespace
+
+int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory factory) {
+  const char* argv0 = argc > 0 ? argv[0] : desc.program.data();
+  if (argc > 1) {
+    return run_headless(desc, factory, std::vector<std::string>(argv + 1, argv + argc), argv0);
+  }
+  return run_window(desc, factory, argv0);
+}
+
+}  // namespace frame

@@ -1,0 +1,149 @@
+// The block analysis: blocks of N = 2^E samples laid along the series at a
+// fixed step, each transformed, and per bin the swing, the phase referred to
+// the origin, their changes from block to block, and over all blocks their
+// means and deviations.
+//
+// The series is streamed: samples arrive one at a time in file order and a
+// block is transformed as soon as its last sample is in, so only a window of
+// samples is held. Of every block only what the report prints is kept: swing
+// and phase of bins 0 .. N/2-1. The changes are recomputed from neighbouring
+// blocks with the very operations of the scan (see d_swing, d_phase).
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+#include "frame/errors.h"
+#include "mulrin/fft.h"
+
+namespace mulrin {
+
+// The program's angle constants (pi is the 15-digit value, see Constants).
+struct Angles {
+  double pi;
+  double two_pi;
+  double degrees_per_radian;
+};
+
+// What the Calculate run hands the block analysis.
+struct BlockSettings {
+  float exponent = 0;            // E, single
+  float length = 0;              // N = 2^E, single
+  float step = 0;                // block step in samples, single
+  double samples_per_cycle = 0;  // c
+  double origin = 0;             // o = origin in cycles times c, in samples
+  double phase_step = 0;         // 2*pi/N, the phase step of the origin reference
+  std::int64_t count = 0;        // samples in the series
+};
+
+// The nearest whole number of a position, halves away from zero (judged on
+// the exact value: 2.5 -> 3, -2.5 -> -3).
+std::int64_t nearest_sample(double position);
+
+// The exponent as the engine takes it: a whole number 1 .. 62, else 0 (the
+// first transform of such a run is error 9).
+int engine_exponent(float exponent);
+
+// The blocks a scan visits. Starts are stepped from 0 by single-precision
+// additions while start + N <= count; block b takes the N samples from
+// nearest(start) on. The scan stops early with a run-time error when:
+// - the exponent is no length the engine handles: 9 at the first transform;
+// - a start would take a sample below index 0 (a negative step): 9;
+// - a start no longer advances (start + step == start in single precision):
+//   6 after the block at that start, instead of a scan that never ends.
+struct ScanPlan {
+  std::int64_t blocks = 0;  // blocks the scan transforms
+  int failure = 0;          // 0, or the error raised after those blocks
+};
+ScanPlan plan_scan(const BlockSettings& settings);
+
+// What an analysis of `blocks` blocks of N samples holds, in bytes (a double,
+// so that no size overflows).
+double analysis_bytes(double blocks, double length);
+
+// What a run may take: half the physical memory, within the process limits.
+double memory_limit();
+
+// Error 7 when `bytes` is more than memory_limit().
+void check_memory(double bytes, frame::Where where = frame::Where::current());
+
+// The four quantities of a bin, in their order.
+enum Quantity : int { kSwing = 0, kPhase = 1, kDSwing = 2, kDPhase = 3 };
+
+// Mean and deviation of the four quantities of one bin.
+struct BinStatistics {
+  std::array<double, 4> mean{};
+  std::array<double, 4> deviation{};
+};
+
+class BlockAnalysis {
+ public:
+  // Checks the memory for the planned blocks (error 7) and builds the tables
+  // and the engine's twiddle table.
+  BlockAnalysis(const BlockSettings& settings, const Angles& angles, const ScanPlan& plan,
+                frame::Where where = frame::Where::current());
+  ~BlockAnalysis();
+  BlockAnalysis(const BlockAnalysis&) = delete;
+  BlockAnalysis& operator=(const BlockAnalysis&) = delete;
+
+  // Sample i of the series, in order i = 0, 1, ...; transforms every block
+  // whose last sample it is. A sample beyond count is error 9.
+  void push(double sample, frame::Where where = frame::Where::current());
+
+  // After the last sample: samples never pushed are 0; transforms the blocks
+  // left, raises the plan's failure, then turns the sums into means and
+  // deviations (exactly one block: 0/0, error 5).
+  void finish(frame::Where where = frame::Where::current());
+
+  std::int64_t blocks() const { return blocks_done_; }  // NB: blocks scanned
+  std::size_t bins() const { return bins_; }            // N/2: bins reported on
+
+  double swing(std::int64_t b, std::size_t k) const { return row(b)[2 * k]; }
+  // Radians, in [0, 2*pi).
+  double phase(std::int64_t b, std::size_t k) const { return row(b)[2 * k + 1]; }
+  // Changes from block b-1; 0 for block 0.
+  double d_swing(std::int64_t b, std::size_t k) const;
+  double d_phase(std::int64_t b, std::size_t k) const;
+
+  const BinStatistics& statistics(std::size_t k) const { return statistics_[k]; }
+  // Whether the bin's swing reaches the threshold (>=) in some block.
+  bool selected(std::size_t k, float threshold) const {
+    return max_swing_[k] >= static_cast<double>(threshold);
+  }
+
+ private:
+  const double* row(std::int64_t b) const {
+    return table_.data() + static_cast<std::size_t>(b) * 2 * bins_;
+  }
+  void store(double sample);
+  void transform_block(frame::Where where);
+
+  BlockSettings settings_;
+  Angles angles_;
+  ScanPlan plan_;
+  std::size_t length_ = 0;  // N, when the engine handles it
+  std::size_t bins_ = 0;    // N/2
+  std::unique_ptr<Fft> fft_;
+  std::vector<double> re_, im_;  // coefficients of the current block
+
+  // The window of samples: window_[0] is sample window_base_.
+  std::vector<double> window_;
+  std::int64_t window_base_ = 0;
+  std::size_t window_length_ = 0;
+  std::int64_t pushed_ = 0;  // samples pushed so far
+
+  // The scan: the start of the next block and its first sample.
+  float start_ = 0;
+  std::int64_t first_sample_ = 0;
+  std::int64_t blocks_done_ = 0;
+
+  std::vector<double> table_;       // per block, per bin: swing, phase
+  std::vector<double> sums_;        // per quantity, per bin: running sum
+  std::vector<double> squares_;     // per quantity, per bin: running sum of squares
+  std::vector<double> max_swing_;   // per bin, over all blocks
+  std::vector<BinStatistics> statistics_;
+};
+
+}  // namespace mulrin

@@ -1,0 +1,74 @@
+// The FFT-length and resolution labels that follow the exponent and the
+// samples-per-cycle fields while the user types.
+#include <cmath>
+#include <string>
+
+#include "frame/numtext.h"
+#include "mulrin/app.h"
+
+namespace mulrin {
+
+namespace {
+
+// Nearest whole number, halves away from zero, judged on the exact value as
+// the frame's whole-number conversion does, but held in a double: typing a
+// large samples-per-cycle value must never end the program, so no 32-bit
+// range check here. For every value that fits 32 bits the result is the
+// frame's.
+double round_half_away(double value) {
+  double r = std::trunc(value);
+  const double fraction = value - r;
+  if (fraction >= 0.5) {
+    r += 1;
+  } else if (fraction <= -0.5) {
+    r -= 1;
+  }
+  return r;
+}
+
+// The number text of a whole number without its sign position. Within 32
+// bits this is the long-integer text; beyond, the double text (also 15
+// digits, so identical up to 15 digits).
+std::string whole_text(double whole) {
+  const bool fits = whole >= -2147483648.0 && whole <= 2147483647.0;
+  return frame::free_form(whole, fits ? frame::Kind::Long : frame::Kind::Double).substr(1);
+}
+
+// r = c / N * 360 with N = 2^E.
+double resolution(const App& app, double length) {
+  const double c = frame::val(app.text(app.EDIT7));
+  return frame::checked(frame::checked_div(c, length) * 360);
+}
+
+}  // namespace
+
+std::string resolution_text(double r) {
+  if (r == 0) return "0deg";
+  if (r < 1) {
+    const double scaled = round_half_away(r * 100000);
+    // From 0.999995 up to 1 the five places round to 1.00000: shown as the
+    // four-place form below shows 1, "1deg".
+    if (scaled < 100000) {
+      std::string digits = whole_text(scaled);
+      if (digits.size() < 5) digits.insert(0, 5 - digits.size(), '0');
+      return "0." + digits + "deg";
+    }
+  }
+  const double rounded = round_half_away(r * 10000) / 10000;
+  return frame::free_form(rounded, frame::Kind::Double).substr(1) + "deg";
+}
+
+void EDIT5_CHANGE(App& app) {
+  // N in single precision, as the label shows it: 2^20 is =1.04858E+06.
+  const float length = frame::to_single(frame::power(2, frame::val(app.text(app.EDIT5))));
+  app.set_text(app.TEXT8, "=" + frame::free_form(length, frame::Kind::Single).substr(1));
+  app.set_text(app.TEXT14, "Resol=" + resolution_text(resolution(app, length)));
+}
+
+void EDIT7_CHANGE(App& app) {
+  // Here N stays a double: not rounded to single precision.
+  const double length = frame::power(2, frame::val(app.text(app.EDIT5)));
+  app.set_text(app.TEXT14, "Resol=" + resolution_text(resolution(app, length)));
+}
+
+}  // namespace mulrin

@@ -1,0 +1,116 @@
+// Writing the report, item by item, through the file layer.
+#include "mulrin/report.h"
+
+#include "frame/numtext.h"
+
+namespace mulrin {
+
+namespace {
+
+using frame::Kind;
+using frame::Sep;
+
+constexpr int kReportFile = 1;
+
+// The swing/phase line and the change line of one bin share one layout:
+// mean, deviation, mean angle and its deviation in degrees, then per block
+// ":value,angle" with the angle in degrees.
+template <typename Value, typename Angle>
+void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q, int angle_q,
+                    std::int64_t blocks, double degrees, Value value, Angle angle,
+                    frame::Where where) {
+  files.write_pattern(kReportFile, "####.####", s.mean[value_q], Kind::Double, Sep::None, where);
+  files.write_pattern(kReportFile, "(####.####)", s.deviation[value_q], Kind::Double, Sep::None,
+                      where);
+  files.write_text(kReportFile, ",", Sep::None, where);
+  files.write_pattern(kReportFile, "####.####deg", s.mean[angle_q] * degrees, Kind::Double,
+                      Sep::None, where);
+  files.write_pattern(kReportFile, "(####.####deg)", s.deviation[angle_q] * degrees,
+                      Kind::Double, Sep::None, where);
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    files.write_pattern(kReportFile, ":####.####", value(b), Kind::Double, Sep::None, where);
+    files.write_text(kReportFile, ",", Sep::None, where);
+    files.write_pattern(kReportFile, "####.####dg", angle(b) * degrees, Kind::Double,
+                        b + 1 < blocks ? Sep::None : Sep::EndOfLine, where);
+  }
+}
+
+}  // namespace
+
+void write_report(frame::FileTable& files, std::string_view path, const ReportSource& source,
+                  const BlockAnalysis& analysis, const Angles& angles, frame::Where where) {
+  frame::create_output(files, kReportFile, path, where);
+
+  // The data column: first and last character.
+  files.write_text(kReportFile, source.data_path, Sep::None, where);
+  files.write_text(kReportFile, "(", Sep::None, where);
+  files.write_number(kReportFile, source.from, Kind::Single, Sep::None, where);
+  files.write_text(kReportFile, "-", Sep::None, where);
+  const double last_column =
+      static_cast<double>(source.from) + static_cast<double>(source.letters) - 1;
+  files.write_number(kReportFile, last_column, Kind::Single, Sep::None, where);
+  files.write_text(kReportFile, ")", Sep::EndOfLine, where);
+
+  if (!source.subtract_path.empty()) {
+    files.write_text(kReportFile, "  with ", Sep::None, where);
+    files.write_text(kReportFile, source.subtract_path, Sep::EndOfLine, where);
+  }
+  files.write_text(kReportFile, "Number of data", Sep::None, where);
+  files.write_number(kReportFile, static_cast<double>(source.count), Kind::Single,
+                     Sep::EndOfLine, where);
+  files.write_text(kReportFile, "Length of FFT", Sep::None, where);
+  files.write_number(kReportFile, source.length, Kind::Single, Sep::EndOfLine, where);
+  files.write_text(kReportFile, "Step for FFT-block", Sep::None, where);
+  files.write_number(kReportFile, source.step, Kind::Single, Sep::EndOfLine, where);
+  files.write_text(kReportFile, "--------------------------------", Sep::EndOfLine, where);
+
+  // Heading: the time of every block, in cycles from the origin.
+  const std::int64_t blocks = analysis.blocks();
+  const double step = source.step;
+  files.write_text(kReportFile, "Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase", Sep::None,
+                   where);
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    const double label = frame::checked_div(static_cast<double>(b) * step - source.origin,
+                                            source.samples_per_cycle, where);
+    files.write_pattern(kReportFile, ":#######.####", label, Kind::Double, Sep::None, where);
+    files.write_text(kReportFile, "cycle----", b + 1 < blocks ? Sep::None : Sep::EndOfLine,
+                     where);
+  }
+
+  const double degrees = angles.degrees_per_radian;
+  bool in_run = false;  // the previous bin was reported
+  for (std::size_t k = 0; k < analysis.bins(); ++k) {
+    if (!analysis.selected(k, source.threshold)) {
+      if (in_run) {
+        files.write_text(kReportFile, "------------------------", Sep::EndOfLine, where);
+        in_run = false;
+      }
+      continue;
+    }
+    const BinStatistics& s = analysis.statistics(k);
+    const double bin = static_cast<double>(k);
+    const double bin_rate = frame::checked(bin * source.bin_rate_factor * degrees, where);
+    const double refined_rate = frame::checked(
+        (bin * source.bin_rate_factor + s.mean[kDPhase] * source.refined_rate_factor) * degrees,
+        where);
+    files.write_text(kReportFile, ">>>>", Sep::None, where);
+    files.write_pattern(kReportFile, "######(", bin, Kind::Single, Sep::None, where);
+    files.write_pattern(kReportFile, "######.####deg)", bin_rate, Kind::Double, Sep::None, where);
+    files.write_text(kReportFile, "->", Sep::None, where);
+    files.write_number(kReportFile, refined_rate, Kind::Double, Sep::None, where);
+    files.write_text(kReportFile, "deg", Sep::EndOfLine, where);
+
+    write_bin_line(
+        files, s, kSwing, kPhase, blocks, degrees,
+        [&](std::int64_t b) { return analysis.swing(b, k); },
+        [&](std::int64_t b) { return analysis.phase(b, k); }, where);
+    write_bin_line(
+        files, s, kDSwing, kDPhase, blocks, degrees,
+        [&](std::int64_t b) { return analysis.d_swing(b, k); },
+        [&](std::int64_t b) { return analysis.d_phase(b, k); }, where);
+    in_run = true;
+  }
+  files.close({kReportFile}, where);
+}
+
+}  // namespace mulrin

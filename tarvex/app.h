@@ -1,0 +1,71 @@
+// tarvex, the cycle DFT analyser: its form, open files, dialogs, drawing
+// surface and the handlers of its seven buttons.
+#pragma once
+
+#include <memory>
+
+#include "frame/dialogs.h"
+#include "frame/form.h"
+#include "frame/program.h"
+#include "frame/surface.h"
+#include "frame/textfile.h"
+#include "tarvex/transform.h"
+
+namespace tarvex {
+
+// The analysis settings a run reads from the form.
+struct RunSettings {
+  std::string data_path;
+  std::string comment_mark;
+  float from = 0;
+  float letters = 0;
+  std::string subtract_path;
+  double samples_per_cycle = 0;
+  double origin = 0;        // in samples
+  double angular_step = 0;  // radians per sample
+};
+
+class App : public frame::Program {
+ public:
+  App(frame::FileDialogs& dialogs, frame::Surface& surface);
+
+  frame::Form& form() override { return form_; }
+  frame::FileTable& files() override { return files_; }
+
+  // The handlers, bound by name.
+  void BUTTON1_ON();  // LOAD
+  void BUTTON2_ON();  // Refer: data file
+  void BUTTON3_ON();  // Check
+  void BUTTON4_ON();  // Draw
+  void BUTTON5_ON();  // Calc.
+  void BUTTON6_ON();  // Refer: report file
+  void BUTTON7_ON();  // Refer: subtract file
+
+  // tan(30 degrees) from the 15-digit pi, for the diagram's spokes.
+  double tan_30() const { return tan_30_; }
+
+ private:
+  const std::string& text(frame::ControlRef control) const { return form_.text(control); }
+  // The settings both runs read first, in this order: EDIT4, EDIT1, EDIT2,
+  // EDIT3, EDIT13, EDIT5, EDIT6, EDIT10.
+  RunSettings read_run_settings();
+  // The result line: DCMDSP(phase) "deg," DCMDSP(swing).
+  void set_result_line(double phase, double swing);
+
+  frame::Form form_;
+  frame::FileTable files_;
+  frame::FileDialogs& dialogs_;
+  frame::Surface& surface_;
+
+  double tan_30_ = 0;
+
+  // Control variables, bound by name at start-up.
+  frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9,
+      EDIT10, EDIT11, EDIT12, EDIT13, TEXT5;
+};
+
+// The program factory: builds tarvex on the platform's dialogs and surface.
+std::unique_ptr<frame::Program> make_app(frame::FileDialogs& dialogs,
+                                         frame::Surface& surface);
+
+}  // namespace tarvex

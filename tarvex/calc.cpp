@@ -1,0 +1,81 @@
+// "Calc.": the per-cycle transform over the whole data file with the file
+// interval, written to the report file.
+#include <optional>
+
+#include "frame/datafile.h"
+#include "frame/numtext.h"
+#include "frame/subtract.h"
+#include "tarvex/app.h"
+#include "tarvex/pole.h"
+#include "tarvex/report.h"
+
+namespace tarvex {
+
+namespace {
+constexpr int kDataFile = 1;
+constexpr int kReportFile = 2;
+}  // namespace
+
+void App::BUTTON5_ON() {
+  const RunSettings s = read_run_settings();
+  const double file_interval = frame::checked(frame::val(text(EDIT8)) * s.samples_per_cycle);
+  const std::string report_path = text(EDIT9);
+  const float display_factor = frame::to_single(frame::val(text(EDIT11)));
+
+  frame::SubtractTable subtract;
+  subtract.degree = kSubtractDegreeLimit;
+  if (!s.subtract_path.empty() &&
+      !frame::read_subtract_table(files_, kDataFile, s.subtract_path, subtract)) {
+    return;  // a degree above the limit: the run ends silently
+  }
+
+  CycleTransform transform({s.samples_per_cycle, s.origin, s.angular_step, file_interval,
+                            &subtract});
+  IntervalSeries series(s.samples_per_cycle, s.origin, file_interval);
+
+  files_.open("I", kDataFile, s.data_path);
+  frame::create_output(files_, kReportFile, report_path);
+
+  ReportWriter report(files_, kReportFile);
+  report.source_line(s.data_path, s.from, s.letters);
+  if (!s.subtract_path.empty()) report.subtract_line(s.subtract_path);
+  report.speed_line(s.angular_step * kDegreesPerRadian * s.samples_per_cycle);
+  report.column_header();
+
+  const frame::CommentMark mark(s.comment_mark);
+  // The column is cut at each data line; From and letters become whole
+  // numbers there, at the first data line.
+  std::optional<frame::DataColumn> column;
+  while (!files_.eof(kDataFile)) {
+    const std::string_view line = files_.read_line(kDataFile);
+    form_.poll();
+    if (mark.is_comment(line)) continue;
+    if (!column) column.emplace(s.from, s.letters);
+    if (transform.take_sample(column->value(line))) {
+      report.interval_row(series.close(transform));
+      transform.end_interval();
+      series.count_closed();
+    }
+  }
+  // An interval still open at the end of the file is dropped.
+  files_.close({kDataFile});
+
+  const double swing = transform.file_swing();
+  const double phase = transform.file_phase();
+  set_result_line(phase, swing);
+
+  const double n = series.differences();
+  report.column_header();
+  report.average_row(swing, phase, series.stats(), n);
+  report.deviation_row(series.stats(), n);
+
+  if (series.count() >= 3) {
+    const auto pole = estimate_pole(
+        std::span<const Vec>(series.table().data(), series.count()), display_factor,
+        surface_);
+    if (pole) report.pole_row(pole->swing, pole->phase);
+  }
+  files_.close({kReportFile});
+}
+
+}  // namespace tarvex

@@ -1,0 +1,24 @@
+// "Check": counts the data lines of the data file.
+#include "frame/datafile.h"
+#include "frame/numtext.h"
+#include "tarvex/app.h"
+
+namespace tarvex {
+
+void App::BUTTON3_ON() {
+  const std::string path = text(EDIT4);
+  const frame::CommentMark mark(text(EDIT1));
+  // Neither the column nor the values matter here: every line that is not a
+  // comment line counts. The count is a single, as the display shows it.
+  files_.open("I", 1, path);
+  float count = 0;
+  while (!files_.eof(1)) {
+    const std::string_view line = files_.read_line(1);
+    form_.poll();
+    if (mark.is_data(line)) count += 1;
+  }
+  files_.close({1});
+  form_.set_text(TEXT5, "Number of Data:" + frame::free_form(count, frame::Kind::Single));
+}
+
+}  // namespace tarvex
