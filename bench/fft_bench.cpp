@@ -1,7 +1,11 @@
-// Time per block transform for N = 2^6 .. 2^16: the program's engine (Fft),
-// the same scheme written plainly (FftReference), and, as a yardstick only, a
-// general-purpose complex transform library (out of place, measured plan).
-// The library appears in this benchmark alone, never in the product.
+// Time per block transform for N = 2^6 .. 2^16 (the Time column is
+// nanoseconds per transform): the program's engine (Fft, with the lane width
+// the processor offers, and with the baseline two-lane stages), the same
+// scheme written plainly (FftReference), and, as a yardstick only, FFTW's
+// complex transform of the same N (double, out of place, FFTW_MEASURE plan).
+// FFTW appears in this benchmark alone, never in the product.
+//
+// Target: Fft within 5 times FFTW's time at N = 1024.
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 
@@ -72,7 +76,7 @@ void BM_Reference(benchmark::State& state) {
   set_counters(state, n);
 }
 
-void BM_LibraryComplex(benchmark::State& state) {
+void BM_FftwComplex(benchmark::State& state) {
   const int e = static_cast<int>(state.range(0));
   const int n = 1 << e;
   fftw_complex* in = fftw_alloc_complex(static_cast<std::size_t>(n));
@@ -99,6 +103,6 @@ void BM_LibraryComplex(benchmark::State& state) {
 BENCHMARK(BM_Fft)->DenseRange(6, 16);
 BENCHMARK(BM_FftNarrow)->DenseRange(6, 16);
 BENCHMARK(BM_Reference)->DenseRange(6, 16);
-BENCHMARK(BM_LibraryComplex)->DenseRange(6, 16);
+BENCHMARK(BM_FftwComplex)->DenseRange(6, 16);
 
 BENCHMARK_MAIN();

@@ -77,9 +77,11 @@ using Where = std::source_location;
 [[noreturn]] void raise_os(int errno_value, Where where = Where::current());
 
 // Maps a POSIX errno to a run-time error code by meaning: no such file or
-// directory 63, permission denied 75, file exists 64, too many open files 66,
-// no space 67, read-only file system 73, name too long or invalid 55, is a
-// directory 75, out of memory 7, anything unmapped 27.
+// directory 63, permission denied, busy or is a directory 75, file exists 64,
+// too many open files 66, no space or file too large 67, read-only file
+// system 73, name too long, invalid or looping 55, out of memory 7, no such
+// device or not the same device 72, not supported 28, anything unmapped
+// (an I/O error included) 27.
 int map_errno(int errno_value);
 
 // One short English line explaining a code, or an empty view for none.

@@ -75,7 +75,8 @@ class Form {
   // A control by name (exact, upper case); 1013 when the form has none, 5
   // for a name of length 0 or above 21 characters.
   ControlRef bind(std::string_view name, Where where = Where::current()) const;
-  // A control by name or alias; nullopt when neither matches.
+  // A control by name or alias (exact first, then without regard to case);
+  // nullopt when neither matches.
   std::optional<int> find(std::string_view name_or_alias) const;
 
   const std::string& text(ControlRef control) const;

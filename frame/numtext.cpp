@@ -286,22 +286,46 @@ bool find_field(std::string_view pattern, Field& f) {
   return true;
 }
 
+// The text of a pattern form being built, on the stack: the tools' patterns
+// are short, and one std::string is made from it at the end.
+class FixedText {
+ public:
+  static constexpr std::size_t kCapacity = 160;
+  void push_back(char c) { data_[size_++] = c; }
+  void append(std::size_t n, char c) {
+    std::memset(data_ + size_, c, n);
+    size_ += n;
+  }
+  void append(const char* p, std::size_t n) {
+    std::memcpy(data_ + size_, p, n);
+    size_ += n;
+  }
+  std::string str() const { return std::string(data_, size_); }
+
+ private:
+  char data_[kCapacity];
+  std::size_t size_ = 0;
+};
+
 // Literal text of a pattern: "_" makes the next character literal.
-void append_literal(std::string& out, std::string_view text) {
+template <class Out>
+void append_literal(Out& out, std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     if (text[i] == '_' && i + 1 < text.size()) ++i;
     out.push_back(text[i]);
   }
 }
 
-void append_overflow(std::string& out, double value, Kind kind) {
+template <class Out>
+void append_overflow(Out& out, double value, Kind kind) {
   char buf[40];
   out.push_back('%');
   out.append(buf, write_free_form(value, kind, buf));
 }
 
 // The numeric field of the pattern form.
-void append_number(std::string& out, double value, Kind kind, const Field& f) {
+template <class Out>
+void append_number(Out& out, double value, Kind kind, const Field& f) {
   const bool negative = value < 0;  // decided before rounding
   const int room = f.before - (negative ? 1 : 0);
   if (!std::isfinite(value)) {
@@ -662,13 +686,20 @@ std::string pattern_form(double value, Kind kind, std::string_view pattern,
   Field f;
   if (!find_field(pattern, f)) raise(err::kInvalidCall, where);
   if (kind == Kind::Single) value = static_cast<float>(value);
-  // Results of up to 15 characters stay in the string itself (no heap); a
-  // longer pattern gets its room at once.
+  // The text is at most the pattern's length plus the overflow form (40):
+  // short patterns are built on the stack.
+  auto build = [&](auto& out) {
+    append_literal(out, pattern.substr(0, f.begin));
+    append_number(out, value, kind, f);
+    append_literal(out, pattern.substr(f.end));
+  };
+  if (pattern.size() + 40 <= FixedText::kCapacity) {
+    FixedText out;
+    build(out);
+    return out.str();
+  }
   std::string out;
-  if (pattern.size() > 15) out.reserve(pattern.size() + 24);
-  append_literal(out, pattern.substr(0, f.begin));
-  append_number(out, value, kind, f);
-  append_literal(out, pattern.substr(f.end));
+  build(out);
   return out;
 }
 

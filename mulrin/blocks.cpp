@@ -26,12 +26,9 @@ std::size_t window_capacity(std::size_t length) {
 // by one step of 2*pi. The scan and the report both use this one function,
 // so the report prints exactly the values the sums were made of.
 inline double wrap_change(double change, const Angles& a) {
-  if (change > a.pi) {
-    change = change - a.two_pi;
-  } else if (change < -a.pi) {
-    change = change + a.two_pi;
-  }
-  return change;
+  const double down = change - a.two_pi;
+  const double up = change + a.two_pi;
+  return change > a.pi ? down : (change < -a.pi ? up : change);
 }
 
 }  // namespace
@@ -117,7 +114,10 @@ BlockAnalysis::BlockAnalysis(const BlockSettings& settings, const Angles& angles
     re_.resize(length_);
     im_.resize(length_);
     window_.resize(window_capacity(length_));
-    table_.resize(static_cast<std::size_t>(plan.blocks) * 2 * bins_);
+    // Not zero-filled: every block's row is written before it is read.
+    table_.reset(new double[static_cast<std::size_t>(plan.blocks) * 2 * bins_]);
+    bin_numbers_.resize(bins_);
+    for (std::size_t k = 0; k < bins_; ++k) bin_numbers_[k] = static_cast<double>(k);
     sums_.assign(4 * bins_, 0.0);
     squares_.assign(4 * bins_, 0.0);
     max_swing_.assign(bins_, 0.0);
@@ -168,53 +168,71 @@ void BlockAnalysis::transform_block(frame::Where where) {
   fft_->transform(x, re_.data(), im_.data(), where);
 
   const std::int64_t b = blocks_done_;
-  double* out = table_.data() + static_cast<std::size_t>(b) * 2 * bins_;
-  const double* previous = b > 0 ? out - 2 * bins_ : nullptr;
-  // k * (o - start) * (2*pi/N) refers the phase to the origin.
-  const double offset = settings_.origin - static_cast<double>(start_);
-  const double half_pi = a.pi / 2;
   const std::size_t bins = bins_;
+  double* swing = table_.get() + static_cast<std::size_t>(b) * 2 * bins;
+  double* phase = swing + bins;
+  const double* re = re_.data();
+  const double* im = im_.data();
+
+  // Three passes over the bins; the first and the last are plain arithmetic
+  // that the compiler puts into vector lanes with the same IEEE operations.
+  // 1. Swing 2*sqrt(Re^2 + Im^2) (bin 0 without the 2), and Im/Re.
+  for (std::size_t k = 0; k < bins; ++k) {
+    swing[k] = 2 * std::sqrt(re[k] * re[k] + im[k] * im[k]);
+    phase[k] = im[k] / re[k];
+  }
+  swing[0] = std::sqrt(re[0] * re[0] + im[0] * im[0]);
+
+  // 2. The angle of X[k] from atan and the quadrant, in (-pi, pi].
+  const double half_pi = a.pi / 2;
+  for (std::size_t k = 0; k < bins; ++k) {
+    double angle;
+    if (re[k] == 0) {
+      const double sign = im[k] > 0 ? 1.0 : (im[k] < 0 ? -1.0 : 0.0);
+      angle = half_pi * sign;
+    } else {
+      const double quotient = phase[k];
+      if (std::isinf(quotient)) frame::raise(frame::err::kOverflow, where);
+      angle = std::atan(quotient);
+      if (re[k] < 0) angle = im[k] >= 0 ? angle + a.pi : angle - a.pi;
+    }
+    phase[k] = angle;
+  }
+
+  // 3. Referred to the origin by k * (o - start) * (2*pi/N), reduced to
+  // [0, 2*pi); the changes from the previous block; the running sums.
+  const double offset = settings_.origin - static_cast<double>(start_);
+  const double phase_step = settings_.phase_step;
+  const double* bin = bin_numbers_.data();
+  for (std::size_t k = 0; k < bins; ++k) {
+    double p = phase[k] + (bin[k] * offset) * phase_step;
+    p = p - exact_floor(p / a.two_pi) * a.two_pi;
+    phase[k] = p;
+  }
   double* sum = sums_.data();
   double* square = squares_.data();
-
   for (std::size_t k = 0; k < bins; ++k) {
-    const double re = re_[k];
-    const double im = im_[k];
-    const double magnitude = std::sqrt(re * re + im * im);
-    const double swing = k == 0 ? magnitude : 2 * magnitude;
-
-    // The angle of X[k] from atan and the quadrant; in (-pi, pi].
-    double phase;
-    if (re == 0) {
-      const double sign = im > 0 ? 1.0 : (im < 0 ? -1.0 : 0.0);
-      phase = half_pi * sign;
-    } else {
-      const double quotient = im / re;
-      if (std::isinf(quotient)) frame::raise(frame::err::kOverflow, where);
-      phase = std::atan(quotient);
-      if (re < 0) phase = im >= 0 ? phase + a.pi : phase - a.pi;
+    sum[kSwing * bins + k] += swing[k];
+    square[kSwing * bins + k] += swing[k] * swing[k];
+    sum[kPhase * bins + k] += phase[k];
+    square[kPhase * bins + k] += phase[k] * phase[k];
+  }
+  double* max_swing = max_swing_.data();
+  if (b == 0) {
+    // Block 0 has no changes; adding its zeros leaves the sums as they are.
+    for (std::size_t k = 0; k < bins; ++k) max_swing[k] = swing[k];
+  } else {
+    const double* previous_swing = swing - 2 * bins;
+    const double* previous_phase = phase - 2 * bins;
+    for (std::size_t k = 0; k < bins; ++k) {
+      const double d_swing = swing[k] - previous_swing[k];
+      const double d_phase = wrap_change(phase[k] - previous_phase[k], a);
+      sum[kDSwing * bins + k] += d_swing;
+      square[kDSwing * bins + k] += d_swing * d_swing;
+      sum[kDPhase * bins + k] += d_phase;
+      square[kDPhase * bins + k] += d_phase * d_phase;
+      max_swing[k] = swing[k] > max_swing[k] ? swing[k] : max_swing[k];
     }
-    phase = phase + (static_cast<double>(k) * offset) * settings_.phase_step;
-    phase = phase - std::floor(phase / a.two_pi) * a.two_pi;
-
-    double d_swing = 0;
-    double d_phase = 0;
-    if (previous) {
-      d_swing = swing - previous[2 * k];
-      d_phase = wrap_change(phase - previous[2 * k + 1], a);
-    }
-    out[2 * k] = swing;
-    out[2 * k + 1] = phase;
-
-    sum[kSwing * bins + k] += swing;
-    square[kSwing * bins + k] += swing * swing;
-    sum[kPhase * bins + k] += phase;
-    square[kPhase * bins + k] += phase * phase;
-    sum[kDSwing * bins + k] += d_swing;
-    square[kDSwing * bins + k] += d_swing * d_swing;
-    sum[kDPhase * bins + k] += d_phase;
-    square[kDPhase * bins + k] += d_phase * d_phase;
-    if (b == 0 || swing > max_swing_[k]) max_swing_[k] = swing;
   }
 
   ++blocks_done_;

@@ -11,6 +11,7 @@
 #pragma once
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -37,6 +38,18 @@ struct BlockSettings {
   double phase_step = 0;         // 2*pi/N, the phase step of the origin reference
   std::int64_t count = 0;        // samples in the series
 };
+
+// floor(x), exactly, in operations the compiler can put into vector lanes:
+// |x| is rounded to a whole number by adding and taking away 2^52 (exact
+// below 2^52), given x's sign back, and lowered by one when above x. Equal
+// to std::floor bit for bit, the sign of zero included.
+inline double exact_floor(double x) {
+  constexpr double kTwo52 = 4503599627370496.0;
+  const double magnitude = std::fabs(x);
+  double r = std::copysign((magnitude + kTwo52) - kTwo52, x);
+  r = r > x ? r - 1 : r;
+  return magnitude < kTwo52 ? r : x;  // from 2^52 on every double is whole
+}
 
 // The nearest whole number of a position, halves away from zero (judged on
 // the exact value: 2.5 -> 3, -2.5 -> -3).
@@ -100,9 +113,9 @@ class BlockAnalysis {
   std::int64_t blocks() const { return blocks_done_; }  // NB: blocks scanned
   std::size_t bins() const { return bins_; }            // N/2: bins reported on
 
-  double swing(std::int64_t b, std::size_t k) const { return row(b)[2 * k]; }
+  double swing(std::int64_t b, std::size_t k) const { return row(b)[k]; }
   // Radians, in [0, 2*pi).
-  double phase(std::int64_t b, std::size_t k) const { return row(b)[2 * k + 1]; }
+  double phase(std::int64_t b, std::size_t k) const { return row(b)[bins_ + k]; }
   // Changes from block b-1; 0 for block 0.
   double d_swing(std::int64_t b, std::size_t k) const;
   double d_phase(std::int64_t b, std::size_t k) const;
@@ -115,7 +128,7 @@ class BlockAnalysis {
 
  private:
   const double* row(std::int64_t b) const {
-    return table_.data() + static_cast<std::size_t>(b) * 2 * bins_;
+    return table_.get() + static_cast<std::size_t>(b) * 2 * bins_;
   }
   void store(double sample);
   void transform_block(frame::Where where);
@@ -139,7 +152,8 @@ class BlockAnalysis {
   std::int64_t first_sample_ = 0;
   std::int64_t blocks_done_ = 0;
 
-  std::vector<double> table_;       // per block, per bin: swing, phase
+  std::vector<double> bin_numbers_;  // k as a double, k = 0 .. N/2-1
+  std::unique_ptr<double[]> table_;  // per block: N/2 swings, then N/2 phases
   std::vector<double> sums_;        // per quantity, per bin: running sum
   std::vector<double> squares_;     // per quantity, per bin: running sum of squares
   std::vector<double> max_swing_;   // per bin, over all blocks

@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "frame/datafile.h"
+#include "tarvex/sample_column.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -45,7 +46,7 @@ void App::BUTTON5_ON() {
   const frame::CommentMark mark(s.comment_mark);
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
-  std::optional<frame::DataColumn> column;
+  std::optional<SampleColumn> column;
   while (!files_.eof(kDataFile)) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();

@@ -3,6 +3,7 @@
 #include <cmath>
 
 #include "frame/datafile.h"
+#include "tarvex/sample_column.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -80,7 +81,7 @@ void App::BUTTON4_ON() {
 
   files_.open("I", kDataFile, s.data_path);
   const frame::CommentMark mark(s.comment_mark);
-  std::optional<frame::DataColumn> column;
+  std::optional<SampleColumn> column;
   bool at_end = files_.eof(kDataFile);
   while (!at_end) {
     const std::string_view line = files_.read_line(kDataFile);

@@ -9,6 +9,7 @@
 #include <iterator>
 #include <string>
 #include <string_view>
+#include <system_error>
 
 #include <unistd.h>
 
@@ -30,10 +31,22 @@ inline constexpr std::array<ControlDesc, 9> kSampleControls = {{
 
 inline constexpr FormDesc kSampleForm = {"sample", 300, 200, "FixedSys", 16, kSampleControls};
 
+// The test process's own temporary folder, removed when the process ends.
+inline const std::filesystem::path& temp_folder() {
+  static const struct Folder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("frame_tests_" + std::to_string(::getpid()));
+    ~Folder() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } folder;
+  return folder.path;
+}
+
 // A file in the test's temporary folder, written byte for byte.
 inline std::filesystem::path temp_file(std::string_view name, std::string_view bytes) {
-  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-                                         ("frame_tests_" + std::to_string(::getpid()));
+  const std::filesystem::path& dir = temp_folder();
   std::filesystem::create_directories(dir);
   const std::filesystem::path path = dir / std::filesystem::path(name);
   std::ofstream(path, std::ios::binary | std::ios::trunc).write(bytes.data(),

@@ -215,6 +215,7 @@ TEST_F(TextFile, NumberFieldsGoStraightToTheirKind) {
                                 "1.5 2.5\r\n3.5 , 4.5 x\r\n12abc,1D2,-.5E+1,+3,&H1F:&o17\r\n"
                                 "0.1000000000000000055511151231257827,1e-400"));
   EXPECT_EQ(files_.read_field_number(1, Kind::Double), 0.1);
+  EXPECT_EQ(val("0.1"), static_cast<double>(0.1f));  // the field skips this step
   EXPECT_EQ(files_.read_field_number(1, Kind::Single), static_cast<double>(0.1f));
   EXPECT_EQ(files_.read_field_number(1, Kind::Double), 0.1);
   EXPECT_EQ(files_.read_field_number(1, Kind::Long), 3);

@@ -180,7 +180,7 @@ TEST(Report, ThresholdZeroSelectsEveryBinBelowHalfTheLength) {
   ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "3", "8", "8", "0")).status, 0);
   const std::string report = dir.read("out.txt");
   EXPECT_EQ(occurrences(report, ">>>>"), 4u);
-  EXPECT_EQ(occurrences(report, "------------------------\r\n"), 0u);
+  for (const std::string& line : split_lines(report)) EXPECT_NE(line, std::string(24, '-'));
   EXPECT_NE(report.find(">>>>     3(  1080.0000deg)"), std::string::npos);
 }
 
