@@ -360,6 +360,11 @@ Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
   }
 }
 
+double Fft::bytes_for(int exponent) {
+  if (exponent < 1) return 0.0;
+  return 7.0 * sizeof(double) * std::ldexp(1.0, exponent);
+}
+
 bool Fft::wide_stages_available() { return processor_has_wide_unit(); }
 
 void Fft::transform(const double* x, double* re, double* im,

@@ -29,6 +29,11 @@ class Fft {
   // failed allocation) are run-time error 7.
   explicit Fft(int exponent, frame::Where where = frame::Where::current());
 
+  // Bytes an Fft of this exponent holds (twiddle table, its even entries and
+  // the two work buffers: 7 * 2^exponent doubles), as a double so that no
+  // exponent overflows it: lets a run check its memory before building one.
+  static double bytes_for(int exponent);
+
   int exponent() const { return exponent_; }
   std::size_t size() const { return n_; }
 

@@ -181,7 +181,7 @@ TEST_F(ProgramWindow, TarvexDrawPaintsTheDiagramAndThePathInPaletteColours) {
   EXPECT_EQ(at(430, 220), qRgb(255, 255, 255));  // centre point
   EXPECT_EQ(at(525, 189), qRgb(128, 0, 0));      // ring of radius 100
   EXPECT_EQ(at(335, 251), qRgb(128, 0, 0));
-  EXPECT_EQ(at(230, 5), qRgb(0, 0, 0));          // background
+  EXPECT_EQ(at(233, 5), qRgb(0, 0, 0));          // background
   // One display interval of ten cycles: one blue piece from the centre to the
   // component's vector, of swing 60.
   ASSERT_EQ(tee->pieces.size(), 1u);
