@@ -66,7 +66,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const frame::CommentMark mark(mark_text);
   const std::size_t length = mark_text.empty() ? 1 : mark_text.size();
-  fuzz::require(mark.length() == length, "mark length", fuzz::show(mark_text));
+  FUZZ_REQUIRE(mark.length() == length, "mark length", fuzz::show(mark_text));
 
   // Both readers are made at the first data line; a From or letters beyond
   // the whole-number range fails there, the same way for both.
@@ -82,9 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   try {
     fast.emplace(*from, *letters);
-    fuzz::require(made_code == 0, "the fast column accepted what the column refused");
+    FUZZ_REQUIRE(made_code == 0, "the fast column accepted what the column refused");
   } catch (const frame::RuntimeError& e) {
-    fuzz::require(e.code() == made_code, "the fast column raised differently");
+    FUZZ_REQUIRE(e.code() == made_code, "the fast column raised differently");
   }
   const double rounded_from = std::round(static_cast<double>(*from));
   const double rounded_letters = std::round(static_cast<double>(*letters));
@@ -92,15 +92,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   while (in.remaining_bytes() > 0) {
     const std::string line = in.ConsumeRandomLengthString(64);
     const bool comment = std::string_view(line).substr(0, length) == mark_text;
-    fuzz::require(mark.is_comment(line) == comment && mark.is_data(line) == !comment,
+    FUZZ_REQUIRE(mark.is_comment(line) == comment && mark.is_data(line) == !comment,
                   "comment test", fuzz::show(mark_text) + " " + fuzz::show(line));
     if (comment || made_code != 0) continue;
 
     const Result r = value_of(*column, line);
     if (rounded_from < 1 || rounded_letters < 0) {
-      fuzz::require(r.code == 5, "an impossible column must be error 5", fuzz::show(line));
+      FUZZ_REQUIRE(r.code == 5, "an impossible column must be error 5", fuzz::show(line));
     } else if (rounded_from - 1 >= static_cast<double>(line.size())) {
-      fuzz::require(r.code == 0 && r.value == 0, "a column beyond the line must be 0",
+      FUZZ_REQUIRE(r.code == 0 && r.value == 0, "a column beyond the line must be 0",
                     fuzz::show(line));
     } else {
       const std::string cut = line.substr(static_cast<std::size_t>(rounded_from - 1),
@@ -111,13 +111,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       } catch (const frame::RuntimeError& e) {
         expected.code = e.code();
       }
-      fuzz::require(r.code == expected.code &&
+      FUZZ_REQUIRE(r.code == expected.code &&
                         std::bit_cast<std::uint64_t>(r.value) ==
                             std::bit_cast<std::uint64_t>(expected.value),
                     "column value differs from the conversion of the cut", fuzz::show(line));
     }
     const Result f = value_of(*fast, line);
-    fuzz::require(f.code == r.code && std::bit_cast<std::uint64_t>(f.value) ==
+    FUZZ_REQUIRE(f.code == r.code && std::bit_cast<std::uint64_t>(f.value) ==
                                           std::bit_cast<std::uint64_t>(r.value),
                   "tarvex's fast column reader differs from the column cut",
                   fuzz::show(line) + " fast " + std::to_string(f.value) + " cut " +

@@ -48,6 +48,27 @@ class SandboxSurface : public frame::RecordingSurface {
   bool save_png(const std::string& path) override { return !path.empty() && path.size() < 40; }
 };
 
+// The harness's own folder, with a few data files; made once, removed at
+// the end of the process.
+const std::string& sandbox() {
+  static const struct Folder {
+    std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                 ("fuzz_driver_args_" + std::to_string(::getpid()));
+    std::string text = path.string();
+    Folder() {
+      std::filesystem::create_directories(path);
+      std::ofstream(path / "data.txt", std::ios::binary) << "# comment\r\n1\r\n2\r\n\x1a";
+      std::ofstream(path / "long.txt", std::ios::binary) << std::string(40000, '7');
+      std::ofstream(path / "empty.txt", std::ios::binary);
+    }
+    ~Folder() {
+      std::error_code ec;
+      std::filesystem::remove_all(path, ec);
+    }
+  } folder;
+  return folder.text;
+}
+
 class SampleProgram : public frame::Program {
  public:
   explicit SampleProgram(frame::FileDialogs& dialogs) : dialogs_(dialogs) {
@@ -71,7 +92,7 @@ class SampleProgram : public frame::Program {
   void BUTTON2_ON() {
     const frame::CommentMark mark(form_.text(mark_));
     const std::string& name = form_.text(data_);
-    files_.open("I", 1, name.find('/') == std::string::npos ? name : "missing");
+    files_.open("I", 1, sandbox() + "/" + (name.find('/') == std::string::npos ? name : "missing"));
     float count = 0;
     while (!files_.eof(1)) {
       if (mark.is_data(files_.read_line(1))) count = count + 1;
@@ -140,21 +161,9 @@ int message_code(const std::string& message) {
   return std::atoi(message.c_str() + at + head.size());
 }
 
-void enter_sandbox() {
-  const auto dir = std::filesystem::temp_directory_path() /
-                   ("fuzz_driver_args_" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
-  std::filesystem::current_path(dir);
-  std::ofstream("data.txt", std::ios::binary) << "# comment\r\n1\r\n2\r\n\x1a";
-  std::ofstream("long.txt", std::ios::binary) << std::string(40000, '7');
-  std::ofstream("empty.txt", std::ios::binary);
-}
-
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-  static const bool sandboxed = (enter_sandbox(), true);
-  (void)sandboxed;
   // Arguments separated by NUL bytes, at most 24.
   std::vector<std::string> args;
   std::string current;
@@ -179,7 +188,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   std::ostringstream out, err;
   const int status = frame::run_driver(context, args, out, err);
-  fuzz::require(status >= 0 && status <= 2, "exit status", std::to_string(status));
+  FUZZ_REQUIRE(status >= 0 && status <= 2, "exit status", std::to_string(status));
 
   const Expect expect = expected_parse(program.form(), args);
   std::string joined;
@@ -188,28 +197,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::vector<std::string> after;
     for (int i = 0; i < program.form().control_count(); ++i)
       after.push_back(program.form().text(frame::ControlRef{i}));
-    fuzz::require(after == before && records.written.empty(),
+    FUZZ_REQUIRE(after == before && records.written.empty(),
                   "a command line that runs nothing changed the form", joined);
   }
   if (expect == Expect::Usage) {
-    fuzz::require(status == 2 && out.str().empty(), "a mistake must be 2 before any action", joined);
+    FUZZ_REQUIRE(status == 2 && out.str().empty(), "a mistake must be 2 before any action", joined);
   }
   if (expect == Expect::Help) {
-    fuzz::require(status == 0 && out.str().starts_with("usage: sample"), "help", joined);
+    FUZZ_REQUIRE(status == 0 && out.str().starts_with("usage: sample"), "help", joined);
   }
   if (status == 1) {
     const int code = message_code(err.str());
-    fuzz::require(fuzz::is_table_code(code), "message code outside the table", err.str());
-    fuzz::require(records.written.size() == 1 && records.written[0].code == code &&
+    FUZZ_REQUIRE(fuzz::is_table_code(code), "message code outside the table", err.str());
+    FUZZ_REQUIRE(records.written.size() == 1 && records.written[0].code == code &&
                       records.written[0].modl == "sample",
                   "one record of the error's code", joined);
-    fuzz::require(err.str().starts_with("\r\nsample ["), "message text", err.str());
+    FUZZ_REQUIRE(err.str().starts_with("\r\nsample ["), "message text", err.str());
   } else {
-    fuzz::require(records.written.empty(), "a record without an error", joined);
+    FUZZ_REQUIRE(records.written.empty(), "a record without an error", joined);
   }
   if (status == 2) {
     const std::string reason = err.str();
-    fuzz::require(reason.starts_with("sample: ") && reason.ends_with("\n"),
+    FUZZ_REQUIRE(reason.starts_with("sample: ") && reason.ends_with("\n"),
                   "a usage error is a reason naming the program", fuzz::show(reason));
   }
   // Every number is free again, whatever happened.
@@ -217,7 +226,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     program.files().eof(1);
     fuzz::fail("file left open after the run", joined);
   } catch (const frame::RuntimeError& e) {
-    fuzz::require(e.code() == 57, "file left open after the run", joined);
+    FUZZ_REQUIRE(e.code() == 57, "file left open after the run", joined);
   }
   return 0;
 }

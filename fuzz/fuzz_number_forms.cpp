@@ -51,7 +51,7 @@ std::optional<double> read_back(std::string_view text, double shown) {
   try {
     return frame::text_to_number(t).value;
   } catch (const frame::RuntimeError& e) {
-    fuzz::require(e.code() == 6 && std::fabs(shown) > 1.797693134862315e308,
+    FUZZ_REQUIRE(e.code() == 6 && std::fabs(shown) > 1.797693134862315e308,
                   "a number text that does not read back", fuzz::show(text));
     return std::nullopt;
   }
@@ -77,19 +77,19 @@ void check_free_form(double value, Kind kind) {
   const std::string text = frame::free_form(value, kind);
   const bool single = kind == Kind::Single;
   const double shown = single ? static_cast<double>(static_cast<float>(value)) : value;
-  fuzz::require(frame::item_form(value, kind) == text + " ", "item form is not free form + blank",
+  FUZZ_REQUIRE(frame::item_form(value, kind) == text + " ", "item form is not free form + blank",
                 text);
   if (std::isnan(shown)) {
-    fuzz::require(text == " NAN", "NaN form", text);
+    FUZZ_REQUIRE(text == " NAN", "NaN form", text);
     return;
   }
   if (std::isinf(shown)) {
-    fuzz::require(text == (shown < 0 ? "-INF" : " INF"), "infinity form", text);
+    FUZZ_REQUIRE(text == (shown < 0 ? "-INF" : " INF"), "infinity form", text);
     return;
   }
-  fuzz::require(text.size() <= (single ? 12u : 22u), "free form too long",
+  FUZZ_REQUIRE(text.size() <= (single ? 12u : 22u), "free form too long",
                 text + " for " + show(value));
-  fuzz::require(text[0] == (shown < 0 ? '-' : ' '), "sign position", text);
+  FUZZ_REQUIRE(text[0] == (shown < 0 ? '-' : ' '), "sign position", text);
 
   const std::optional<double> read = read_back(text, shown);
   if (!read) return;
@@ -98,9 +98,9 @@ void check_free_form(double value, Kind kind) {
   const long double unit = std::pow(10.0L, first_digit_exponent(text) - digits + 1);
   const long double off = std::fabs(static_cast<long double>(back) - shown);
   const long double ulp = std::fabs(std::nextafter(back, INFINITY) - back);
-  fuzz::require(off <= 0.5L * unit * (1 + 1e-12L) + ulp, "free form not within half a unit",
+  FUZZ_REQUIRE(off <= 0.5L * unit * (1 + 1e-12L) + ulp, "free form not within half a unit",
                 text + " for " + show(shown) + " read back " + show(back));
-  fuzz::require(frame::free_form(back, kind) == text, "free form of the read-back value differs",
+  FUZZ_REQUIRE(frame::free_form(back, kind) == text, "free form of the read-back value differs",
                 text + " vs " + frame::free_form(back, kind));
 }
 
@@ -153,14 +153,14 @@ void check_pattern_form(double value, Kind kind, std::string_view pattern) {
   try {
     text = frame::pattern_form(value, kind, pattern);
   } catch (const frame::RuntimeError& e) {
-    fuzz::require(e.code() == 5 && !f.found, "pattern form raised wrongly",
+    FUZZ_REQUIRE(e.code() == 5 && !f.found, "pattern form raised wrongly",
                   fuzz::show(pattern) + " code " + std::to_string(e.code()));
     return;
   }
-  fuzz::require(f.found, "a pattern without a field must be error 5", fuzz::show(pattern));
+  FUZZ_REQUIRE(f.found, "a pattern without a field must be error 5", fuzz::show(pattern));
   const std::string prefix = literal(pattern.substr(0, f.begin));
   const std::string suffix = literal(pattern.substr(f.end));
-  fuzz::require(text.size() >= prefix.size() + suffix.size() && text.starts_with(prefix) &&
+  FUZZ_REQUIRE(text.size() >= prefix.size() + suffix.size() && text.starts_with(prefix) &&
                     text.ends_with(suffix),
                 "prefix or suffix text lost", fuzz::show(pattern) + " -> " + fuzz::show(text));
   const std::string number =
@@ -172,32 +172,32 @@ void check_pattern_form(double value, Kind kind, std::string_view pattern) {
   const int least_shown = f.before > 0 ? 1 : 0;
 
   if (!number.empty() && number[0] == '%') {
-    fuzz::require(number == "%" + frame::free_form(value, kind), "overflow form is not % + free form",
+    FUZZ_REQUIRE(number == "%" + frame::free_form(value, kind), "overflow form is not % + free form",
                   fuzz::show(pattern) + " -> " + fuzz::show(text));
     if (std::isfinite(shown) && least_shown <= room) {
       // Only a value whose rounding reaches 10^room may overflow.
       const long double limit = std::pow(10.0L, room) - 0.5L * std::pow(10.0L, -f.after);
-      fuzz::require(std::fabs(static_cast<long double>(shown)) >= limit * (1 - 1e-12L),
+      FUZZ_REQUIRE(std::fabs(static_cast<long double>(shown)) >= limit * (1 - 1e-12L),
                     "overflow of a value that fits",
                     fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
     }
     return;
   }
-  fuzz::require(std::isfinite(shown), "a non-finite value must overflow", fuzz::show(text));
-  fuzz::require(number.size() == width, "number not as wide as its field",
+  FUZZ_REQUIRE(std::isfinite(shown), "a non-finite value must overflow", fuzz::show(text));
+  FUZZ_REQUIRE(number.size() == width, "number not as wide as its field",
                 fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
-  fuzz::require(least_shown <= room && std::fabs(static_cast<long double>(shown)) <
+  FUZZ_REQUIRE(least_shown <= room && std::fabs(static_cast<long double>(shown)) <
                                  std::pow(10.0L, room) * (1 + 1e-12L),
                 "a value too wide did not overflow",
                 fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
-  fuzz::require((number.find('-') != std::string::npos) == (shown < 0), "minus sign",
+  FUZZ_REQUIRE((number.find('-') != std::string::npos) == (shown < 0), "minus sign",
                 fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
   const std::optional<double> read = read_back(number, shown);
   if (!read) return;
   const double back = *read;
   const long double off = std::fabs(static_cast<long double>(back) - shown);
   const long double ulp = std::fabs(std::nextafter(back, INFINITY) - back);
-  fuzz::require(off <= 0.5L * std::pow(10.0L, -f.after) * (1 + 1e-12L) + ulp,
+  FUZZ_REQUIRE(off <= 0.5L * std::pow(10.0L, -f.after) * (1 + 1e-12L) + ulp,
                 "pattern form not within half a unit of its last place",
                 fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
 }

@@ -56,15 +56,15 @@ void load(Factory make, const std::string& path, const std::vector<std::string>&
   }
   std::ostringstream out, err;
   const int status = frame::run_driver(context, args, out, err);
-  fuzz::require(status == 0 || status == 1, "driver status", std::to_string(status));
+  FUZZ_REQUIRE(status == 0 || status == 1, "driver status", std::to_string(status));
 
   if (status == 1) {
     const int code = message_code(err.str());
-    fuzz::require(records.written == 1, "one record per run-time error");
+    FUZZ_REQUIRE(records.written == 1, "one record per run-time error");
     const bool from_reader = code == reader_code && reader_code != 0;
     const bool from_label =
         std::find(label_codes.begin(), label_codes.end(), code) != label_codes.end();
-    fuzz::require(from_reader || from_label, "unexpected code from LOAD",
+    FUZZ_REQUIRE(from_reader || from_label, "unexpected code from LOAD",
                   err.str() + " reader code " + std::to_string(reader_code));
     // The fields set before the failure hold their lines.
     for (std::size_t i = 0; i < fields.size(); ++i) {
@@ -72,16 +72,16 @@ void load(Factory make, const std::string& path, const std::vector<std::string>&
       if (line >= lines_read) continue;
       const std::string& text = program->form().text(frame::ControlRef{*program->form().find(fields[i])});
       if (from_reader)
-        fuzz::require(text == lines[static_cast<std::size_t>(line)], "field not set before the error",
+        FUZZ_REQUIRE(text == lines[static_cast<std::size_t>(line)], "field not set before the error",
                       fields[i]);
     }
     return;
   }
-  fuzz::require(reader_code == 0, "LOAD ended normally where the file rules say error",
+  FUZZ_REQUIRE(reader_code == 0, "LOAD ended normally where the file rules say error",
                 std::to_string(reader_code));
   std::string expected;
   for (int line : line_of_field) expected += lines[static_cast<std::size_t>(line)] + "\n";
-  fuzz::require(out.str() == expected, "fields differ from the lines of the file",
+  FUZZ_REQUIRE(out.str() == expected, "fields differ from the lines of the file",
                 fuzz::show(out.str()) + " vs " + fuzz::show(expected));
 }
 

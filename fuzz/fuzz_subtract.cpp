@@ -37,7 +37,7 @@ Read read_table(const std::string& path, std::size_t chunk) {
       files.eof(1);
       fuzz::fail("subtract file left open", path);
     } catch (const frame::RuntimeError& e) {
-      fuzz::require(e.code() == 57, "subtract file left open", path);
+      FUZZ_REQUIRE(e.code() == 57, "subtract file left open", path);
     }
   } catch (const frame::RuntimeError& e) {
     static constexpr int kAllowed[] = {54, 58, 9, 6, 15};
@@ -75,16 +75,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Read r = read_table(file.path(), 0);
   const Read small = read_table(file.path(), chunk);
-  fuzz::require(r.code == small.code && r.within == small.within, "chunk size changed the outcome");
+  FUZZ_REQUIRE(r.code == small.code && r.within == small.within, "chunk size changed the outcome");
   if (r.code != 0 || !r.within) return 0;
-  fuzz::require(same_table(r.table, small.table), "chunk size changed the table");
-  fuzz::require(r.table.count >= 0 && r.table.count <= frame::kMaxSubtractEntries, "entry count");
-  fuzz::require(r.table.degree <= frame::kMaxSubtractDegree, "degree above the limit kept");
+  FUZZ_REQUIRE(same_table(r.table, small.table), "chunk size changed the table");
+  FUZZ_REQUIRE(r.table.count >= 0 && r.table.count <= frame::kMaxSubtractEntries, "entry count");
+  FUZZ_REQUIRE(r.table.degree <= frame::kMaxSubtractDegree, "degree above the limit kept");
 
   for (std::uint32_t k = first_index; k < first_index + 4u && k >= first_index; ++k) {
     try {
       const double v = frame::subtract_model(r.table, 1.5, k, origin, samples_per_cycle);
-      fuzz::require(std::isfinite(v), "model value not finite");
+      FUZZ_REQUIRE(std::isfinite(v), "model value not finite");
     } catch (const frame::RuntimeError& e) {
       static constexpr int kAllowed[] = {5, 6, 11};
       fuzz::require_code(e, kAllowed, "subtract_model");

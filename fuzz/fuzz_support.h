@@ -29,17 +29,22 @@ inline bool is_table_code(int code) {
   std::fprintf(stderr, "PROPERTY VIOLATED: %s\n  %s\n", what, detail.c_str());
   std::abort();
 }
-inline void require(bool holds, const char* what, const std::string& detail = {}) {
-  if (!holds) fail(what, detail);
-}
+[[noreturn]] inline void fail(const char* what) { fail(what, std::string()); }
+
+// Checks a property; the details (often long texts) are built only when it
+// does not hold.
+#define FUZZ_REQUIRE(holds, ...)          \
+  do {                                    \
+    if (!(holds)) ::fuzz::fail(__VA_ARGS__); \
+  } while (0)
 
 // A raised error must carry a code of the table, and for the operation at
 // hand one of the codes it is documented to raise.
 template <std::size_t N>
 void require_code(const frame::RuntimeError& e, const int (&allowed)[N], const char* operation) {
-  require(is_table_code(e.code()), "error code outside the table", operation);
-  require(std::find(std::begin(allowed), std::end(allowed), e.code()) != std::end(allowed),
-          "unexpected error code", std::string(operation) + ": " + std::to_string(e.code()));
+  FUZZ_REQUIRE(is_table_code(e.code()), "error code outside the table", operation);
+  FUZZ_REQUIRE(std::find(std::begin(allowed), std::end(allowed), e.code()) != std::end(allowed),
+               "unexpected error code", std::string(operation) + ": " + std::to_string(e.code()));
 }
 
 // Bytes shown readably in a message.

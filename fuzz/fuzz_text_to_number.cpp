@@ -42,18 +42,18 @@ Outcome convert(std::string_view text) {
 
 void require_fits_kind(const Number& n, std::string_view text) {
   const double v = n.value;
-  fuzz::require(std::isfinite(v), "value not finite", fuzz::show(text));
+  FUZZ_REQUIRE(std::isfinite(v), "value not finite", fuzz::show(text));
   switch (n.kind) {
     case Kind::Short:
-      fuzz::require(v == std::trunc(v) && v >= -32768 && v <= 32767, "short out of kind",
+      FUZZ_REQUIRE(v == std::trunc(v) && v >= -32768 && v <= 32767, "short out of kind",
                     fuzz::show(text));
       break;
     case Kind::Long:
-      fuzz::require(v == std::trunc(v) && v >= -2147483648.0 && v <= 2147483647.0,
+      FUZZ_REQUIRE(v == std::trunc(v) && v >= -2147483648.0 && v <= 2147483647.0,
                     "long out of kind", fuzz::show(text));
       break;
     case Kind::Single:
-      fuzz::require(static_cast<double>(static_cast<float>(v)) == v, "single not a float",
+      FUZZ_REQUIRE(static_cast<double>(static_cast<float>(v)) == v, "single not a float",
                     fuzz::show(text));
       break;
     case Kind::Double:
@@ -176,7 +176,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (!o.raised) require_fits_kind(o.number, text);
 
   if (!starts_number(text)) {
-    fuzz::require(!o.raised && o.number.value == 0 && o.number.kind == Kind::Short,
+    FUZZ_REQUIRE(!o.raised && o.number.value == 0 && o.number.kind == Kind::Short,
                   "a text that starts no number must give 0", fuzz::show(text));
     return 0;
   }
@@ -184,10 +184,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   Expected x;
   if (expected_plain(text, x)) {
     if (x.overflow) {
-      fuzz::require(o.raised && o.code == 6, "beyond the range must be error 6", fuzz::show(text));
+      FUZZ_REQUIRE(o.raised && o.code == 6, "beyond the range must be error 6", fuzz::show(text));
     } else {
-      fuzz::require(!o.raised, "in-range decimal raised", fuzz::show(text));
-      fuzz::require(o.number.value == x.value && o.number.kind == x.kind,
+      FUZZ_REQUIRE(!o.raised, "in-range decimal raised", fuzz::show(text));
+      FUZZ_REQUIRE(o.number.value == x.value && o.number.kind == x.kind,
                     "value or kind differs from the correctly rounded conversion",
                     fuzz::show(text) + " got " + std::to_string(o.number.value) + " kind " +
                         std::to_string(static_cast<int>(o.number.kind)) + ", expected " +
@@ -201,10 +201,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   longer += ' ';
   longer += suffix;
   const Outcome o2 = convert(longer);
-  fuzz::require(o2.raised == o.raised && o2.code == o.code, "a suffix after a blank changed the outcome",
+  FUZZ_REQUIRE(o2.raised == o.raised && o2.code == o.code, "a suffix after a blank changed the outcome",
                 fuzz::show(longer));
   if (!o.raised) {
-    fuzz::require(o2.number.kind == o.number.kind &&
+    FUZZ_REQUIRE(o2.number.kind == o.number.kind &&
                       std::signbit(o2.number.value) == std::signbit(o.number.value) &&
                       o2.number.value == o.number.value,
                   "a suffix after a blank changed the value", fuzz::show(longer));

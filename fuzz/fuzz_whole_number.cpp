@@ -28,10 +28,10 @@ void check_whole(double v, Kind kind) {
   const bool fits = r >= lo && r <= hi;
   try {
     const std::int32_t w = frame::whole_number(v, kind);
-    fuzz::require(fits && static_cast<double>(w) == r, "whole number differs from rounding half away",
+    FUZZ_REQUIRE(fits && static_cast<double>(w) == r, "whole number differs from rounding half away",
                   show(v));
   } catch (const frame::RuntimeError& e) {
-    fuzz::require(e.code() == 6 && !fits, "whole number raised wrongly",
+    FUZZ_REQUIRE(e.code() == 6 && !fits, "whole number raised wrongly",
                   show(v) + " code " + std::to_string(e.code()));
   }
 }
@@ -45,18 +45,18 @@ void check_power(double x, double y) {
     fuzz::require_code(e, kAllowed, "power");
     return;
   }
-  fuzz::require(std::isfinite(p), "power gave a non-finite value", show(x) + "^" + show(y));
+  FUZZ_REQUIRE(std::isfinite(p), "power gave a non-finite value", show(x) + "^" + show(y));
   if (y == 0) {
-    fuzz::require(p == 1, "x^0 must be 1", show(x));
+    FUZZ_REQUIRE(p == 1, "x^0 must be 1", show(x));
     return;
   }
   if (x == 0) {
-    fuzz::require(p == 0, "0^y must be 0", show(y));
+    FUZZ_REQUIRE(p == 0, "0^y must be 0", show(y));
     return;
   }
   const double q = std::pow(x, y);
   if (std::isfinite(q) && std::fabs(q) >= 1e-300 && std::fabs(q) <= 1e300) {
-    fuzz::require(std::fabs(p - q) <= 1e-13 * std::fabs(q), "power far from std::pow",
+    FUZZ_REQUIRE(std::fabs(p - q) <= 1e-13 * std::fabs(q), "power far from std::pow",
                   show(x) + "^" + show(y) + " = " + show(p) + " vs " + show(q));
   }
 }
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     check_whole(near + 0.5, Kind::Long);
   }
   if (!std::isnan(v)) {
-    fuzz::require(frame::floor_value(v) == std::floor(v), "floor differs", show(v));
+    FUZZ_REQUIRE(frame::floor_value(v) == std::floor(v), "floor differs", show(v));
   }
   if (size >= 16) {
     double y;

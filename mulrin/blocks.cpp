@@ -1,15 +1,18 @@
 // Block scan, statistics and selection.
 #include "mulrin/blocks.h"
 
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cmath>
+#include <condition_variable>
 #include <cstring>
-#include <limits>
+#include <mutex>
 #include <new>
 #include <stdexcept>
+#include <thread>
 
 namespace mulrin {
 
@@ -17,6 +20,9 @@ namespace {
 
 // Samples the window holds at least, so that it is compacted rarely.
 constexpr std::size_t kMinimumWindow = std::size_t{1} << 16;
+
+// Samples handed from the reading side to the scan at a time.
+constexpr std::size_t kChunk = std::size_t{1} << 15;
 
 std::size_t window_capacity(std::size_t length) {
   return std::max(2 * length, kMinimumWindow);
@@ -60,6 +66,7 @@ ScanPlan plan_scan(const BlockSettings& settings) {
       return plan;
     }
     ++plan.blocks;
+    plan.samples_needed = static_cast<std::int64_t>(std::ceil(static_cast<double>(start) + length));
     const float next = start + settings.step;  // single-precision addition
     if (next == start) {
       plan.failure = frame::err::kOverflow;
@@ -77,7 +84,8 @@ double analysis_bytes(double blocks, double length) {
   const double engine = length * 8 * sizeof(double);
   const double per_bin = bins * (4 * 2 + 1) * sizeof(double) + bins * sizeof(BinStatistics);
   const double window = std::max(2 * length, static_cast<double>(kMinimumWindow)) * sizeof(double);
-  return table + engine + per_bin + window;
+  const double chunks = 2 * kChunk * sizeof(double);
+  return table + engine + per_bin + window + chunks;
 }
 
 double memory_limit() {
@@ -99,23 +107,60 @@ void check_memory(double bytes, frame::Where where) {
   if (!(bytes <= memory_limit())) frame::raise(frame::err::kOutOfMemory, where);
 }
 
-BlockAnalysis::BlockAnalysis(const BlockSettings& settings, const Angles& angles,
-                             const ScanPlan& plan, frame::Where where)
-    : settings_(settings), angles_(angles), plan_(plan) {
-  const int exponent = engine_exponent(settings.exponent);
-  if (exponent == 0 || plan.blocks == 0) {
-    plan_.blocks = 0;  // nothing is transformed; finish() raises the failure
-    return;
+// A table of many megabytes on anonymous pages, asking the system for huge
+// pages: far fewer page faults when the scan first writes it.
+class BlockAnalysis::PageTable {
+ public:
+  PageTable(std::size_t values, frame::Where where) : bytes_(values * sizeof(double)) {
+    if (bytes_ == 0) return;
+    void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    if (p == MAP_FAILED) frame::raise(frame::err::kOutOfMemory, where);
+#ifdef MADV_HUGEPAGE
+    madvise(p, bytes_, MADV_HUGEPAGE);
+#endif
+    data_ = static_cast<double*>(p);
   }
-  check_memory(analysis_bytes(static_cast<double>(plan.blocks), settings.length), where);
-  length_ = std::size_t{1} << exponent;
+  ~PageTable() {
+    if (data_) munmap(data_, bytes_);
+  }
+  PageTable(const PageTable&) = delete;
+  PageTable& operator=(const PageTable&) = delete;
+  double* data() const { return data_; }
+
+ private:
+  std::size_t bytes_;
+  double* data_ = nullptr;
+};
+
+// The second thread: takes one chunk of samples at a time and scans it
+// while the reading side fills the next.
+struct BlockAnalysis::Worker {
+  std::thread thread;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::vector<double> chunk;  // handed over
+  std::size_t length = 0;
+  bool full = false;  // a chunk waits to be scanned or is being scanned
+  bool stop = false;
+};
+
+BlockAnalysis::BlockAnalysis(const BlockSettings& settings, const Angles& angles,
+                             std::int64_t capacity, frame::Where where, bool second_core)
+    : settings_(settings), angles_(angles), exponent_(engine_exponent(settings.exponent)) {
+  capacity_ = exponent_ == 0 ? 0 : std::max<std::int64_t>(capacity, 0);
+  try {
+    filling_.resize(kChunk);
+  } catch (const std::bad_alloc&) {
+    frame::raise(frame::err::kOutOfMemory, where);
+  }
+  if (capacity_ == 0) return;  // nothing is transformed; finish() raises the failure
+  check_memory(analysis_bytes(static_cast<double>(capacity_), settings.length), where);
+  length_ = std::size_t{1} << exponent_;
   bins_ = length_ / 2;
   try {
     re_.resize(length_);
     im_.resize(length_);
     window_.resize(window_capacity(length_));
-    // Not zero-filled: every block's row is written before it is read.
-    table_.reset(new double[static_cast<std::size_t>(plan.blocks) * 2 * bins_]);
     bin_numbers_.resize(bins_);
     for (std::size_t k = 0; k < bins_; ++k) bin_numbers_[k] = static_cast<double>(k);
     sums_.assign(4 * bins_, 0.0);
@@ -127,13 +172,89 @@ BlockAnalysis::BlockAnalysis(const BlockSettings& settings, const Angles& angles
   } catch (const std::length_error&) {
     frame::raise(frame::err::kOutOfMemory, where);
   }
-  fft_ = std::make_unique<Fft>(exponent, where);
+  table_ = std::make_unique<PageTable>(static_cast<std::size_t>(capacity_) * 2 * bins_, where);
+  fft_ = std::make_unique<Fft>(exponent_, where);
+  scanning_ = true;
+
+  // A second thread pays only when there is much to scan.
+  const double samples = static_cast<double>(capacity_) * settings.step;
+  if (second_core && samples >= 4.0 * kChunk && std::thread::hardware_concurrency() > 1) {
+    worker_ = std::make_unique<Worker>();
+    worker_->chunk.resize(kChunk);
+    worker_->thread = std::thread([this] {
+      Worker& w = *worker_;
+      std::unique_lock<std::mutex> lock(w.mutex);
+      while (true) {
+        w.changed.wait(lock, [&w] { return w.full || w.stop; });
+        if (w.stop) return;
+        lock.unlock();
+        scan(w.chunk.data(), w.length);
+        lock.lock();
+        w.full = false;
+        w.changed.notify_all();
+      }
+    });
+  }
 }
 
-BlockAnalysis::~BlockAnalysis() = default;
+BlockAnalysis::~BlockAnalysis() { stop_worker(); }
+
+void BlockAnalysis::stop_worker() noexcept {
+  if (!worker_) return;
+  {
+    std::unique_lock<std::mutex> lock(worker_->mutex);
+    worker_->changed.wait(lock, [this] { return !worker_->full; });
+    worker_->stop = true;
+  }
+  worker_->changed.notify_all();
+  worker_->thread.join();
+  worker_.reset();
+}
+
+const double* BlockAnalysis::row(std::int64_t b) const {
+  // Only blocks the scan visited are read.
+  return table_->data() + static_cast<std::size_t>(b) * 2 * bins_;
+}
+
+void BlockAnalysis::hand_over() {
+  if (!worker_) {
+    scan(filling_.data(), filled_);
+  } else {
+    Worker& w = *worker_;
+    {
+      std::unique_lock<std::mutex> lock(w.mutex);
+      w.changed.wait(lock, [&w] { return !w.full; });
+      w.chunk.swap(filling_);
+      w.length = filled_;
+      w.full = true;
+    }
+    w.changed.notify_all();
+  }
+  filled_ = 0;
+}
+
+void BlockAnalysis::scan(const double* samples, std::size_t n) {
+  if (!scanning_) return;
+  try {
+    const double length = static_cast<double>(length_);
+    for (std::size_t i = 0; i < n; ++i) {
+      store(samples[i]);
+      ++received_;
+      // The block at `start` is complete, and lies within the series, once
+      // start + N <= the samples received.
+      while (scanning_ && static_cast<double>(start_) + length <= static_cast<double>(received_)) {
+        transform_block();
+      }
+    }
+  } catch (const frame::RuntimeError& e) {
+    // Kept for finish(): the scan follows the whole reading of the data.
+    failure_ = e.code();
+    scanning_ = false;
+  }
+}
 
 void BlockAnalysis::store(double sample) {
-  const std::int64_t index = pushed_;
+  const std::int64_t index = received_;
   if (index < first_sample_) {
     // Between two blocks that do not overlap: no block needs it, nor any
     // sample held before it.
@@ -154,22 +275,14 @@ void BlockAnalysis::store(double sample) {
   window_[window_length_++] = sample;
 }
 
-void BlockAnalysis::push(double sample, frame::Where where) {
-  if (pushed_ >= settings_.count) frame::raise(frame::err::kSubscript, where);
-  if (blocks_done_ < plan_.blocks) store(sample);
-  ++pushed_;
-  const auto n = static_cast<std::int64_t>(length_);
-  while (blocks_done_ < plan_.blocks && first_sample_ + n <= pushed_) transform_block(where);
-}
-
-void BlockAnalysis::transform_block(frame::Where where) {
+void BlockAnalysis::transform_block() {
   const Angles& a = angles_;
   const double* x = window_.data() + (first_sample_ - window_base_);
-  fft_->transform(x, re_.data(), im_.data(), where);
+  fft_->transform(x, re_.data(), im_.data());
 
   const std::int64_t b = blocks_done_;
   const std::size_t bins = bins_;
-  double* swing = table_.get() + static_cast<std::size_t>(b) * 2 * bins;
+  double* swing = table_->data() + static_cast<std::size_t>(b) * 2 * bins;
   double* phase = swing + bins;
   const double* re = re_.data();
   const double* im = im_.data();
@@ -192,7 +305,7 @@ void BlockAnalysis::transform_block(frame::Where where) {
       angle = half_pi * sign;
     } else {
       const double quotient = phase[k];
-      if (std::isinf(quotient)) frame::raise(frame::err::kOverflow, where);
+      if (std::isinf(quotient)) frame::raise(frame::err::kOverflow);
       angle = std::atan(quotient);
       if (re[k] < 0) angle = im[k] >= 0 ? angle + a.pi : angle - a.pi;
     }
@@ -236,17 +349,31 @@ void BlockAnalysis::transform_block(frame::Where where) {
   }
 
   ++blocks_done_;
-  if (blocks_done_ < plan_.blocks) {
-    start_ = start_ + settings_.step;  // single-precision addition
-    first_sample_ = nearest_sample(start_);
+  // The next start. The scan stops where plan_scan says it fails: at a
+  // start that no longer advances, or one below sample 0.
+  const float next = start_ + settings_.step;  // single-precision addition
+  if (next == start_ || nearest_sample(next) < 0 || blocks_done_ == capacity_) {
+    scanning_ = false;
+    return;
   }
+  start_ = next;
+  first_sample_ = nearest_sample(start_);
 }
 
-void BlockAnalysis::finish(frame::Where where) {
-  // A second reading that found fewer data lines leaves the rest of the
-  // series at 0.
-  while (blocks_done_ < plan_.blocks && pushed_ < settings_.count) push(0.0, where);
-  if (plan_.failure != 0) frame::raise(plan_.failure, where);
+void BlockAnalysis::finish(std::int64_t count, frame::Where where) {
+  BlockSettings settings = settings_;
+  settings.count = count;
+  const ScanPlan plan = plan_scan(settings);
+  // A second reading that found fewer data lines than counted leaves the
+  // rest of the series at 0.
+  while (pushed_ < plan.samples_needed) push(0.0);
+  if (filled_ > 0) hand_over();
+  stop_worker();
+  if (failure_ != 0) frame::raise(failure_, where);
+  if (plan.failure != 0) frame::raise(plan.failure, where);
+  // The table was made for every block of the plan; a shortfall would be a
+  // block beyond its end.
+  if (blocks_done_ != plan.blocks) frame::raise(frame::err::kSubscript, where);
 
   const double all = static_cast<double>(blocks_done_);
   const double changes = all - 1;  // block 0 has no change

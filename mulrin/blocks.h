@@ -67,8 +67,9 @@ int engine_exponent(float exponent);
 // - a start no longer advances (start + step == start in single precision):
 //   6 after the block at that start, instead of a scan that never ends.
 struct ScanPlan {
-  std::int64_t blocks = 0;  // blocks the scan transforms
-  int failure = 0;          // 0, or the error raised after those blocks
+  std::int64_t blocks = 0;          // blocks the scan transforms
+  std::int64_t samples_needed = 0;  // ceil(start + N) of the last of them
+  int failure = 0;                  // 0, or the error raised after those blocks
 };
 ScanPlan plan_scan(const BlockSettings& settings);
 
@@ -93,25 +94,37 @@ struct BinStatistics {
 
 class BlockAnalysis {
  public:
-  // Checks the memory for the planned blocks (error 7) and builds the tables
-  // and the engine's twiddle table.
-  BlockAnalysis(const BlockSettings& settings, const Angles& angles, const ScanPlan& plan,
-                frame::Where where = frame::Where::current());
+  // Checks the memory for a table of `capacity` blocks (error 7) and builds
+  // the tables and the engine's twiddle table; the table holds at least
+  // every block the scan will visit. With `second_core` a long scan runs on
+  // a second thread while the caller reads the data; the results are the
+  // same bits either way (the blocks are taken one after another, in order).
+  // settings.count is not used: the count is given to finish().
+  BlockAnalysis(const BlockSettings& settings, const Angles& angles, std::int64_t capacity,
+                frame::Where where = frame::Where::current(), bool second_core = true);
   ~BlockAnalysis();
   BlockAnalysis(const BlockAnalysis&) = delete;
   BlockAnalysis& operator=(const BlockAnalysis&) = delete;
 
-  // Sample i of the series, in order i = 0, 1, ...; transforms every block
-  // whose last sample it is. A sample beyond count is error 9.
-  void push(double sample, frame::Where where = frame::Where::current());
+  // Sample i of the series, in order i = 0, 1, ... A block is transformed
+  // once its samples are in and start + N does not pass the samples pushed,
+  // so it lies within any count from there on.
+  void push(double sample) {
+    ++pushed_;
+    filling_[filled_++] = sample;
+    if (filled_ == filling_.size()) hand_over();
+  }
 
-  // After the last sample: samples never pushed are 0; transforms the blocks
-  // left, raises the plan's failure, then turns the sums into means and
+  // After the last sample of a series of `count` samples: samples never
+  // pushed are 0; transforms the blocks left; raises the first error the
+  // scan met (as the scan would after the whole series was read), then the
+  // plan's failure (see plan_scan); then turns the sums into means and
   // deviations (exactly one block: 0/0, error 5).
-  void finish(frame::Where where = frame::Where::current());
+  void finish(std::int64_t count, frame::Where where = frame::Where::current());
 
   std::int64_t blocks() const { return blocks_done_; }  // NB: blocks scanned
   std::size_t bins() const { return bins_; }            // N/2: bins reported on
+  bool on_second_core() const { return worker_ != nullptr; }
 
   double swing(std::int64_t b, std::size_t k) const { return row(b)[k]; }
   // Radians, in [0, 2*pi).
@@ -127,36 +140,47 @@ class BlockAnalysis {
   }
 
  private:
-  const double* row(std::int64_t b) const {
-    return table_.get() + static_cast<std::size_t>(b) * 2 * bins_;
-  }
+  struct Worker;
+  class PageTable;
+
+  const double* row(std::int64_t b) const;
+  void hand_over();                                  // the filled chunk to the scan
+  void scan(const double* samples, std::size_t n);   // the scan side
   void store(double sample);
-  void transform_block(frame::Where where);
+  void transform_block();
+  void stop_worker() noexcept;
 
   BlockSettings settings_;
   Angles angles_;
-  ScanPlan plan_;
+  int exponent_ = 0;  // the engine's, 0 when it has none
+
+  // The reading side: samples pushed, collected in chunks.
+  std::int64_t pushed_ = 0;
+  std::int64_t capacity_ = 0;  // blocks the table holds
+  std::vector<double> filling_;
+  std::size_t filled_ = 0;
+  std::unique_ptr<Worker> worker_;
+
+  // The scan side (on the second thread when there is one).
   std::size_t length_ = 0;  // N, when the engine handles it
   std::size_t bins_ = 0;    // N/2
   std::unique_ptr<Fft> fft_;
   std::vector<double> re_, im_;  // coefficients of the current block
-
-  // The window of samples: window_[0] is sample window_base_.
-  std::vector<double> window_;
+  std::vector<double> window_;   // window_[0] is sample window_base_
   std::int64_t window_base_ = 0;
   std::size_t window_length_ = 0;
-  std::int64_t pushed_ = 0;  // samples pushed so far
-
-  // The scan: the start of the next block and its first sample.
-  float start_ = 0;
-  std::int64_t first_sample_ = 0;
+  std::int64_t received_ = 0;   // samples the scan has received
+  float start_ = 0;             // start of the next block
+  std::int64_t first_sample_ = 0;  // its first sample
   std::int64_t blocks_done_ = 0;
+  bool scanning_ = false;       // blocks are still to come
+  int failure_ = 0;             // the first error the scan met
 
-  std::vector<double> bin_numbers_;  // k as a double, k = 0 .. N/2-1
-  std::unique_ptr<double[]> table_;  // per block: N/2 swings, then N/2 phases
-  std::vector<double> sums_;        // per quantity, per bin: running sum
-  std::vector<double> squares_;     // per quantity, per bin: running sum of squares
-  std::vector<double> max_swing_;   // per bin, over all blocks
+  std::vector<double> bin_numbers_;   // k as a double, k = 0 .. N/2-1
+  std::unique_ptr<PageTable> table_;  // per block: N/2 swings, then N/2 phases
+  std::vector<double> sums_;          // per quantity, per bin: running sum
+  std::vector<double> squares_;       // per quantity, per bin: running sum of squares
+  std::vector<double> max_swing_;     // per bin, over all blocks
   std::vector<BinStatistics> statistics_;
 };
 

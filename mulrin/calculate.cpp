@@ -1,5 +1,16 @@
 // "Calculate": the fields, the subtract file and the data file in, the block
 // analysis run over the series, the report out.
+//
+// The run reads the data file to count its data lines and then to load
+// their values. Whenever a table for the most blocks the file could hold
+// fits in memory, both are done in one reading: the values stream into the
+// blocks while the lines are counted, and what the second reading would
+// raise (a column that cannot be cut, a value out of range, a failing
+// subtract model) is raised only once the count is shown and known to be
+// enough for a block, in the order two readings would give. Otherwise the
+// file is read twice.
+#include <sys/stat.h>
+
 #include <cmath>
 #include <cstdint>
 #include <optional>
@@ -20,10 +31,33 @@ namespace {
 constexpr int kDataFile = 1;
 constexpr int kSubtractFile = 1;
 
+// Blocks above which one reading is not tried (the bound is walked block by
+// block).
+constexpr double kOneReadingBlocks = 1 << 26;
+
 // A field's number held in a single.
 float single_field(const App& app, frame::ControlRef field,
                    frame::Where where = frame::Where::current()) {
   return frame::to_single(frame::val(app.text(field), where), where);
+}
+
+// The blocks a table must hold for one reading of the data file, or 0 when
+// the file is to be read twice. The file's size in bytes bounds its count
+// of lines, and more samples never mean fewer blocks.
+std::int64_t one_reading_capacity(const std::string& path, const BlockSettings& settings) {
+  if (engine_exponent(settings.exponent) == 0 || !(settings.step > 0)) return 0;
+  struct stat st {};
+  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
+  const double size = static_cast<double>(st.st_size);
+  if (size < settings.length) return 0;  // too few lines for a block: counting is all
+  const double last = std::floor((size - settings.length) / settings.step);
+  if (last + 2 > kOneReadingBlocks || analysis_bytes(last + 2, settings.length) > memory_limit())
+    return 0;
+  BlockSettings bound = settings;
+  bound.count = static_cast<std::int64_t>(st.st_size);
+  const ScanPlan plan = plan_scan(bound);
+  if (analysis_bytes(static_cast<double>(plan.blocks), settings.length) > memory_limit()) return 0;
+  return plan.blocks;
 }
 
 }  // namespace
@@ -59,26 +93,6 @@ void BUTTON6_ON(App& app) {
   // 4. The subtract table; a degree above the limit ends the run silently.
   if (!frame::read_subtract_table(files, kSubtractFile, subtract_path, subtract)) return;
 
-  // 5. Count pass. Counted exactly: a single-precision count would stop at
-  // 16,777,216 lines. Shown through the single-precision free form.
-  std::int64_t count = 0;
-  files.open("I", kDataFile, data_path);
-  while (!files.eof(kDataFile)) {
-    if (mark.is_data(files.read_line(kDataFile))) ++count;
-    app.form().poll();
-  }
-  files.close({kDataFile});
-  app.set_text(app.TEXT6,
-               "Number of Data:" + frame::free_form(static_cast<double>(count), frame::Kind::Single));
-
-  // 6. Too few data for one block: end without a report.
-  if (static_cast<double>(count) < static_cast<double>(length)) return;
-
-  // 7. The last block index by formula, the tables. The table for blocks
-  // 0 .. L must fit before anything is allocated; the scan then decides the
-  // blocks exactly (with a step that is not a whole number the stepped starts
-  // may visit one block more or fewer than L + 1) and the table and the report
-  // hold exactly the blocks it visits.
   BlockSettings settings;
   settings.exponent = exponent;
   settings.length = length;
@@ -86,36 +100,97 @@ void BUTTON6_ON(App& app) {
   settings.samples_per_cycle = c;
   settings.origin = origin;
   settings.phase_step = phase_step;
-  settings.count = count;
-  const double last_block = frame::floor_value(
-      frame::checked_div(static_cast<double>(count) - static_cast<double>(length), step));
-  if (last_block < 0) frame::raise(frame::err::kInvalidCall);  // a negative step
-  check_memory(analysis_bytes(last_block + 1, length));
-  const ScanPlan plan = plan_scan(settings);
   const Angles angles{constants.pi, constants.two_pi, constants.degrees_per_radian};
-  BlockAnalysis analysis(settings, angles, plan);
 
-  // 8. Value pass: every data value, corrected by the subtract model at its
-  // sample index, streamed into the blocks. 9./10. The engine's twiddle table
-  // was built with the analysis; each block is transformed as soon as its
-  // last sample is in.
-  files.open("I", kDataFile, data_path);
-  std::optional<frame::DataColumn> column;  // cut at the first data line
-  std::int64_t index = 0;
-  while (!files.eof(kDataFile)) {
-    const std::string_view line = files.read_line(kDataFile);
-    app.form().poll();
-    if (mark.is_comment(line)) continue;
+  // The value of a data line: its column (cut from the first data line on),
+  // corrected by the subtract model at its sample index.
+  std::optional<frame::DataColumn> column;
+  auto value_of = [&](std::string_view line, std::int64_t index) {
     if (!column) column.emplace(from, letters);
     double value = column->value(line);
     if (!subtract.empty()) {
       value = frame::subtract_model(subtract, value, static_cast<double>(index), origin, c);
     }
-    analysis.push(value);
-    ++index;
+    return value;
+  };
+
+  // 5. The count, shown through the single-precision free form. Counted
+  // exactly: a single-precision count would stop at 16,777,216 lines.
+  auto show_count = [&](std::int64_t count) {
+    app.set_text(app.TEXT6, "Number of Data:" +
+                                frame::free_form(static_cast<double>(count), frame::Kind::Single));
+  };
+  // 7. The last block index by formula: a negative one (a negative step) is
+  // error 5 and the table for blocks 0 .. L must fit before anything is
+  // allocated. The scan then decides the blocks exactly (with a step that is
+  // not a whole number the stepped starts may visit more or fewer blocks than
+  // L + 1): the table and the report hold exactly the blocks it visits.
+  auto check_last_block = [&](std::int64_t count) {
+    const double last_block = frame::floor_value(
+        frame::checked_div(static_cast<double>(count) - static_cast<double>(length), step));
+    if (last_block < 0) frame::raise(frame::err::kInvalidCall);
+    check_memory(analysis_bytes(last_block + 1, length));
+  };
+
+  std::int64_t count = 0;
+  std::optional<BlockAnalysis> analysis;
+  if (const std::int64_t capacity = one_reading_capacity(data_path, settings); capacity > 0) {
+    // 5. and 8. in one reading.
+    analysis.emplace(settings, angles, capacity);
+    std::optional<frame::RuntimeError> value_error;  // the first one, for after step 7
+    files.open("I", kDataFile, data_path);
+    while (!files.eof(kDataFile)) {
+      const std::string_view line = files.read_line(kDataFile);
+      app.form().poll();
+      if (mark.is_comment(line)) continue;
+      if (!value_error) {
+        try {
+          analysis->push(value_of(line, count));
+        } catch (const frame::RuntimeError& e) {
+          value_error = e;
+        }
+      }
+      ++count;
+    }
+    files.close({kDataFile});
+    show_count(count);
+    // 6. Too few data for one block: end without a report.
+    if (static_cast<double>(count) < static_cast<double>(length)) return;
+    check_last_block(count);
+    if (value_error) throw *value_error;
+  } else {
+    // 5. Count pass.
+    files.open("I", kDataFile, data_path);
+    while (!files.eof(kDataFile)) {
+      if (mark.is_data(files.read_line(kDataFile))) ++count;
+      app.form().poll();
+    }
+    files.close({kDataFile});
+    show_count(count);
+    // 6. Too few data for one block: end without a report.
+    if (static_cast<double>(count) < static_cast<double>(length)) return;
+    // 7.
+    check_last_block(count);
+    settings.count = count;
+    analysis.emplace(settings, angles, plan_scan(settings).blocks);
+    // 8. Value pass: a data line beyond the count (the file grew) is a
+    // sample beyond the series.
+    files.open("I", kDataFile, data_path);
+    std::int64_t index = 0;
+    while (!files.eof(kDataFile)) {
+      const std::string_view line = files.read_line(kDataFile);
+      app.form().poll();
+      if (mark.is_comment(line)) continue;
+      const double value = value_of(line, index);
+      if (index >= count) frame::raise(frame::err::kSubscript);
+      analysis->push(value);
+      ++index;
+    }
+    files.close({kDataFile});
   }
-  files.close({kDataFile});
-  analysis.finish();
+  // 9./10. The twiddle table was built with the analysis; the blocks left
+  // are transformed, then the statistics.
+  analysis->finish(count);
 
   // 11. The report.
   ReportSource source;
@@ -131,7 +206,7 @@ void BUTTON6_ON(App& app) {
   source.bin_rate_factor = bin_rate_factor;
   source.refined_rate_factor = refined_rate_factor;
   source.threshold = threshold;
-  write_report(files, report_path, source, analysis, angles);
+  write_report(files, report_path, source, *analysis, angles);
 }
 
 }  // namespace mulrin

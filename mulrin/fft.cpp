@@ -17,7 +17,6 @@
 #include "mulrin/fft.h"
 
 #include <cmath>
-#include <cstdint>
 #include <cstring>
 #include <new>
 #include <stdexcept>
@@ -47,12 +46,12 @@ inline double twiddle_angle(std::size_t m, std::size_t n) {
 // The lane types never cross a function boundary outside this file (every
 // helper is inlined into the pass that runs it), so the note about the
 // calling convention of wide vectors does not apply.
+#if !defined(__clang__)
 #pragma GCC diagnostic ignored "-Wpsabi"
+#endif
 
 using Pair = double __attribute__((vector_size(16)));
 using Quad = double __attribute__((vector_size(32)));
-using PairMask = long long __attribute__((vector_size(16)));
-using QuadMask = long long __attribute__((vector_size(32)));
 
 template <class V>
 constexpr std::size_t kLanes = sizeof(V) / sizeof(double);
@@ -94,21 +93,21 @@ template <class V>
   } else if constexpr (kLanes<V> == 2) {
     const V v0 = load<V>(p), v1 = load<V>(p + 2);
     const V v2 = load<V>(p + 4), v3 = load<V>(p + 6);
-    q0 = __builtin_shuffle(v0, v2, PairMask{0, 2});
-    q1 = __builtin_shuffle(v0, v2, PairMask{1, 3});
-    q2 = __builtin_shuffle(v1, v3, PairMask{0, 2});
-    q3 = __builtin_shuffle(v1, v3, PairMask{1, 3});
+    q0 = __builtin_shufflevector(v0, v2, 0, 2);
+    q1 = __builtin_shufflevector(v0, v2, 1, 3);
+    q2 = __builtin_shufflevector(v1, v3, 0, 2);
+    q3 = __builtin_shufflevector(v1, v3, 1, 3);
   } else {
     const V v0 = load<V>(p), v1 = load<V>(p + 4);
     const V v2 = load<V>(p + 8), v3 = load<V>(p + 12);
-    const V t0 = __builtin_shuffle(v0, v1, QuadMask{0, 4, 2, 6});
-    const V t1 = __builtin_shuffle(v0, v1, QuadMask{1, 5, 3, 7});
-    const V t2 = __builtin_shuffle(v2, v3, QuadMask{0, 4, 2, 6});
-    const V t3 = __builtin_shuffle(v2, v3, QuadMask{1, 5, 3, 7});
-    q0 = __builtin_shuffle(t0, t2, QuadMask{0, 1, 4, 5});
-    q1 = __builtin_shuffle(t1, t3, QuadMask{0, 1, 4, 5});
-    q2 = __builtin_shuffle(t0, t2, QuadMask{2, 3, 6, 7});
-    q3 = __builtin_shuffle(t1, t3, QuadMask{2, 3, 6, 7});
+    const V t0 = __builtin_shufflevector(v0, v1, 0, 4, 2, 6);
+    const V t1 = __builtin_shufflevector(v0, v1, 1, 5, 3, 7);
+    const V t2 = __builtin_shufflevector(v2, v3, 0, 4, 2, 6);
+    const V t3 = __builtin_shufflevector(v2, v3, 1, 5, 3, 7);
+    q0 = __builtin_shufflevector(t0, t2, 0, 1, 4, 5);
+    q1 = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
+    q2 = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
+    q3 = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
   }
 }
 
@@ -402,7 +401,10 @@ FftReference::FftReference(int exponent) : exponent_(exponent), n_(0) {
 }
 
 // Kept scalar on purpose: this is the form the vector stages are held to.
-[[gnu::optimize("no-tree-vectorize")]] void FftReference::transform(
+#if defined(__GNUC__) && !defined(__clang__)
+[[gnu::optimize("no-tree-vectorize")]]
+#endif
+void FftReference::transform(
     const double* x, double* re, double* im) {
   if (exponent_ < 1) frame::raise(frame::err::kSubscript);
   const std::size_t n = n_;

@@ -44,13 +44,14 @@ void App::BUTTON5_ON() {
   report.column_header();
 
   const frame::CommentMark mark(s.comment_mark);
+  const CommentTest comment(mark);
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
   std::optional<SampleColumn> column;
   while (!files_.eof(kDataFile)) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();
-    if (mark.is_comment(line)) continue;
+    if (comment.is_comment(line)) continue;
     if (!column) column.emplace(s.from, s.letters);
     if (transform.take_sample(column->value(line))) {
       report.interval_row(series.close(transform));

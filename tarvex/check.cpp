@@ -2,12 +2,14 @@
 #include "frame/datafile.h"
 #include "frame/numtext.h"
 #include "tarvex/app.h"
+#include "tarvex/sample_column.h"
 
 namespace tarvex {
 
 void App::BUTTON3_ON() {
   const std::string path = text(EDIT4);
   const frame::CommentMark mark(text(EDIT1));
+  const CommentTest comment(mark);
   // Neither the column nor the values matter here: every line that is not a
   // comment line counts. The count is a single, as the display shows it.
   files_.open("I", 1, path);
@@ -15,7 +17,7 @@ void App::BUTTON3_ON() {
   while (!files_.eof(1)) {
     const std::string_view line = files_.read_line(1);
     form_.poll();
-    if (mark.is_data(line)) count += 1;
+    if (!comment.is_comment(line)) count += 1;
   }
   files_.close({1});
   form_.set_text(TEXT5, "Number of Data:" + frame::free_form(count, frame::Kind::Single));

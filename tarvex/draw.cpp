@@ -81,12 +81,13 @@ void App::BUTTON4_ON() {
 
   files_.open("I", kDataFile, s.data_path);
   const frame::CommentMark mark(s.comment_mark);
+  const CommentTest comment(mark);
   std::optional<SampleColumn> column;
   bool at_end = files_.eof(kDataFile);
   while (!at_end) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();
-    if (mark.is_data(line)) {
+    if (!comment.is_comment(line)) {
       if (!column) column.emplace(s.from, s.letters);
       if (transform.take_sample(column->value(line))) {
         const Vec v = transform.interval_vector();

@@ -22,6 +22,26 @@ namespace tarvex {
 // to the general conversion.
 bool plain_decimal_value(std::string_view text, double& value);
 
+// The comment-line test of frame::CommentMark, inline for the per-line loops
+// and quick for the usual one-character mark: a line is a comment line when
+// its first L characters equal the mark (a shorter line compared whole), L
+// being the mark's length, 1 for an empty mark.
+class CommentTest {
+ public:
+  explicit CommentTest(const frame::CommentMark& mark)
+      : mark_(mark.text()), length_(mark.length()),
+        single_(mark.text().size() == 1 ? mark.text()[0] : '\0') {}
+  bool is_comment(std::string_view line) const {
+    if (mark_.size() == 1) return !line.empty() && line[0] == single_;
+    return line.substr(0, length_) == mark_;
+  }
+
+ private:
+  std::string_view mark_;  // the CommentMark outlives the test
+  std::size_t length_;
+  char single_;
+};
+
 class SampleColumn {
  public:
   // From and letters as the fields give them (singles); they become whole

@@ -1,6 +1,5 @@
 #include "frame/qt/program_icon.h"
 
-#include <QPainter>
 
 #include "frame/qt/image_surface.h"
 

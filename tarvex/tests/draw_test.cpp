@@ -117,14 +117,6 @@ TEST_F(DrawFixture, VectorsArePlottedScaledWithYUp) {
   EXPECT_NEAR(lines[0]->y2, 210, 1e-4);
 }
 
-TEST_F(DrawFixture, PathColourChangesEveryFileIntervalAndRepeatsEveryThree) {
-  write_bytes(data, cycles(10, 1, 0));
-  h.set("EDIT7", "1");
-  h.set("EDIT8", "2");
-  h.app.BUTTON4_ON();
-  EXPECT_EQ(path_colours(), (std::vector<int>{3, 3, 5, 5, 9, 9, 3, 3, 5, 5}));
-}
-
 TEST_F(DrawFixture, TenDisplayIntervalsPerFileInterval) {
   write_bytes(data, cycles(40, 1, 0));
   h.set("EDIT7", "1");

@@ -98,5 +98,16 @@ TEST(SampleColumn, FromBelowOneIsError5AtTheFirstLine) {
   EXPECT_EQ(testing::error_code_of([&] { negative.value("1"); }), frame::err::kInvalidCall);
 }
 
+TEST(CommentTest, AgreesWithTheCommentMark) {
+  const std::vector<std::string> lines = {"", "#", "##", "#x", " #", "x#", "## x", "\x1a"};
+  for (const char* text : {"", "#", "##", " ", "\x1a"}) {
+    const frame::CommentMark mark(text);
+    const CommentTest test(mark);
+    for (const std::string& line : lines) {
+      EXPECT_EQ(test.is_comment(line), mark.is_comment(line)) << text << " / " << line;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace tarvex

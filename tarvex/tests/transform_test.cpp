@@ -130,14 +130,6 @@ TEST(CycleTransform, PhaseFrom350To10WrapsToPlus20) {
   EXPECT_NEAR(loop.rows[1].d_phase, 20, 1e-9);
 }
 
-TEST(CycleTransform, PhaseFrom10To350WrapsToMinus20) {
-  CalcLoop loop(params(4, 0, 1));
-  const double a = 10 / kDegreesPerRadian, b = 350 / kDegreesPerRadian;
-  feed_vector(loop, std::cos(a), std::sin(a));
-  feed_vector(loop, std::cos(b), std::sin(b));
-  EXPECT_NEAR(loop.rows[1].d_phase, -20, 1e-9);
-}
-
 TEST(CycleTransform, DifferencesScaleRatesToOneFileInterval) {
   // Two cycles per interval: d-values per sample times 8 samples.
   CalcLoop loop(params(4, 0, 2));

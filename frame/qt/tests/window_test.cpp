@@ -6,6 +6,8 @@
 #include <QClipboard>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QTimer>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -14,6 +16,7 @@
 #include <fstream>
 #include <sstream>
 
+#include "frame/qt/error_report.h"
 #include "frame/qt/main_window.h"
 #include "test_form.h"
 
@@ -226,6 +229,38 @@ TEST_F(Window, CopyPutsTheDrawingWithoutControlsOnTheClipboard) {
   ASSERT_EQ(copied.size(), QSize(300, 200));
   EXPECT_EQ(copied.pixel(20, 20), qRgb(255, 255, 0));
   EXPECT_EQ(copied.pixel(150, 80), qRgb(0, 0, 128));
+}
+
+// The box itself: the message, OK and Help; Help shows the catalogue's line
+// and returns to the box, which ends with OK.
+TEST(ErrorBox, HelpShowsTheCatalogueLineAndReturnsToTheBox) {
+  const QString message = QString::fromStdString(frame::error_message("testprog", 12, 63));
+  std::vector<QString> seen;  // title | text of each box, in order
+  QMessageBox* last = nullptr;
+  QTimer timer;
+  QObject::connect(&timer, &QTimer::timeout, [&] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || box == last || !box->isVisible()) return;
+    last = box;
+    seen.push_back(box->windowTitle() + u'|' + box->text());
+    if (seen.size() == 1) {
+      EXPECT_EQ(box->icon(), QMessageBox::Warning);
+      EXPECT_EQ(box->standardButtons(), QMessageBox::Ok | QMessageBox::Help);
+      box->button(QMessageBox::Help)->click();
+    } else {
+      box->button(QMessageBox::Ok)->click();
+    }
+  });
+  timer.start(5);
+  frame::qt::show_error_box(nullptr, QStringLiteral("testprog.EXE"), message, 63);
+  timer.stop();
+  const std::string_view help = frame::catalogue_text(63);
+  const QString explained = help.empty() ? QStringLiteral("No explanation is available.")
+                                         : QString::fromUtf8(help.data(), help.size());
+  ASSERT_EQ(seen.size(), 3u);
+  EXPECT_EQ(seen[0], QStringLiteral("testprog.EXE|") + message);
+  EXPECT_EQ(seen[1], QStringLiteral("testprog.EXE|") + explained);
+  EXPECT_EQ(seen[2], seen[0]);
 }
 
 }  // namespace
