@@ -63,3 +63,4 @@ printf 'data: %s (%s data lines); report rows and summary lines: %s\n' "$data" "
 printf 'median: tarvex Calc. %.3f s, peer (loadtxt) %.3f s, ratio peer/tarvex %.2f\n' \
   "$tm" "$pm" "$(echo "$pm / $tm" | bc -l)"
 printf 'tarvex peak resident memory: %s KB\n' "$peak"
+printf 'machine: %s cores, load average %s\n' "$(nproc)" "$(cut -d' ' -f1-3 /proc/loadavg)"

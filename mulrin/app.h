@@ -37,6 +37,11 @@ class App : public frame::Program {
     form_.set_text(control, std::move(text));
   }
 
+  // Whether Calculate may count and load the data in one reading of the file
+  // when its tables allow (see calculate.cpp); off, it always reads twice.
+  // Both ways write the same report.
+  bool one_reading = true;
+
   // Control variables, bound by name at start-up.
   frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9,
       EDIT10, EDIT11;

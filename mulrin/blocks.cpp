@@ -107,13 +107,15 @@ void check_memory(double bytes, frame::Where where) {
   if (!(bytes <= memory_limit())) frame::raise(frame::err::kOutOfMemory, where);
 }
 
-// A table of many megabytes on anonymous pages, asking the system for huge
-// pages: far fewer page faults when the scan first writes it.
+// A table on anonymous pages: only the pages the scan writes are ever taken
+// (a table sized for the most blocks a file could hold costs no more than
+// the blocks it does hold), and huge pages are asked for, so that the scan
+// meets far fewer page faults when it first writes them.
 class BlockAnalysis::PageTable {
  public:
   PageTable(std::size_t values, frame::Where where) : bytes_(values * sizeof(double)) {
     if (bytes_ == 0) return;
-    void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) frame::raise(frame::err::kOutOfMemory, where);
 #ifdef MADV_HUGEPAGE
     madvise(p, bytes_, MADV_HUGEPAGE);

@@ -134,7 +134,8 @@ void BUTTON6_ON(App& app) {
 
   std::int64_t count = 0;
   std::optional<BlockAnalysis> analysis;
-  if (const std::int64_t capacity = one_reading_capacity(data_path, settings); capacity > 0) {
+  const std::int64_t capacity = app.one_reading ? one_reading_capacity(data_path, settings) : 0;
+  if (capacity > 0) {
     // 5. and 8. in one reading.
     analysis.emplace(settings, angles, capacity);
     std::optional<frame::RuntimeError> value_error;  // the first one, for after step 7

@@ -8,6 +8,7 @@
 #include <QMenu>
 #include <QPainter>
 #include <QPushButton>
+#include <QScreen>
 #include <QSignalBlocker>
 
 #include "frame/qt/error_report.h"

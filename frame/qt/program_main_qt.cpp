@@ -56,7 +56,24 @@ int run_headless(const FormDesc& desc, const ProgramFactory& factory,
   return run_driver(context, args, std::cout, std::cerr);
 }
 
+// Whether a window can be opened at all: on X11 and Wayland desktops the
+// display is named in the environment; elsewhere the platform always has one.
+bool has_display() {
+#if defined(__unix__) && !defined(__APPLE__)
+  return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
+         !qEnvironmentVariableIsEmpty("DISPLAY") ||
+         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+#else
+  return true;
+#endif
+}
+
 int run_window(const FormDesc& desc, const ProgramFactory& factory, const char* argv0) {
+  if (!has_display()) {
+    std::cerr << desc.program << ": no display to open the window on; give actions on the"
+              << " command line (see " << desc.program << " --help)\n";
+    return 2;
+  }
   int qt_argc = 1;
   char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
   QApplication app(qt_argc, qt_argv);

@@ -37,12 +37,21 @@ std::string numbers(int count) {
   return s;
 }
 
-TEST(Calculate, FiftyOneHundredLinesWithOneHundredCommentsLayEightBlocks) {
+// Cases where one reading of the data file must behave as two: what the
+// second reading would raise waits until the count is shown and found
+// enough for a block; what the first would raise comes first.
+class Readings : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(Calculate, Readings, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "One" : "Two"; });
+
+TEST_P(Readings, FiftyOneHundredLinesWithOneHundredCommentsLayEightBlocks) {
   Scratch dir;
   std::string text;
   for (int i = 0; i < 5100; ++i) text += i % 51 == 0 ? "# comment\r\n" : std::to_string(i % 13) + "\r\n";
   const std::string data = dir.write("data.txt", text);
   Session s;
+  s.app.one_reading = GetParam();
   auto args = with_click(fields(data, dir.path("out.txt"), "10", "512", "512"));
   args.insert(args.end(), {"--print", "TEXT6"});
   const auto r = s.run(args);
@@ -85,11 +94,44 @@ TEST(Calculate, CountBelowTheLengthEndsSilentlyWithoutReportAndOldReportGone) {
   EXPECT_FALSE(dir.exists("out.txt"));
 }
 
-TEST(Calculate, ExactlyOneBlockIsErrorFiveBeforeTheReport) {
+TEST_P(Readings, BadValueIsNotAnErrorWhenTheCountIsBelowTheLength) {
+  Scratch dir;
+  const std::string data = dir.write("data.txt", lines({"1", "1E50", "2", "3", "4"}));
+  Session s;
+  s.app.one_reading = GetParam();
+  const auto r = s.run(with_click(fields(data, dir.path("out.txt"), "3", "2")));
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(s.text("TEXT6"), "Number of Data: 5");
+}
+
+TEST_P(Readings, BadValueIsRaisedAfterTheCountIsShown) {
+  Scratch dir;
+  const std::string data = dir.write("data.txt", numbers(10) + "1E50\r\n" + numbers(10));
+  Session s;
+  s.app.one_reading = GetParam();
+  const auto r = s.run(with_click(fields(data, dir.path("out.txt"), "3", "2")));
+  EXPECT_EQ(r.error_code(), 6);
+  EXPECT_EQ(s.text("TEXT6"), "Number of Data: 21");
+  EXPECT_FALSE(dir.exists("out.txt"));
+}
+
+TEST_P(Readings, LineTooLongAfterABadValueIsTheCountingError) {
+  Scratch dir;
+  const std::string data =
+      dir.write("data.txt", numbers(10) + "1E50\r\n" + std::string(40000, '7') + "\r\n");
+  Session s;
+  s.app.one_reading = GetParam();
+  const auto r = s.run(with_click(fields(data, dir.path("out.txt"), "3", "2")));
+  EXPECT_EQ(r.error_code(), 15);
+  EXPECT_EQ(s.text("TEXT6"), "Number of Data:0");
+}
+
+TEST_P(Readings, ExactlyOneBlockIsErrorFiveBeforeTheReport) {
   Scratch dir;
   const std::string data = dir.write("data.txt", numbers(10));
   dir.write("out.txt", "old report");
   Session s;
+  s.app.one_reading = GetParam();
   const auto r = s.run(with_click(fields(data, dir.path("out.txt"), "3", "4")));
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.error_code(), 5);

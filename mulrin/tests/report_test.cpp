@@ -54,13 +54,21 @@ std::vector<std::string> calculate_args(const std::string& data, const std::stri
 // 206.5651 deg and changes of +90 deg. With 12 samples per cycle the bin
 // rate is 1 * 3 * 360 = 1080 and the refined rate 1080 + 90 * 12/3 = 1440,
 // the true rate of a period of 3 samples.
-TEST(Report, PeriodThreeSignalInBlocksOfFourByHand) {
+// Each hand-worked report is written the same by one reading of the data
+// file and by two.
+class HandReport : public ::testing::TestWithParam<bool> {};
+
+INSTANTIATE_TEST_SUITE_P(Readings, HandReport, ::testing::Values(true, false),
+                         [](const auto& info) { return info.param ? "One" : "Two"; });
+
+TEST_P(HandReport, PeriodThreeSignalInBlocksOfFourByHand) {
   Scratch dir;
   const std::string data =
       dir.write("data.txt", lines({"# period three", "3", "1", "-1", "3", "1", "-1", "3", "1",
                                    "-1", "3"}));
   const std::string report = dir.path("out.txt");
   Session s;
+  s.app.one_reading = GetParam();
   const auto r = s.run(calculate_args(data, report, "2", "3", "12", "1.5"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(s.text("TEXT6"), "Number of Data: 10");
@@ -90,13 +98,14 @@ TEST(Report, PeriodThreeSignalInBlocksOfFourByHand) {
 // cycle of 4 samples (2 samples): corrected values 1, 3 | -2, -4 | 0.5, 0.5 | 9
 // give swings 2, 3, 0.5 and phases 0, 180, 0 deg; the block times are
 // (2b - 2) / 4 cycles.
-TEST(Report, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
+TEST_P(HandReport, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
   Scratch dir;
   const std::string data =
       dir.write("data.txt", lines({"2", "4", "-1", "-3", "1.5", "1.5", "10"}));
   const std::string subtract = dir.write("sub.txt", lines({"deg=0", "0,0,1"}));
   const std::string report = dir.path("out.txt");
   Session s;
+  s.app.one_reading = GetParam();
   std::vector<std::string> args = calculate_args(data, report, "1", "2", "4", "2.5");
   args.insert(args.begin(), {"--set", "EDIT10=0.5", "--set", "EDIT11=" + subtract});
   const auto r = s.run(args);
@@ -196,13 +205,14 @@ TEST(Report, TwoBlocksGiveTwoPartsOnEveryBlockLine) {
   EXPECT_EQ(occurrences(report[8], "dg"), 2u);
 }
 
-TEST(Report, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
+TEST_P(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
   // L = floor(44 / 1.1) = 39, but the single-stepped starts visit 41 blocks.
   Scratch dir;
   std::vector<std::string> values;
   for (int n = 0; n < 46; ++n) values.push_back(std::to_string(n % 5));
   const std::string data = dir.write("data.txt", lines(values));
   Session s;
+  s.app.one_reading = GetParam();
   ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "1", "1.1", "1", "0")).status, 0);
   const std::vector<std::string> report = split_lines(dir.read("out.txt"));
   ASSERT_EQ(report.size(), 9u);
