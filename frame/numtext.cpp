@@ -734,6 +734,8 @@ double power(double x, double y, Where where) {
     if (std::fmod(y, 2.0) != 0) r = -r;
   }
   const double d = static_cast<double>(r);
+  // An infinite exponent of 1 multiplies infinity by 0: an invalid operation.
+  if (std::isnan(d)) raise(err::kInvalidCall, where);
   if (std::isinf(d)) raise(err::kOverflow, where);
   return d;
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <string_view>
 
@@ -31,14 +32,22 @@ class ReferenceReader {
         pos_ = bytes_.size();
         return 0;
       }
-      const char c = bytes_[pos_++];
-      if (c == '\r') {
+      // The bytes up to the next CR or NUL go in as they are.
+      const char* p = bytes_.data() + pos_;
+      const std::size_t left = data_end_ - pos_;
+      const void* cr = std::memchr(p, '\r', left);
+      const void* nul = std::memchr(p, 0, left);
+      const char* stop = p + left;
+      if (cr) stop = static_cast<const char*>(cr);
+      if (nul && static_cast<const char*>(nul) < stop) stop = static_cast<const char*>(nul);
+      line.append(p, static_cast<std::size_t>(stop - p));
+      pos_ += static_cast<std::size_t>(stop - p);
+      if (line.size() > kMaxLine) return 15;
+      if (pos_ >= data_end_) continue;
+      if (bytes_[pos_++] == '\r') {  // else a NUL, dropped
         if (pos_ < data_end_ && bytes_[pos_] == '\n') ++pos_;
         return 0;
       }
-      if (c == 0) continue;
-      line += c;
-      if (line.size() > kMaxLine) return 15;
     }
   }
 

@@ -2,11 +2,14 @@
 // variables bound by name, and its event handlers.
 #pragma once
 
+#include <memory>
 #include <string>
+#include <utility>
 
 #include "frame/dialogs.h"
 #include "frame/form.h"
 #include "frame/program.h"
+#include "frame/surface.h"
 #include "frame/textfile.h"
 
 namespace mulrin {

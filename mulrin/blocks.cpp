@@ -9,6 +9,7 @@
 #include <cmath>
 #include <condition_variable>
 #include <cstring>
+#include <limits>
 #include <mutex>
 #include <new>
 #include <stdexcept>
@@ -29,7 +30,7 @@ std::size_t window_capacity(std::size_t length) {
 }
 
 // The change of phase from the previous block, brought back into [-pi, pi]
-// by one step of 2*pi. The scan and the report both use this one function,
+// by one step of 2*pi. The sums and the report both use this one function,
 // so the report prints exactly the values the sums were made of.
 inline double wrap_change(double change, const Angles& a) {
   const double down = change - a.two_pi;
@@ -82,10 +83,12 @@ double analysis_bytes(double blocks, double length) {
   const double table = blocks * bins * 2 * sizeof(double);
   // twiddles, two work buffers and the coefficients: 8 doubles per sample
   const double engine = length * 8 * sizeof(double);
-  const double per_bin = bins * (4 * 2 + 1) * sizeof(double) + bins * sizeof(BinStatistics);
+  const double per_bin = bins * (sizeof(double) + sizeof(std::int64_t) + sizeof(BinStatistics) +
+                                 4 * 2 * sizeof(double));
+  const double per_block = blocks * sizeof(float);
   const double window = std::max(2 * length, static_cast<double>(kMinimumWindow)) * sizeof(double);
   const double chunks = 2 * kChunk * sizeof(double);
-  return table + engine + per_bin + window + chunks;
+  return table + per_block + engine + per_bin + window + chunks;
 }
 
 double memory_limit() {
@@ -115,7 +118,8 @@ class BlockAnalysis::PageTable {
  public:
   PageTable(std::size_t values, frame::Where where) : bytes_(values * sizeof(double)) {
     if (bytes_ == 0) return;
-    void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    void* p = mmap(nullptr, bytes_, PROT_READ | PROT_WRITE,
+                   MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
     if (p == MAP_FAILED) frame::raise(frame::err::kOutOfMemory, where);
 #ifdef MADV_HUGEPAGE
     madvise(p, bytes_, MADV_HUGEPAGE);
@@ -163,11 +167,8 @@ BlockAnalysis::BlockAnalysis(const BlockSettings& settings, const Angles& angles
     re_.resize(length_);
     im_.resize(length_);
     window_.resize(window_capacity(length_));
-    bin_numbers_.resize(bins_);
-    for (std::size_t k = 0; k < bins_; ++k) bin_numbers_[k] = static_cast<double>(k);
-    sums_.assign(4 * bins_, 0.0);
-    squares_.assign(4 * bins_, 0.0);
     max_swing_.assign(bins_, 0.0);
+    column_of_.assign(bins_, -1);
     statistics_.resize(bins_);
   } catch (const std::bad_alloc&) {
     frame::raise(frame::err::kOutOfMemory, where);
@@ -278,77 +279,40 @@ void BlockAnalysis::store(double sample) {
 }
 
 void BlockAnalysis::transform_block() {
-  const Angles& a = angles_;
   const double* x = window_.data() + (first_sample_ - window_base_);
   fft_->transform(x, re_.data(), im_.data());
 
   const std::int64_t b = blocks_done_;
   const std::size_t bins = bins_;
-  double* swing = table_->data() + static_cast<std::size_t>(b) * 2 * bins;
-  double* phase = swing + bins;
+  double* row_re = table_->data() + static_cast<std::size_t>(b) * 2 * bins;
+  double* row_im = row_re + bins;
   const double* re = re_.data();
   const double* im = im_.data();
+  std::memcpy(row_re, re, bins * sizeof(double));
+  std::memcpy(row_im, im, bins * sizeof(double));
 
-  // Three passes over the bins; the first and the last are plain arithmetic
-  // that the compiler puts into vector lanes with the same IEEE operations.
-  // 1. Swing 2*sqrt(Re^2 + Im^2) (bin 0 without the 2), and Im/Re.
-  for (std::size_t k = 0; k < bins; ++k) {
-    swing[k] = 2 * std::sqrt(re[k] * re[k] + im[k] * im[k]);
-    phase[k] = im[k] / re[k];
-  }
-  swing[0] = std::sqrt(re[0] * re[0] + im[0] * im[0]);
-
-  // 2. The angle of X[k] from atan and the quadrant, in (-pi, pi].
-  const double half_pi = a.pi / 2;
-  for (std::size_t k = 0; k < bins; ++k) {
-    double angle;
-    if (re[k] == 0) {
-      const double sign = im[k] > 0 ? 1.0 : (im[k] < 0 ? -1.0 : 0.0);
-      angle = half_pi * sign;
-    } else {
-      const double quotient = phase[k];
-      if (std::isinf(quotient)) frame::raise(frame::err::kOverflow);
-      angle = std::atan(quotient);
-      if (re[k] < 0) angle = im[k] >= 0 ? angle + a.pi : angle - a.pi;
-    }
-    phase[k] = angle;
-  }
-
-  // 3. Referred to the origin by k * (o - start) * (2*pi/N), reduced to
-  // [0, 2*pi); the changes from the previous block; the running sums.
-  const double offset = settings_.origin - static_cast<double>(start_);
-  const double phase_step = settings_.phase_step;
-  const double* bin = bin_numbers_.data();
-  for (std::size_t k = 0; k < bins; ++k) {
-    double p = phase[k] + (bin[k] * offset) * phase_step;
-    p = p - exact_floor(p / a.two_pi) * a.two_pi;
-    phase[k] = p;
-  }
-  double* sum = sums_.data();
-  double* square = squares_.data();
-  for (std::size_t k = 0; k < bins; ++k) {
-    sum[kSwing * bins + k] += swing[k];
-    square[kSwing * bins + k] += swing[k] * swing[k];
-    sum[kPhase * bins + k] += phase[k];
-    square[kPhase * bins + k] += phase[k] * phase[k];
-  }
+  // The largest swing so far (the same operations as swing_at), in vector
+  // lanes.
   double* max_swing = max_swing_.data();
+  const double swing0 = std::sqrt(re[0] * re[0] + im[0] * im[0]);
+  max_swing[0] = b == 0 || swing0 > max_swing[0] ? swing0 : max_swing[0];
   if (b == 0) {
-    // Block 0 has no changes; adding its zeros leaves the sums as they are.
-    for (std::size_t k = 0; k < bins; ++k) max_swing[k] = swing[k];
+    for (std::size_t k = 1; k < bins; ++k) {
+      max_swing[k] = 2 * std::sqrt(re[k] * re[k] + im[k] * im[k]);
+    }
   } else {
-    const double* previous_swing = swing - 2 * bins;
-    const double* previous_phase = phase - 2 * bins;
-    for (std::size_t k = 0; k < bins; ++k) {
-      const double d_swing = swing[k] - previous_swing[k];
-      const double d_phase = wrap_change(phase[k] - previous_phase[k], a);
-      sum[kDSwing * bins + k] += d_swing;
-      square[kDSwing * bins + k] += d_swing * d_swing;
-      sum[kDPhase * bins + k] += d_phase;
-      square[kDPhase * bins + k] += d_phase * d_phase;
-      max_swing[k] = swing[k] > max_swing[k] ? swing[k] : max_swing[k];
+    for (std::size_t k = 1; k < bins; ++k) {
+      const double swing = 2 * std::sqrt(re[k] * re[k] + im[k] * im[k]);
+      max_swing[k] = swing > max_swing[k] ? swing : max_swing[k];
     }
   }
+  // The phase takes atan(Im/Re) of every bin with Re other than 0; a
+  // quotient beyond the double range is an overflow, here in the scan.
+  bool overflow = false;
+  for (std::size_t k = 0; k < bins; ++k) {
+    overflow |= (re[k] != 0) & (std::fabs(im[k] / re[k]) > std::numeric_limits<double>::max());
+  }
+  if (overflow) frame::raise(frame::err::kOverflow);
 
   ++blocks_done_;
   // The next start. The scan stops where plan_scan says it fails: at a
@@ -362,7 +326,33 @@ void BlockAnalysis::transform_block() {
   first_sample_ = nearest_sample(start_);
 }
 
-void BlockAnalysis::finish(std::int64_t count, frame::Where where) {
+// Swing of bin k: 2 * sqrt(Re^2 + Im^2), for bin 0 without the 2.
+double BlockAnalysis::swing_at(const double* row, std::size_t k) const {
+  const double re = row[k], im = row[bins_ + k];
+  const double magnitude = std::sqrt(re * re + im * im);
+  return k == 0 ? magnitude : 2 * magnitude;
+}
+
+// Phase of bin k of the block at `start`: the angle of X[k] from atan and the
+// quadrant, in (-pi, pi]; referred to the origin by k * (o - start) * (2*pi/N);
+// reduced to [0, 2*pi).
+double BlockAnalysis::phase_at(const double* row, std::size_t k, float start) const {
+  const Angles& a = angles_;
+  const double re = row[k], im = row[bins_ + k];
+  double phase;
+  if (re == 0) {
+    const double sign = im > 0 ? 1.0 : (im < 0 ? -1.0 : 0.0);
+    phase = (a.pi / 2) * sign;
+  } else {
+    phase = std::atan(im / re);
+    if (re < 0) phase = im >= 0 ? phase + a.pi : phase - a.pi;
+  }
+  phase = phase + (static_cast<double>(k) * (settings_.origin - static_cast<double>(start))) *
+                      settings_.phase_step;
+  return phase - std::floor(phase / a.two_pi) * a.two_pi;
+}
+
+void BlockAnalysis::finish(std::int64_t count, float threshold, frame::Where where) {
   BlockSettings settings = settings_;
   settings.count = count;
   const ScanPlan plan = plan_scan(settings);
@@ -377,25 +367,82 @@ void BlockAnalysis::finish(std::int64_t count, frame::Where where) {
   // block beyond its end.
   if (blocks_done_ != plan.blocks) frame::raise(frame::err::kSubscript, where);
 
+  // The statistics divide the changes by NB - 1: with one block the very
+  // first mean is 0/0.
   const double all = static_cast<double>(blocks_done_);
   const double changes = all - 1;  // block 0 has no change
-  const std::size_t bins = bins_;
-  for (std::size_t k = 0; k < bins; ++k) {
-    BinStatistics& s = statistics_[k];
+  if (changes == 0) frame::checked_div(0.0, changes, where);
+
+  starts_.resize(static_cast<std::size_t>(blocks_done_));
+  float start = 0;
+  for (float& s : starts_) {
+    s = start;
+    start = start + settings_.step;  // as the scan stepped
+  }
+
+  std::vector<std::size_t> chosen;
+  for (std::size_t k = 0; k < bins_; ++k) {
+    if (max_swing_[k] >= static_cast<double>(threshold)) {
+      column_of_[k] = static_cast<std::int64_t>(chosen.size());
+      chosen.push_back(k);
+    }
+  }
+
+  // Block by block, in order: swing and phase of every selected bin take
+  // the place of its coefficients; the changes from the previous block, the
+  // sums and the sums of squares. Block 0 adds no changes (its are 0).
+  const std::size_t n = chosen.size();
+  std::vector<double> sum(4 * n, 0.0), square(4 * n, 0.0);
+  for (std::int64_t b = 0; b < blocks_done_; ++b) {
+    double* r = table_->data() + static_cast<std::size_t>(b) * 2 * bins_;
+    const double* previous = b > 0 ? r - 2 * bins_ : nullptr;
+    for (std::size_t j = 0; j < n; ++j) {
+      const std::size_t k = chosen[j];
+      const double swing = swing_at(r, k);
+      const double phase = phase_at(r, k, starts_[static_cast<std::size_t>(b)]);
+      r[k] = swing;
+      r[bins_ + k] = phase;
+      sum[kSwing * n + j] += swing;
+      square[kSwing * n + j] += swing * swing;
+      sum[kPhase * n + j] += phase;
+      square[kPhase * n + j] += phase * phase;
+      if (previous) {
+        const double d_swing = swing - previous[k];
+        const double d_phase = wrap_change(phase - previous[bins_ + k], angles_);
+        sum[kDSwing * n + j] += d_swing;
+        square[kDSwing * n + j] += d_swing * d_swing;
+        sum[kDPhase * n + j] += d_phase;
+        square[kDPhase * n + j] += d_phase * d_phase;
+      }
+    }
+  }
+
+  for (std::size_t j = 0; j < n; ++j) {
+    BinStatistics& s = statistics_[chosen[j]];
     for (int q = 0; q < 4; ++q) {
-      const double n = q < kDSwing ? all : changes;
-      s.mean[q] = frame::checked_div(sums_[q * bins + k], n, where);
+      const double divisor = q < kDSwing ? all : changes;
+      s.mean[q] = frame::checked_div(sum[q * n + j], divisor, where);
     }
     for (int q = 0; q < 4; ++q) {
-      const double n = q < kDSwing ? all : changes;
+      const double divisor = q < kDSwing ? all : changes;
       const double mean = s.mean[q];
       const double spread = frame::checked(
-          frame::checked_div(squares_[q * bins + k], n, where) - mean * mean, where);
+          frame::checked_div(square[q * n + j], divisor, where) - mean * mean, where);
       s.deviation[q] = std::sqrt(std::fabs(spread));
     }
   }
 }
 
+double BlockAnalysis::swing(std::int64_t b, std::size_t k) const {
+  return selected(k) ? row(b)[k] : swing_at(row(b), k);
+}
+
+double BlockAnalysis::phase(std::int64_t b, std::size_t k) const {
+  if (selected(k)) return row(b)[bins_ + k];
+  return phase_at(row(b), k, starts_[static_cast<std::size_t>(b)]);
+}
+
+// The changes, with the operations the sums were made of.
 double BlockAnalysis::d_swing(std::int64_t b, std::size_t k) const {
   if (b == 0) return 0;
   return swing(b, k) - swing(b - 1, k);

@@ -5,13 +5,15 @@
 //
 // The series is streamed: samples arrive one at a time in file order and a
 // block is transformed as soon as its last sample is in, so only a window of
-// samples is held. Of every block only what the report prints is kept: swing
-// and phase of bins 0 .. N/2-1. The changes are recomputed from neighbouring
-// blocks with the very operations of the scan (see d_swing, d_phase).
+// samples is held. Of every block only what the report can print is kept:
+// the coefficients of bins 0 .. N/2-1. The scan itself keeps the largest
+// swing of every bin, which decides the selection; swing, phase, their
+// changes and their sums are then worked out, in block order and with the
+// same operations, for the selected bins only: the report prints nothing of
+// the others.
 #pragma once
 
 #include <array>
-#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <vector>
@@ -38,18 +40,6 @@ struct BlockSettings {
   double phase_step = 0;         // 2*pi/N, the phase step of the origin reference
   std::int64_t count = 0;        // samples in the series
 };
-
-// floor(x), exactly, in operations the compiler can put into vector lanes:
-// |x| is rounded to a whole number by adding and taking away 2^52 (exact
-// below 2^52), given x's sign back, and lowered by one when above x. Equal
-// to std::floor bit for bit, the sign of zero included.
-inline double exact_floor(double x) {
-  constexpr double kTwo52 = 4503599627370496.0;
-  const double magnitude = std::fabs(x);
-  double r = std::copysign((magnitude + kTwo52) - kTwo52, x);
-  r = r > x ? r - 1 : r;
-  return magnitude < kTwo52 ? r : x;  // from 2^52 on every double is whole
-}
 
 // The nearest whole number of a position, halves away from zero (judged on
 // the exact value: 2.5 -> 3, -2.5 -> -3).
@@ -118,32 +108,37 @@ class BlockAnalysis {
   // After the last sample of a series of `count` samples: samples never
   // pushed are 0; transforms the blocks left; raises the first error the
   // scan met (as the scan would after the whole series was read), then the
-  // plan's failure (see plan_scan); then turns the sums into means and
-  // deviations (exactly one block: 0/0, error 5).
-  void finish(std::int64_t count, frame::Where where = frame::Where::current());
+  // plan's failure (see plan_scan); then selects the bins whose swing
+  // reaches the threshold (>=) in some block and works out their swings,
+  // phases, changes, means and deviations (exactly one block: the mean
+  // change is 0/0, error 5).
+  void finish(std::int64_t count, float threshold,
+              frame::Where where = frame::Where::current());
 
   std::int64_t blocks() const { return blocks_done_; }  // NB: blocks scanned
   std::size_t bins() const { return bins_; }            // N/2: bins reported on
   bool on_second_core() const { return worker_ != nullptr; }
+  bool selected(std::size_t k) const { return column_of_[k] >= 0; }
+  // The largest swing of the bin over all blocks.
+  double max_swing(std::size_t k) const { return max_swing_[k]; }
 
-  double swing(std::int64_t b, std::size_t k) const { return row(b)[k]; }
-  // Radians, in [0, 2*pi).
-  double phase(std::int64_t b, std::size_t k) const { return row(b)[bins_ + k]; }
+  // The values of block b at bin k, after finish() (worked out again for a
+  // bin that is not selected).
+  double swing(std::int64_t b, std::size_t k) const;
+  double phase(std::int64_t b, std::size_t k) const;  // radians, in [0, 2*pi)
   // Changes from block b-1; 0 for block 0.
   double d_swing(std::int64_t b, std::size_t k) const;
   double d_phase(std::int64_t b, std::size_t k) const;
-
+  // Of a selected bin.
   const BinStatistics& statistics(std::size_t k) const { return statistics_[k]; }
-  // Whether the bin's swing reaches the threshold (>=) in some block.
-  bool selected(std::size_t k, float threshold) const {
-    return max_swing_[k] >= static_cast<double>(threshold);
-  }
 
  private:
   struct Worker;
   class PageTable;
 
-  const double* row(std::int64_t b) const;
+  const double* row(std::int64_t b) const;  // N/2 Re, then N/2 Im
+  double swing_at(const double* row, std::size_t k) const;
+  double phase_at(const double* row, std::size_t k, float start) const;
   void hand_over();                                  // the filled chunk to the scan
   void scan(const double* samples, std::size_t n);   // the scan side
   void store(double sample);
@@ -169,18 +164,20 @@ class BlockAnalysis {
   std::vector<double> window_;   // window_[0] is sample window_base_
   std::int64_t window_base_ = 0;
   std::size_t window_length_ = 0;
-  std::int64_t received_ = 0;   // samples the scan has received
-  float start_ = 0;             // start of the next block
+  std::int64_t received_ = 0;      // samples the scan has received
+  float start_ = 0;                // start of the next block
   std::int64_t first_sample_ = 0;  // its first sample
   std::int64_t blocks_done_ = 0;
-  bool scanning_ = false;       // blocks are still to come
-  int failure_ = 0;             // the first error the scan met
+  bool scanning_ = false;          // blocks are still to come
+  int failure_ = 0;                // the first error the scan met
+  std::unique_ptr<PageTable> table_;  // per block: N/2 Re, then N/2 Im
+  std::vector<double> max_swing_;     // per bin, over the blocks so far
 
-  std::vector<double> bin_numbers_;   // k as a double, k = 0 .. N/2-1
-  std::unique_ptr<PageTable> table_;  // per block: N/2 swings, then N/2 phases
-  std::vector<double> sums_;          // per quantity, per bin: running sum
-  std::vector<double> squares_;       // per quantity, per bin: running sum of squares
-  std::vector<double> max_swing_;     // per bin, over all blocks
+  // Worked out by finish().
+  // The table rows of a selected bin hold its swing and phase in place of
+  // its coefficients.
+  std::vector<float> starts_;            // per block
+  std::vector<std::int64_t> column_of_;  // per bin: its place among the selected, or -1
   std::vector<BinStatistics> statistics_;
 };
 

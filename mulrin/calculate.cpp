@@ -190,8 +190,8 @@ void BUTTON6_ON(App& app) {
     files.close({kDataFile});
   }
   // 9./10. The twiddle table was built with the analysis; the blocks left
-  // are transformed, then the statistics.
-  analysis->finish(count);
+  // are transformed, then the selection and the statistics.
+  analysis->finish(count, threshold);
 
   // 11. The report.
   ReportSource source;
@@ -206,7 +206,6 @@ void BUTTON6_ON(App& app) {
   source.origin = origin;
   source.bin_rate_factor = bin_rate_factor;
   source.refined_rate_factor = refined_rate_factor;
-  source.threshold = threshold;
   write_report(files, report_path, source, *analysis, angles);
 }
 

@@ -61,10 +61,9 @@ void BUTTON4_ON(App& app) {
   files.close({kDataFile});
 
   // 6.
-  app.set_text(app.TEXT6,
-               "Number of Data:" + frame::free_form(static_cast<double>(count), frame::Kind::Single));
-  app.set_text(app.TEXT15, "max:" + frame::free_form(maximum, frame::Kind::Single) + ", min:" +
-                               frame::free_form(minimum, frame::Kind::Single) + ".");
+  const auto single = [](double v) { return frame::free_form(v, frame::Kind::Single); };
+  app.set_text(app.TEXT6, "Number of Data:" + single(static_cast<double>(count)));
+  app.set_text(app.TEXT15, "max:" + single(maximum) + ", min:" + single(minimum) + ".");
 }
 
 }  // namespace mulrin

@@ -80,7 +80,7 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
   const double degrees = angles.degrees_per_radian;
   bool in_run = false;  // the previous bin was reported
   for (std::size_t k = 0; k < analysis.bins(); ++k) {
-    if (!analysis.selected(k, source.threshold)) {
+    if (!analysis.selected(k)) {
       if (in_run) {
         files.write_text(kReportFile, "------------------------", Sep::EndOfLine, where);
         in_run = false;

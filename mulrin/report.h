@@ -25,11 +25,11 @@ struct ReportSource {
   double origin = 0;               // o, in samples
   double bin_rate_factor = 0;      // (c/N) * 2*pi
   double refined_rate_factor = 0;  // c/step
-  float threshold = 0;             // single
 };
 
 // Creates the report (an old file of the path is deleted first) on file
-// number 1, writes it item by item and closes it.
+// number 1, writes it item by item and closes it. The bins reported are the
+// analysis's selected ones.
 void write_report(frame::FileTable& files, std::string_view path, const ReportSource& source,
                   const BlockAnalysis& analysis, const Angles& angles,
                   frame::Where where = frame::Where::current());

@@ -17,20 +17,20 @@ fi
 echo "No display: running the demonstration through the command-line driver."
 out="$root/out"
 mkdir -p "$out"
-cd "$root/examples"
+cd "$root"
 tv="$root/build/tarvex/tarvex"
 mr="$root/build/mulrin/mulrin"
 rm -f "$out/tarvex-report.txt" "$out/mulrin-report.txt" "$out/tarvex-drawing.png"
 
 # tarvex: settings from the settings file, the subtract file, Draw, then Calc.
-"$tv" --choose setting.ini --click load \
-      --set subtract-file=harmonic.sub \
-      --set display-interval=10 --set file-interval=100 --set display-factor=1 \
+"$tv" --choose examples/setting.ini --click load \
+      --set subtract-file=examples/subtract.txt \
+      --set display-interval=2 --set file-interval=5 --set display-factor=1 \
       --set report-file="$out/tarvex-report.txt" \
       --click draw --click calc --print result \
       --save-drawing "$out/tarvex-drawing.png"
 # mulrin: the same settings file, Check Data, then Calculate.
-"$mr" --choose setting.ini --click load --set report-file="$out/mulrin-report.txt" \
+"$mr" --choose examples/setting.ini --click load --set report-file="$out/mulrin-report.txt" \
       --click check-data --print count --print range --click calculate
 
 echo "tarvex report:  $out/tarvex-report.txt"

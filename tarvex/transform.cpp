@@ -24,7 +24,17 @@ CycleTransform::CycleTransform(const TransformParams& params)
       subtract_(params.subtract && !params.subtract->empty() ? params.subtract
                                                               : nullptr) {
   // The sample at position n (from 0) enters at step * (n - origin).
-  angle = -params_.angular_step * params_.origin;
+  angle_ = -params_.angular_step * params_.origin;
+}
+
+void CycleTransform::look_ahead() {
+  double a = angle_;
+  for (int k = 0; k < kAhead; ++k) {
+    ahead_cos_[k] = std::cos(a);
+    ahead_sin_[k] = std::sin(a);
+    a += params_.angular_step;
+  }
+  ahead_next_ = 0;
 }
 
 double CycleTransform::subtract(double y) const {

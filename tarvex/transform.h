@@ -57,8 +57,10 @@ class CycleTransform {
   // fill has reached the interval length, i.e. the interval is to be closed.
   bool take_sample(double y) {
     if (subtract_) y = subtract(y);
-    const double c = std::cos(angle) * y;
-    const double s = std::sin(angle) * y;
+    if (ahead_next_ == kAhead) look_ahead();
+    const double c = ahead_cos_[ahead_next_] * y;
+    const double s = ahead_sin_[ahead_next_] * y;
+    ++ahead_next_;
     interval_sums.x += c;
     interval_sums.y -= s;
     file_sums.x += c;
@@ -66,7 +68,7 @@ class CycleTransform {
     ++sample_counter;
     ++m;
     fill += 1;
-    angle += params_.angular_step;
+    angle_ += params_.angular_step;
     // An overflowing sum stops the run at the sample that made it (error 6).
     if (!(std::fabs(file_sums.x) <= DBL_MAX && std::fabs(file_sums.y) <= DBL_MAX &&
           std::fabs(interval_sums.x) <= DBL_MAX &&
@@ -101,20 +103,31 @@ class CycleTransform {
 
   const TransformParams& params() const { return params_; }
 
+  // The reference angle of the next sample.
+  double reference_angle() const { return angle_; }
+
   // State, public for the handlers and for tests that start near a limit.
   std::int64_t sample_counter = 0;  // samples used so far
   std::int64_t m = 0;               // samples in the open interval
   double fill = 0;                  // samples counted toward the interval length
-  double angle = 0;                 // reference angle of the next sample
   Vec interval_sums;
   Vec file_sums;
 
  private:
+  // The angles do not depend on the data: cosine and sine of the next
+  // kAhead reference angles are taken together, in a tight loop, from the
+  // same repeated addition (the same values as one at a time).
+  static constexpr int kAhead = 256;
+  void look_ahead();
   double subtract(double y) const;
   [[noreturn]] void overflow() const;
 
   TransformParams params_;
   const frame::SubtractTable* subtract_ = nullptr;
+  double angle_ = 0;
+  int ahead_next_ = kAhead;
+  std::array<double, kAhead> ahead_cos_;
+  std::array<double, kAhead> ahead_sin_;
 };
 
 // One closed interval of a "Calc." run as its report row shows it.

@@ -48,7 +48,9 @@ INSTANTIATE_TEST_SUITE_P(Calculate, Readings, ::testing::Values(true, false),
 TEST_P(Readings, FiftyOneHundredLinesWithOneHundredCommentsLayEightBlocks) {
   Scratch dir;
   std::string text;
-  for (int i = 0; i < 5100; ++i) text += i % 51 == 0 ? "# comment\r\n" : std::to_string(i % 13) + "\r\n";
+  for (int i = 0; i < 5100; ++i) {
+    text += i % 51 == 0 ? "# comment\r\n" : std::to_string(i % 13) + "\r\n";
+  }
   const std::string data = dir.write("data.txt", text);
   Session s;
   s.app.one_reading = GetParam();
@@ -58,7 +60,8 @@ TEST_P(Readings, FiftyOneHundredLinesWithOneHundredCommentsLayEightBlocks) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(r.out, "Number of Data: 5000\n");
   const std::string report = dir.read("out.txt");
-  EXPECT_NE(report.find("\r\nNumber of data 5000 \r\nLength of FFT 1024 \r\nStep for FFT-block 512 \r\n"),
+  EXPECT_NE(report.find("\r\nNumber of data 5000 \r\nLength of FFT 1024 \r\n"
+                        "Step for FFT-block 512 \r\n"),
             std::string::npos);
   // Blocks at samples 0, 512, ..., 3584: at 512 samples per cycle, cycles 0 .. 7.
   std::string heading = "Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase";

@@ -53,7 +53,7 @@ std::string joined(const std::vector<std::string>& lines, const std::string& end
   return text;
 }
 
-struct CalcFixture : ::testing::Test {
+struct TarvexCalc : ::testing::Test {
   ScratchDir dir;
   Harness h;
   fs::path previous = fs::current_path();
@@ -68,7 +68,7 @@ std::vector<std::string> circle_args() {
           "--click", "BUTTON5", "--print", "EDIT12"};
 }
 
-TEST_F(CalcFixture, CircleOfFiveIntervalsWholeReport) {
+TEST_F(TarvexCalc, CircleOfFiveIntervalsWholeReport) {
   write_bytes("data.txt", joined(kCircleSamples, "\r\n"));
   ASSERT_EQ(h.run(circle_args()), 0) << h.err;
   std::string expected = crlf_lines({"data.txt( 1 - 10 )", "Angular Speed: 360 ", kHeader});
@@ -81,7 +81,7 @@ TEST_F(CalcFixture, CircleOfFiveIntervalsWholeReport) {
   EXPECT_EQ(h.out, "+33.690068deg,+2.1633308\n");
 }
 
-TEST_F(CalcFixture, CommentsColumnCutAndCarriageReturnLineEnds) {
+TEST_F(TarvexCalc, CommentsColumnCutAndCarriageReturnLineEnds) {
   // Values in columns 9-20 behind a time prefix, lines ended by CR alone,
   // comment lines between samples, two samples of 0 left in an open
   // interval at the end (dropped from the rows, kept in the whole file).
@@ -110,7 +110,7 @@ TEST_F(CalcFixture, CommentsColumnCutAndCarriageReturnLineEnds) {
   EXPECT_EQ(h.out, "+33.690068deg,+1.9666643\n");
 }
 
-TEST_F(CalcFixture, SubtractFileRemovesAConstantAndIsNamedInTheReport) {
+TEST_F(TarvexCalc, SubtractFileRemovesAConstantAndIsNamedInTheReport) {
   // One entry: rate 0, phase 0, amplitude 1: every value loses 1.
   write_bytes("sub.txt", crlf_lines({"deg=0", "0,0,1", "#", "90,0,5"}));
   std::string text;
@@ -128,7 +128,7 @@ TEST_F(CalcFixture, SubtractFileRemovesAConstantAndIsNamedInTheReport) {
   EXPECT_EQ(report(), expected);
 }
 
-TEST_F(CalcFixture, FewerSamplesThanOneIntervalGiveZeroAverages) {
+TEST_F(TarvexCalc, FewerSamplesThanOneIntervalGiveZeroAverages) {
   write_bytes("data.txt", crlf_lines({"1", "2", "3"}));
   ASSERT_EQ(h.run(circle_args()), 0) << h.err;
   // Whole-file sums (1 - 3, -2) over 3 samples: swing sqrt(8) / 3 * 2.
@@ -141,7 +141,7 @@ TEST_F(CalcFixture, FewerSamplesThanOneIntervalGiveZeroAverages) {
   EXPECT_EQ(h.out, "+225deg,+1.8856181\n");
 }
 
-TEST_F(CalcFixture, TwoIntervalsGiveOneDifferenceAndNoPole) {
+TEST_F(TarvexCalc, TwoIntervalsGiveOneDifferenceAndNoPole) {
   write_bytes("data.txt", joined({kCircleSamples.begin(), kCircleSamples.begin() + 8}, "\r\n"));
   ASSERT_EQ(h.run(circle_args()), 0) << h.err;
   const std::string text = report();
@@ -152,7 +152,7 @@ TEST_F(CalcFixture, TwoIntervalsGiveOneDifferenceAndNoPole) {
   EXPECT_EQ(text.find("Pole"), std::string::npos);
 }
 
-TEST_F(CalcFixture, CollinearIntervalVectorsGiveNoPoleRow) {
+TEST_F(TarvexCalc, CollinearIntervalVectorsGiveNoPoleRow) {
   // Vectors (1, 1), (2, 2), (3, 3), (4, 4): all on one line.
   write_bytes("data.txt", crlf_lines({"1", "-1", "-1", "1", "2", "-2", "-2", "2", "3", "-3",
                                       "-3", "3", "4", "-4", "-4", "4"}));
@@ -162,7 +162,7 @@ TEST_F(CalcFixture, CollinearIntervalVectorsGiveNoPoleRow) {
   EXPECT_EQ(text.find("Pole"), std::string::npos);
 }
 
-TEST_F(CalcFixture, ExistingReportIsReplacedAndRunsRepeatIdentically) {
+TEST_F(TarvexCalc, ExistingReportIsReplacedAndRunsRepeatIdentically) {
   write_bytes("data.txt", joined(kCircleSamples, "\r\n"));
   write_bytes("out.txt", std::string(5000, 'Q'));
   ASSERT_EQ(h.run(circle_args()), 0) << h.err;
@@ -172,7 +172,7 @@ TEST_F(CalcFixture, ExistingReportIsReplacedAndRunsRepeatIdentically) {
   EXPECT_EQ(report(), first);
 }
 
-TEST_F(CalcFixture, ExactlyOneIntervalStopsInsideTheAverageRow) {
+TEST_F(TarvexCalc, ExactlyOneIntervalStopsInsideTheAverageRow) {
   write_bytes("data.txt", crlf_lines({"6", "-1", "-6", "1"}));
   EXPECT_EQ(h.run(circle_args()), 1);
   EXPECT_NE(h.err.find("エラー[5]"), std::string::npos) << h.err;
@@ -182,7 +182,7 @@ TEST_F(CalcFixture, ExactlyOneIntervalStopsInsideTheAverageRow) {
   EXPECT_EQ(h.out, "");
 }
 
-TEST_F(CalcFixture, SixtyFifthIntervalStopsWith64RowsWritten) {
+TEST_F(TarvexCalc, SixtyFifthIntervalStopsWith64RowsWritten) {
   // An empty file interval closes an interval after every sample.
   std::string text;
   for (int i = 0; i < 70; ++i) text += "1\r\n";
@@ -198,7 +198,7 @@ TEST_F(CalcFixture, SixtyFifthIntervalStopsWith64RowsWritten) {
   EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
 }
 
-TEST_F(CalcFixture, NoDataLineStopsAfterTheHeader) {
+TEST_F(TarvexCalc, NoDataLineStopsAfterTheHeader) {
   write_bytes("data.txt", crlf_lines({"#a", "#b"}));
   std::vector<std::string> args = circle_args();
   args.insert(args.begin(), {"--set", "EDIT1=#"});
@@ -207,7 +207,7 @@ TEST_F(CalcFixture, NoDataLineStopsAfterTheHeader) {
   EXPECT_EQ(report(), crlf_lines({"data.txt( 1 - 10 )", "Angular Speed: 360 ", kHeader}));
 }
 
-TEST_F(CalcFixture, EmptyFromStopsAtTheFirstDataLine) {
+TEST_F(TarvexCalc, EmptyFromStopsAtTheFirstDataLine) {
   write_bytes("data.txt", crlf_lines({"1", "2"}));
   EXPECT_EQ(h.run({"--set", "EDIT4=data.txt", "--set", "EDIT5=20", "--set", "EDIT8=10",
                    "--set", "EDIT9=out.txt", "--click", "BUTTON5", "--print", "EDIT12"}),
@@ -216,7 +216,7 @@ TEST_F(CalcFixture, EmptyFromStopsAtTheFirstDataLine) {
   EXPECT_EQ(report(), crlf_lines({"data.txt( 0 --1 )", "Angular Speed: 360 ", kHeader}));
 }
 
-TEST_F(CalcFixture, EmptySamplesPerCycleStopsBeforeAnyFile) {
+TEST_F(TarvexCalc, EmptySamplesPerCycleStopsBeforeAnyFile) {
   write_bytes("data.txt", joined(kCircleSamples, "\r\n"));
   std::vector<std::string> args = circle_args();
   args[7] = "EDIT5=";
@@ -230,14 +230,14 @@ TEST_F(CalcFixture, EmptySamplesPerCycleStopsBeforeAnyFile) {
   EXPECT_NE(again.err.find("エラー[5]"), std::string::npos) << again.err;
 }
 
-TEST_F(CalcFixture, MissingDataFileLeavesTheOldReport) {
+TEST_F(TarvexCalc, MissingDataFileLeavesTheOldReport) {
   write_bytes("out.txt", "old report");
   EXPECT_EQ(h.run(circle_args()), 1);
   EXPECT_NE(h.err.find("エラー[63]"), std::string::npos) << h.err;
   EXPECT_EQ(report(), "old report");
 }
 
-TEST_F(CalcFixture, SubtractDegreeAboveSixEndsSilently) {
+TEST_F(TarvexCalc, SubtractDegreeAboveSixEndsSilently) {
   write_bytes("data.txt", joined(kCircleSamples, "\r\n"));
   write_bytes("sub.txt", crlf_lines({"deg=7", "0,0,1,2,3,4,5,6,7,8"}));
   std::vector<std::string> args = circle_args();
@@ -247,7 +247,7 @@ TEST_F(CalcFixture, SubtractDegreeAboveSixEndsSilently) {
   EXPECT_FALSE(fs::exists("out.txt"));
 }
 
-TEST_F(CalcFixture, PoleMarksAreDrawnOnTheForm) {
+TEST_F(TarvexCalc, PoleMarksAreDrawnOnTheForm) {
   write_bytes("data.txt", joined(kCircleSamples, "\r\n"));
   ASSERT_EQ(h.run(circle_args()), 0) << h.err;
   int circles = 0, pixels = 0;
@@ -264,7 +264,7 @@ TEST_F(CalcFixture, PoleMarksAreDrawnOnTheForm) {
   EXPECT_GT(pixels, 0);
 }
 
-TEST_F(CalcFixture, TwoThousandLinesAtTwentySamplesGiveTenRowsAndAPole) {
+TEST_F(TarvexCalc, TwoThousandLinesAtTwentySamplesGiveTenRowsAndAPole) {
   std::string text;
   for (int n = 0; n < 2000; ++n) {
     const double a = 2 * 3.14159265358979 * n / 20;

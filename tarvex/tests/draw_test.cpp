@@ -27,7 +27,7 @@ std::string cycles(int count, double x, double y, int extra = 0) {
   return text;
 }
 
-struct DrawFixture : ::testing::Test {
+struct TarvexDraw : ::testing::Test {
   ScratchDir dir;
   Harness h;
   std::string data = dir.file("data.txt");
@@ -51,7 +51,7 @@ struct DrawFixture : ::testing::Test {
   }
 };
 
-TEST_F(DrawFixture, DiagramIsDrawnInOrderBeforeThePath) {
+TEST_F(TarvexDraw, DiagramIsDrawnInOrderBeforeThePath) {
   write_bytes(data, cycles(1, 1, 0));
   h.set("EDIT7", "1");
   h.app.BUTTON4_ON();
@@ -99,14 +99,14 @@ TEST_F(DrawFixture, DiagramIsDrawnInOrderBeforeThePath) {
   EXPECT_FLOAT_EQ(c[101].y1, 220);
 }
 
-TEST_F(DrawFixture, ScaleLabelShowsTheLengthOfHundredPixels) {
+TEST_F(TarvexDraw, ScaleLabelShowsTheLengthOfHundredPixels) {
   write_bytes(data, cycles(1, 1, 0));
   h.set("EDIT11", "50");
   h.app.BUTTON4_ON();
   EXPECT_EQ(calls(Op::Text)[1]->text, "+2");
 }
 
-TEST_F(DrawFixture, VectorsArePlottedScaledWithYUp) {
+TEST_F(TarvexDraw, VectorsArePlottedScaledWithYUp) {
   write_bytes(data, cycles(1, 3, 1));
   h.set("EDIT7", "1");
   h.set("EDIT11", "10");
@@ -117,7 +117,7 @@ TEST_F(DrawFixture, VectorsArePlottedScaledWithYUp) {
   EXPECT_NEAR(lines[0]->y2, 210, 1e-4);
 }
 
-TEST_F(DrawFixture, TenDisplayIntervalsPerFileInterval) {
+TEST_F(TarvexDraw, TenDisplayIntervalsPerFileInterval) {
   write_bytes(data, cycles(40, 1, 0));
   h.set("EDIT7", "1");
   h.set("EDIT8", "10");
@@ -128,7 +128,7 @@ TEST_F(DrawFixture, TenDisplayIntervalsPerFileInterval) {
   EXPECT_EQ(path_colours(), expected);
 }
 
-TEST_F(DrawFixture, FileIntervalBeforeTheOriginIsGreen) {
+TEST_F(TarvexDraw, FileIntervalBeforeTheOriginIsGreen) {
   write_bytes(data, cycles(6, 1, 0));
   h.set("EDIT6", "2");
   h.set("EDIT7", "1");
@@ -137,44 +137,48 @@ TEST_F(DrawFixture, FileIntervalBeforeTheOriginIsGreen) {
   EXPECT_EQ(path_colours(), (std::vector<int>{9, 9, 3, 3, 5, 5}));
 }
 
-TEST_F(DrawFixture, LastIntervalOfMoreThanOneCycleGetsACyanClosingPiece) {
-  write_bytes(data, cycles(2, 1, 0, 6) + "# end\r\n");
+TEST_F(TarvexDraw, LastIntervalOfMoreThanOneCycleGetsACyanClosingPiece) {
+  // Two cycles close one display interval; then 1.5 cycles of the vector
+  // (3, 0) are left open when the last line, a comment line, is read.
+  write_bytes(data, cycles(2, 1, 0) + crlf_lines({"3", "0", "-3", "0", "3", "0", "# end"}));
+  h.set("EDIT1", "#");
   h.set("EDIT7", "2");
   h.app.BUTTON4_ON();
   EXPECT_EQ(path_colours(), (std::vector<int>{3, 11}));
   // Its point: the open sums divided by the six samples, doubled.
   const auto lines = calls(Op::LineTo);
-  EXPECT_NEAR(lines[1]->x2, 430 + 0 / 6.0, 1e-4);
+  EXPECT_NEAR(lines[1]->x2, 433, 1e-4);
+  EXPECT_NEAR(lines[1]->y2, 220, 1e-4);
 }
 
-TEST_F(DrawFixture, LastIntervalOfHalfACycleIsNotDrawn) {
+TEST_F(TarvexDraw, LastIntervalOfHalfACycleIsNotDrawn) {
   write_bytes(data, cycles(2, 1, 0, 2));
   h.set("EDIT7", "2");
   h.app.BUTTON4_ON();
   EXPECT_EQ(path_colours(), (std::vector<int>{3}));
 }
 
-TEST_F(DrawFixture, ZeroDisplayIntervalDrawsOnePiecePerSample) {
+TEST_F(TarvexDraw, ZeroDisplayIntervalDrawsOnePiecePerSample) {
   write_bytes(data, cycles(2, 1, 0));
   h.set("EDIT7", "0");
   h.app.BUTTON4_ON();
   EXPECT_EQ(calls(Op::LineTo).size(), 8u);
 }
 
-TEST_F(DrawFixture, SetsTheResultLine) {
+TEST_F(TarvexDraw, SetsTheResultLine) {
   write_bytes(data, cycles(3, 1, 1));
   h.app.BUTTON4_ON();
   EXPECT_EQ(h.text("EDIT12"), "+45deg,+1.4142136");
 }
 
-TEST_F(DrawFixture, ZeroDisplayFactorStopsAfterTheZeroLabel) {
+TEST_F(TarvexDraw, ZeroDisplayFactorStopsAfterTheZeroLabel) {
   write_bytes(data, cycles(1, 1, 0));
   h.set("EDIT11", "0");
   EXPECT_EQ(error_code_of([&] { h.app.BUTTON4_ON(); }), frame::err::kDivisionByZero);
   EXPECT_EQ(h.surface.calls.back().text, "0");
 }
 
-TEST_F(DrawFixture, ZeroFileIntervalStopsAtTheFirstDisplayInterval) {
+TEST_F(TarvexDraw, ZeroFileIntervalStopsAtTheFirstDisplayInterval) {
   write_bytes(data, cycles(2, 1, 0));
   h.set("EDIT7", "1");
   h.set("EDIT8", "0");
@@ -182,21 +186,21 @@ TEST_F(DrawFixture, ZeroFileIntervalStopsAtTheFirstDisplayInterval) {
   EXPECT_TRUE(calls(Op::LineTo).empty());
 }
 
-TEST_F(DrawFixture, EmptySamplesPerCycleStopsBeforeDrawing) {
+TEST_F(TarvexDraw, EmptySamplesPerCycleStopsBeforeDrawing) {
   write_bytes(data, cycles(1, 1, 0));
   h.set("EDIT5", "");
   EXPECT_EQ(error_code_of([&] { h.app.BUTTON4_ON(); }), frame::err::kDivisionByZero);
   EXPECT_TRUE(h.surface.calls.empty());
 }
 
-TEST_F(DrawFixture, NoDataLineStopsAfterTheDiagram) {
+TEST_F(TarvexDraw, NoDataLineStopsAfterTheDiagram) {
   write_bytes(data, "# only a comment\r\n");
   h.set("EDIT1", "#");
   EXPECT_EQ(error_code_of([&] { h.app.BUTTON4_ON(); }), frame::err::kInvalidCall);
   EXPECT_EQ(h.surface.calls.back().op, Op::Pixel);
 }
 
-TEST_F(DrawFixture, SubtractDegreeAboveSixEndsSilently) {
+TEST_F(TarvexDraw, SubtractDegreeAboveSixEndsSilently) {
   write_bytes(data, cycles(1, 1, 0));
   const std::string sub = dir.file("sub.txt");
   write_bytes(sub, crlf_lines({"deg=7", "0,0,1"}));
@@ -207,7 +211,7 @@ TEST_F(DrawFixture, SubtractDegreeAboveSixEndsSilently) {
   EXPECT_EQ(h.text("EDIT12"), "before");
 }
 
-TEST_F(DrawFixture, DrawingTwiceRedrawsTheSamePicture) {
+TEST_F(TarvexDraw, DrawingTwiceRedrawsTheSamePicture) {
   write_bytes(data, cycles(5, 2, -1, 5));
   h.set("EDIT7", "1");
   h.app.BUTTON4_ON();

@@ -17,7 +17,7 @@ using testing::Harness;
 using testing::ScratchDir;
 using testing::write_bytes;
 
-TEST(FormTable, FortyControlsWithUniqueAliases) {
+TEST(TarvexForm, FortyControlsWithUniqueAliases) {
   ASSERT_EQ(kForm.controls.size(), 40u);
   std::set<std::string_view> seen;
   for (const auto& c : kForm.controls) {
@@ -27,7 +27,7 @@ TEST(FormTable, FortyControlsWithUniqueAliases) {
   }
 }
 
-TEST(FormTable, InputLimitsOfTheColumnFields) {
+TEST(TarvexForm, InputLimitsOfTheColumnFields) {
   for (const auto& c : kForm.controls) {
     const bool digits = c.name == "EDIT2" || c.name == "EDIT3";
     EXPECT_EQ(c.digits_only, digits) << c.name;
@@ -38,7 +38,7 @@ TEST(FormTable, InputLimitsOfTheColumnFields) {
   EXPECT_EQ(kForm.controls[0].max_length, 8);  // comment mark
 }
 
-TEST(App, FreshFormShowsTheInitialTexts) {
+TEST(TarvexForm, FreshFormShowsTheInitialTexts) {
   Harness h;
   EXPECT_EQ(h.text("EDIT7"), "10");
   EXPECT_EQ(h.text("EDIT8"), "100");
@@ -53,47 +53,47 @@ TEST(App, FreshFormShowsTheInitialTexts) {
 
 // ---- Check ------------------------------------------------------------------
 
-struct CheckFixture : ::testing::Test {
+struct TarvexCheck : ::testing::Test {
   ScratchDir dir;
   Harness h;
   std::string data = dir.file("data.txt");
   void SetUp() override { h.set("EDIT4", data); }
 };
 
-TEST_F(CheckFixture, CountsLinesThatAreNotCommentLines) {
+TEST_F(TarvexCheck, CountsLinesThatAreNotCommentLines) {
   write_bytes(data, crlf_lines({"#x", "", "  #x", "12.5"}));
   h.set("EDIT1", "#");
   h.app.BUTTON3_ON();
   EXPECT_EQ(h.text("TEXT5"), "Number of Data: 3");
 }
 
-TEST_F(CheckFixture, EmptyMarkSkipsExactlyTheEmptyLines) {
+TEST_F(TarvexCheck, EmptyMarkSkipsExactlyTheEmptyLines) {
   write_bytes(data, crlf_lines({"1", "", "2", "3", "", "4", "5", "6", "7", "8"}));
   h.app.BUTTON3_ON();
   EXPECT_EQ(h.text("TEXT5"), "Number of Data: 8");
 }
 
-TEST_F(CheckFixture, LongerMarkComparesItsWholeLength) {
+TEST_F(TarvexCheck, LongerMarkComparesItsWholeLength) {
   write_bytes(data, crlf_lines({"#", "##", "## x", "#x"}));
   h.set("EDIT1", "##");
   h.app.BUTTON3_ON();
   EXPECT_EQ(h.text("TEXT5"), "Number of Data: 2");
 }
 
-TEST_F(CheckFixture, LineFeedOnlyFileIsOneLine) {
+TEST_F(TarvexCheck, LineFeedOnlyFileIsOneLine) {
   write_bytes(data, "1\n2\n3\n");
   h.app.BUTTON3_ON();
   EXPECT_EQ(h.text("TEXT5"), "Number of Data: 1");
 }
 
-TEST_F(CheckFixture, ColumnFieldsAreNotUsed) {
+TEST_F(TarvexCheck, ColumnFieldsAreNotUsed) {
   write_bytes(data, crlf_lines({"1", "2"}));
   h.set("EDIT2", "");  // From 0 would stop a run that cuts the column
   h.app.BUTTON3_ON();
   EXPECT_EQ(h.text("TEXT5"), "Number of Data: 2");
 }
 
-TEST_F(CheckFixture, MillionsAreShownInSinglePrecisionForm) {
+TEST_F(TarvexCheck, MillionsAreShownInSinglePrecisionForm) {
   std::string text;
   text.reserve(1234567 * 2);
   for (int i = 0; i < 1234567; ++i) text += "1\r";
@@ -102,7 +102,7 @@ TEST_F(CheckFixture, MillionsAreShownInSinglePrecisionForm) {
   EXPECT_EQ(h.text("TEXT5"), "Number of Data: 1.23457E+06");
 }
 
-TEST_F(CheckFixture, MissingFileKeepsTheCountText) {
+TEST_F(TarvexCheck, MissingFileKeepsTheCountText) {
   h.set("EDIT4", dir.file("missing.txt"));
   EXPECT_EQ(error_code_of([&] { h.app.BUTTON3_ON(); }), frame::err::kFileNotFound);
   EXPECT_EQ(h.text("TEXT5"), "Number of data:0");
@@ -110,7 +110,7 @@ TEST_F(CheckFixture, MissingFileKeepsTheCountText) {
 
 // ---- LOAD -------------------------------------------------------------------
 
-TEST(Load, TakesTheSharedLinesAndDropsTheOthers) {
+TEST(TarvexLoad, TakesTheSharedLinesAndDropsTheOthers) {
   ScratchDir dir;
   Harness h;
   const std::string settings = dir.file("setting.ini");
@@ -132,7 +132,7 @@ TEST(Load, TakesTheSharedLinesAndDropsTheOthers) {
   EXPECT_EQ(h.text("EDIT10"), "360");
 }
 
-TEST(Load, ShortFileStopsWithTheFieldsReadSoFar) {
+TEST(TarvexLoad, ShortFileStopsWithTheFieldsReadSoFar) {
   ScratchDir dir;
   Harness h;
   const std::string settings = dir.file("setting.ini");
@@ -143,7 +143,7 @@ TEST(Load, ShortFileStopsWithTheFieldsReadSoFar) {
   EXPECT_EQ(h.text("EDIT1"), "%");
 }
 
-TEST(Load, CancelChangesNothing) {
+TEST(TarvexLoad, CancelChangesNothing) {
   Harness h;
   h.app.BUTTON1_ON();  // no answer: the dialog is cancelled
   EXPECT_EQ(h.text("EDIT2"), "");
@@ -184,7 +184,7 @@ struct ReferCase {
   const char* filter;
 };
 
-TEST(Refer, EachButtonAsksItsDialogAndFillsItsField) {
+TEST(TarvexRefer, EachButtonAsksItsDialogAndFillsItsField) {
   const ReferCase cases[] = {
       {&App::BUTTON2_ON, "EDIT4", false, "Data for FFT", "*.*", "Data File(*.*)"},
       {&App::BUTTON7_ON, "EDIT13", false, "Data for Subtract", "*.*", "Subtract File(*.*)"},
@@ -209,7 +209,7 @@ TEST(Refer, EachButtonAsksItsDialogAndFillsItsField) {
   }
 }
 
-TEST(Refer, CancelLeavesTheFieldAndSecondChoiceReplacesTheFirst) {
+TEST(TarvexRefer, CancelLeavesTheFieldAndSecondChoiceReplacesTheFirst) {
   RecordingDialogs dialogs;
   frame::RecordingSurface surface;
   App app(dialogs, surface);
@@ -226,7 +226,7 @@ TEST(Refer, CancelLeavesTheFieldAndSecondChoiceReplacesTheFirst) {
   EXPECT_EQ(dialogs.requests[2].initial_name, "*.*");
 }
 
-TEST(Refer, ChosenPathThroughTheCommandLine) {
+TEST(TarvexRefer, ChosenPathThroughTheCommandLine) {
   ScratchDir dir;
   Harness h;
   const std::string data = dir.file("data file.txt");

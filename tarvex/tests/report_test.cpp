@@ -41,9 +41,9 @@ IntervalRow close_with_vector(IntervalSeries& series, CycleTransform& t, Vec v,
   return row;
 }
 
-TEST(Report, ColumnHeaderIs85Characters) { EXPECT_EQ(kColumnHeader.size(), 85u); }
+TEST(TarvexReport, ColumnHeaderIs85Characters) { EXPECT_EQ(kColumnHeader.size(), 85u); }
 
-TEST(Report, HeaderLinesWithoutSubtractFile) {
+TEST(TarvexReport, HeaderLinesWithoutSubtractFile) {
   const double step = angular_step(360, 20);
   const std::string text = written([&](ReportWriter& r) {
     r.source_line("C:\\data\\run1.txt", 5, 10);
@@ -55,12 +55,12 @@ TEST(Report, HeaderLinesWithoutSubtractFile) {
                                  "d-Phase-----:d-Vec(Lng)-,d-Vec(Ang)--"}));
 }
 
-TEST(Report, SubtractLineNamesThePath) {
+TEST(TarvexReport, SubtractLineNamesThePath) {
   EXPECT_EQ(written([](ReportWriter& r) { r.subtract_line("C:\\sub\\a b.txt"); }),
             closed_report({"  with C:\\sub\\a b.txt"}));
 }
 
-TEST(Report, SourceLineEndsWithTheDoublePrecisionLastColumn) {
+TEST(TarvexReport, SourceLineEndsWithTheDoublePrecisionLastColumn) {
   // From and letters are singles; their sum is taken in double precision.
   EXPECT_EQ(written([](ReportWriter& r) { r.source_line("d.txt", 9, 12.5f); }),
             closed_report({"d.txt( 9 - 20.5 )"}));
@@ -68,7 +68,7 @@ TEST(Report, SourceLineEndsWithTheDoublePrecisionLastColumn) {
             closed_report({"d.txt( .1 - .100000001490116 )"}));
 }
 
-TEST(Report, FirstTwoRowsOfHundredCycleIntervals) {
+TEST(TarvexReport, FirstTwoRowsOfHundredCycleIntervals) {
   const double spc = 20;
   const TransformParams p{spc, 0, angular_step(360, spc), 100 * spc, nullptr};
   CycleTransform t(p);
@@ -89,7 +89,7 @@ TEST(Report, FirstTwoRowsOfHundredCycleIntervals) {
                   }));
 }
 
-TEST(Report, WideValuesOverflowTheirColumnsForThatLineOnly) {
+TEST(TarvexReport, WideValuesOverflowTheirColumnsForThatLineOnly) {
   IntervalRow row;
   row.first = false;
   row.cycle_label = 123456;
@@ -104,7 +104,7 @@ TEST(Report, WideValuesOverflowTheirColumnsForThatLineOnly) {
                            "    0.00000,   0.0000deg"}));
 }
 
-TEST(Report, AverageAndDeviationRowsOfTwoDifferences) {
+TEST(TarvexReport, AverageAndDeviationRowsOfTwoDifferences) {
   DifferenceStats stats;
   for (double v : {1.0, 3.0}) {
     stats.d_swing.add(v);
@@ -124,7 +124,7 @@ TEST(Report, AverageAndDeviationRowsOfTwoDifferences) {
                   }));
 }
 
-TEST(Report, AverageRowWithoutIntervalsShowsZeros) {
+TEST(TarvexReport, AverageRowWithoutIntervalsShowsZeros) {
   const DifferenceStats none;
   const std::string text = written([&](ReportWriter& r) {
     r.average_row(0.25, 270, none, -1);
@@ -138,7 +138,7 @@ TEST(Report, AverageRowWithoutIntervalsShowsZeros) {
                   }));
 }
 
-TEST(Report, AverageOfNoDifferenceStopsInsideTheRow) {
+TEST(TarvexReport, AverageOfNoDifferenceStopsInsideTheRow) {
   ScratchDir dir;
   const std::string path = dir.file("report.txt");
   frame::FileTable files;
@@ -151,7 +151,7 @@ TEST(Report, AverageOfNoDifferenceStopsInsideTheRow) {
   EXPECT_EQ(read_bytes(path), "Average---)    6.00000,   9.5000deg:");
 }
 
-TEST(Report, PoleRow) {
+TEST(TarvexReport, PoleRow) {
   EXPECT_EQ(written([](ReportWriter& r) { r.pole_row(std::sqrt(2.0), 45); }),
             closed_report({"Pole data-)    1.41421,  45.0000deg"}));
 }

@@ -1,0 +1,140 @@
+// No field value makes a program ask for a block of memory beyond what its
+// data needs. This test program replaces the global allocation functions to
+// note the largest single request, and runs the programs' handlers in this
+// process through the headless driver.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+
+#include "mulrin/app.h"
+#include "runs.h"
+#include "support.h"
+#include "tarvex/app.h"
+
+namespace {
+
+std::atomic<std::size_t> g_largest{0};
+
+void* allocate(std::size_t size) {
+  std::size_t seen = g_largest.load(std::memory_order_relaxed);
+  while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
+  }
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) { return allocate(size); }
+void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+
+namespace reliability {
+namespace {
+
+constexpr std::size_t kMiB = std::size_t{1} << 20;
+
+struct Outcome {
+  int status;
+  int code;
+  std::size_t largest;
+};
+
+Outcome run_measured(const frame::ProgramFactory& factory, const Args& args) {
+  InProcess run(factory);
+  g_largest = 0;
+  const int status = run.run(args);
+  return {status, run.code(), g_largest.load()};
+}
+
+// Every exponent the two-digit field can hold, over 16 data lines: the
+// lengths beyond the data end the run silently, the others run or fail as
+// they must, and nothing asks for more than the small blocks need.
+TEST(LargestAllocation, MulrinExponentsUpTo99OnSixteenLines) {
+  Folder folder;
+  std::string data;
+  for (int i = 1; i <= 16; ++i) data += std::to_string(i) + "\r\n";
+  folder.put("data.txt", data);
+  for (int exponent = -1; exponent <= 99; ++exponent) {
+    SCOPED_TRACE("exponent " + std::to_string(exponent));
+    const Outcome o = run_measured(
+        mulrin::make_app,
+        click(with(mulrin_fields(folder / "data.txt", folder / "report.txt"),
+                   {{"exponent", std::to_string(exponent)}, {"step", "1"}, {"letters", "4"}}),
+              "calculate"));
+    EXPECT_LT(o.largest, kMiB);
+    if (exponent <= 0) {
+      // 2^0 = 1 and 2^-1 are no lengths the transform handles.
+      EXPECT_EQ(o.status, 1);
+      EXPECT_EQ(o.code, 9);
+    } else if (exponent < 4) {
+      EXPECT_EQ(o.status, 0);
+      EXPECT_TRUE(fs::exists(folder.path() / "report.txt"));
+    } else if (exponent == 4) {
+      // 16 samples, blocks of 16: exactly one block, whose changes are 0/0.
+      EXPECT_EQ(o.status, 1);
+      EXPECT_EQ(o.code, 5);
+    } else {
+      EXPECT_EQ(o.status, 0);
+      EXPECT_FALSE(fs::exists(folder.path() / "report.txt"));
+    }
+  }
+}
+
+// 2^21 data lines, blocks of 2^20: a step of one sample or less asks for
+// terabytes of block table; the run is 7 without asking for them.
+TEST(LargestAllocation, MulrinHugeBlockTablesAre7WithoutTheAllocation) {
+  Folder folder;
+  folder.put("data.txt", std::string(std::size_t{1} << 21, '\r'));
+  for (const char* step : {"1", "0.5", "0.001", "1E-30", "1D-300"}) {
+    SCOPED_TRACE(std::string("step ") + step);
+    const Outcome o = run_measured(
+        mulrin::make_app,
+        click(with(mulrin_fields(folder / "data.txt", folder / "report.txt"),
+                   {{"exponent", "20"}, {"step", step}}),
+              "calculate"));
+    EXPECT_EQ(o.status, 1);
+    EXPECT_EQ(o.code, 7);
+    EXPECT_LT(o.largest, 4 * kMiB);
+  }
+}
+
+// tarvex keeps fixed tables: no field value changes what it allocates.
+TEST(LargestAllocation, TarvexFieldExtremesAllocateNothingLarge) {
+  Folder folder;
+  folder.put("data.txt", sine_data(2000));
+  for (const char* value : {"1E38", "-1E38", "1E-38", "1D300", "0", "&H7FFFFFFF"}) {
+    for (const char* field : {"samples-per-cycle", "origin", "angular-speed", "display-interval",
+                              "file-interval", "display-factor", "from", "letters"}) {
+      for (const char* button : {"calc", "draw"}) {
+        SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
+        const Outcome o = run_measured(
+            tarvex::make_app,
+            click(with(tarvex_fields(folder / "data.txt", folder / "report.txt"), {{field, value}}),
+                  button));
+        EXPECT_LT(o.largest, kMiB);
+      }
+    }
+  }
+}
+
+}  // namespace
+}  // namespace reliability
