@@ -75,6 +75,24 @@ TEST(AngularStep, ZeroSamplesPerCycleIsDivisionByZero) {
   EXPECT_EQ(error_code_of([] { angular_step(0, 0); }), frame::err::kInvalidCall);
 }
 
+TEST(CycleTransform, SumsEqualADirectEvaluationBitForBit) {
+  // The reference angle by repeated addition from -step * origin, one
+  // cosine and one sine per sample, over several look-ahead blocks.
+  const TransformParams p = params(37, 0.3, 1e9, 360);
+  CycleTransform t(p);
+  double angle = -p.angular_step * p.origin, x = 0, y = 0;
+  for (int n = 0; n < 1000; ++n) {
+    const double v = std::sin(n * 0.37) * 100;
+    t.take_sample(v);
+    x += std::cos(angle) * v;
+    y -= std::sin(angle) * v;
+    angle += p.angular_step;
+  }
+  EXPECT_EQ(t.file_sums.x, x);
+  EXPECT_EQ(t.file_sums.y, y);
+  EXPECT_EQ(t.reference_angle(), angle);
+}
+
 TEST(CycleTransform, PureCosineGivesItsSwingAndPhaseInEveryInterval) {
   const TransformParams p = params(20, 0, 1);
   CalcLoop loop(p);
