@@ -2,6 +2,7 @@
 // samples-per-cycle fields while the user types.
 #include <cmath>
 #include <string>
+#include <utility>
 
 #include "frame/numtext.h"
 #include "mulrin/app.h"
@@ -61,7 +62,10 @@ std::string resolution_text(double r) {
 void EDIT5_CHANGE(App& app) {
   // N in single precision, as the label shows it: 2^20 is =1.04858E+06.
   const float length = frame::to_single(frame::power(2, frame::val(app.text(app.EDIT5))));
-  app.set_text(app.TEXT8, "=" + frame::free_form(length, frame::Kind::Single).substr(1));
+  // "=" in place of the sign position (N is never negative).
+  std::string shown = frame::free_form(length, frame::Kind::Single);
+  shown[0] = '=';
+  app.set_text(app.TEXT8, std::move(shown));
   app.set_text(app.TEXT14, "Resol=" + resolution_text(resolution(app, length)));
 }
 

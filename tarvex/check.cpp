@@ -1,4 +1,6 @@
 // "Check": counts the data lines of the data file.
+#include <cstdint>
+
 #include "frame/datafile.h"
 #include "frame/numtext.h"
 #include "tarvex/app.h"
@@ -11,16 +13,17 @@ void App::BUTTON3_ON() {
   const frame::CommentMark mark(text(EDIT1));
   const CommentTest comment(mark);
   // Neither the column nor the values matter here: every line that is not a
-  // comment line counts. The count is a single, as the display shows it.
+  // comment line counts. The count is kept exactly (a single would stop
+  // counting at 16,777,216 lines) and shown through the single free form.
   files_.open("I", 1, path);
-  float count = 0;
+  std::int64_t count = 0;
   while (!files_.eof(1)) {
     const std::string_view line = files_.read_line(1);
     form_.poll();
     if (!comment.is_comment(line)) count += 1;
   }
   files_.close({1});
-  form_.set_text(TEXT5, "Number of Data:" + frame::free_form(count, frame::Kind::Single));
+  form_.set_text(TEXT5, "Number of Data:" + frame::free_form(static_cast<double>(count), frame::Kind::Single));
 }
 
 }  // namespace tarvex

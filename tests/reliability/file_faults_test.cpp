@@ -171,25 +171,31 @@ TEST_F(FileFaults, MulrinDiskFullIs67KeepingWhatWasWritten) {
 TEST_F(FileFaults, MulrinSaveOnFullDiskIs67) {
   const auto before = folder_.picture();
   Limits limits;
-  limits.file_size = 8;
-  expect_error(mulrin({"--set", "data-file=data.txt", "--choose", "setting.ini", "--click", "save"},
+  // The disk takes 256 bytes: the first three lines and 250 bytes of the
+  // fourth. (The message and the record are shorter than that.)
+  limits.file_size = 256;
+  const std::string long_name(300, 'd');
+  expect_error(mulrin({"--set", "data-file=" + long_name, "--choose", "setting.ini", "--click", "save"},
                       limits),
                "mulrin", 67);
-  EXPECT_EQ(folder_.read("setting.ini"), "\r\n\r\n\r\nda");
+  EXPECT_EQ(folder_.read("setting.ini"), "\r\n\r\n\r\n" + long_name.substr(0, 250));
   EXPECT_EQ(lost_files(before, folder_.picture()), "");
 }
 
 // ---- a data file that changes between mulrin's two passes ----------------------
-// mulrin reads the data file twice: once to count, once for the values. The
-// form's poll hook runs at every data line; at the last line of the counting
+// mulrin may read the data file twice: once to count, once for the values
+// (when its tables allow, it reads once; the tests ask for the two readings).
+// The form's poll hook runs at every line; at the last line of the counting
 // pass the test changes the file.
 
 class ChangingData : public FileFaults {
  protected:
   // Runs Calculate in this process; `change` runs once, at the poll of the
   // given number.
-  int calculate_changing_at(int poll, const std::function<void()>& change) {
+  int calculate_changing_at(int poll, const std::function<void()>& change,
+                            bool two_readings = true) {
     run_ = std::make_unique<InProcess>(mulrin::make_app);
+    dynamic_cast<mulrin::App&>(*run_->program).one_reading = !two_readings;
     int polls = 0;
     run_->program->form().on_poll = [&] {
       if (++polls == poll) change();
@@ -204,6 +210,14 @@ class ChangingData : public FileFaults {
   }
   std::unique_ptr<InProcess> run_;
 };
+
+// Read once, the file is not needed after its last line.
+TEST_F(ChangingData, MulrinDataFileRemovedAfterOneReadingEndsNormally) {
+  const int status = calculate_changing_at(
+      kLines, [&] { fs::remove(folder_.path() / "data.txt"); }, false);
+  EXPECT_EQ(status, 0) << run_->err;
+  EXPECT_TRUE(folder_.read("report.txt").ends_with("\r\n\x1a"));
+}
 
 TEST_F(ChangingData, MulrinDataFileRemovedBeforeValuePassIs63) {
   const auto before = folder_.picture();

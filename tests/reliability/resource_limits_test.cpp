@@ -63,6 +63,7 @@ TEST_F(ResourceLimits, SixtyFourMegabyteLineWithoutLineEndIs15) {
   const Ended run = tarvex({"--set", "data-file=data.txt", "--click", "check"}, memory_limit(512 * kMiB));
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.code(), 15) << run.err;
+  EXPECT_GT(run.max_rss_kb, 0);
   EXPECT_LT(run.max_rss_kb, 200 * 1024);
 }
 
@@ -98,6 +99,7 @@ TEST_F(SparseFile, TarvexCountsOneLineInBoundedMemory) {
                            memory_limit(512 * kMiB));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Number of Data: 1\n");
+  EXPECT_GT(run.max_rss_kb, 0);
   EXPECT_LT(run.max_rss_kb, 200 * 1024);
 }
 
@@ -108,6 +110,7 @@ TEST_F(SparseFile, MulrinChecksOneValueInBoundedMemory) {
                            memory_limit(512 * kMiB));
   EXPECT_EQ(run.status, 0) << run.err;
   EXPECT_EQ(run.out, "Number of Data: 1\nmax: 0, min: 0.\n");
+  EXPECT_GT(run.max_rss_kb, 0);
   EXPECT_LT(run.max_rss_kb, 200 * 1024);
 }
 
@@ -131,16 +134,18 @@ TEST_P(HugeBlockTable, MulrinIs7BeforeAllocating) {
   EXPECT_EQ(run.status, 1) << run.err;
   EXPECT_EQ(run.code(), 7) << run.err;
   EXPECT_NE(run.record.find("CODE=7\n"), std::string::npos);
-  EXPECT_LT(run.max_rss_kb, 256 * 1024);
+  EXPECT_GT(run.max_rss_kb, 0);
+  EXPECT_LT(run.max_rss_kb, 64 * 1024);
   // The old report was deleted at the start of the run, as every Calculate does.
   EXPECT_FALSE(fs::exists(folder_.path() / "report.txt"));
 }
 
+std::string step_name(const ::testing::TestParamInfo<const char*>& info) {
+  static const char* const kNames[] = {"One", "Half", "Thousandth", "Tiny"};
+  return kNames[info.index];
+}
 INSTANTIATE_TEST_SUITE_P(Steps, HugeBlockTable, ::testing::Values("1", "0.5", "0.001", "1E-30"),
-                         [](const auto& info) {
-                           return std::vector<std::string>{"One", "Half", "Thousandth",
-                                                           "Tiny"}[info.index];
-                         });
+                         step_name);
 
 }  // namespace
 }  // namespace reliability

@@ -163,7 +163,14 @@ Ended run_program(const std::string& program, const std::vector<std::string>& ar
   }
   if (!asan_options.empty()) env.push_back("ASAN_OPTIONS=" + asan_options);
 
+  // Started through peak_memory, which notes the program's own peak memory.
+  const fs::path rss_path = run_folder / "peak-kib";
+  fs::remove(rss_path);
+  const std::string launcher = PEAK_MEMORY_PROGRAM;
+  const std::string rss_file = rss_path.string();
   std::vector<char*> argv;
+  argv.push_back(const_cast<char*>(launcher.c_str()));
+  argv.push_back(const_cast<char*>(rss_file.c_str()));
   argv.push_back(const_cast<char*>(program.c_str()));
   for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
   argv.push_back(nullptr);
@@ -193,16 +200,15 @@ Ended run_program(const std::string& program, const std::vector<std::string>& ar
       r.rlim_cur = r.rlim_max = limits.address_space;
       ::setrlimit(RLIMIT_AS, &r);
     }
-    ::execve(program.c_str(), argv.data(), envp.data());
+    ::execve(launcher.c_str(), argv.data(), envp.data());
     ::_exit(127);
   }
   Ended ended;
   int wstatus = 0;
-  struct rusage usage {};
-  if (pid < 0 || ::wait4(pid, &wstatus, 0, &usage) != pid) return ended;
+  if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid) return ended;
   if (WIFEXITED(wstatus)) ended.status = WEXITSTATUS(wstatus);
   if (WIFSIGNALED(wstatus)) ended.signal = WTERMSIG(wstatus);
-  ended.max_rss_kb = usage.ru_maxrss;
+  ended.max_rss_kb = std::atol(file_text(rss_path).c_str());
   ended.out = file_text(out_path);
   ended.err = file_text(err_path);
   ended.record =

@@ -67,7 +67,7 @@ struct Ended {
   int status = -1;    // exit status, or -1 when ended by a signal
   int signal = 0;     // the signal that ended it
   std::string out, err;
-  long max_rss_kb = 0;
+  long max_rss_kb = 0;  // the program's peak resident memory in KiB (0: unknown)
   // The last-error record the run wrote (key=value lines), empty when none.
   std::string record;
   int code() const { return message_code(err); }
