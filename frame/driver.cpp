@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <new>
 #include <optional>
 #include <ostream>
 #include <system_error>
@@ -194,11 +195,9 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args,
     return 2;
   }
 
-  try {
-    for (const Action& action : actions) run_action(program, action, out);
-  } catch (const RuntimeError& e) {
-    // What was written stays on disk as it is; the record and the message
-    // follow, and the run ends.
+  // What was written stays on disk as it is; the record and the message
+  // follow, and the run ends.
+  auto report = [&](const RuntimeError& e) {
     program.files.abandon();
     try {
       program.records.write(make_record(e, name));
@@ -208,6 +207,15 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args,
     err << error_message(name, e.line(), e.code()) << '\n';
     err.flush();
     return 1;
+  };
+  try {
+    for (const Action& action : actions) run_action(program, action, out);
+  } catch (const RuntimeError& e) {
+    return report(e);
+  } catch (const std::bad_alloc&) {
+    // Memory that a handler could not have: error 7. Its statement is not
+    // known here, so the line recorded is this one.
+    return report(RuntimeError(err::kOutOfMemory, Where::current()));
   } catch (const UsageError& e) {
     program.files.abandon();
     err << name << ": " << e.what() << '\n';

@@ -703,7 +703,7 @@ std::string pattern_form(double value, Kind kind, std::string_view pattern,
   return out;
 }
 
-std::int32_t whole_number(double value, Kind target, Where where) {
+double round_half_away(double value) {
   // trunc and the fraction are exact, so halves are judged on the value
   // itself, not on value + 0.5 rounded.
   double r = std::trunc(value);
@@ -713,6 +713,11 @@ std::int32_t whole_number(double value, Kind target, Where where) {
   } else if (fraction <= -0.5) {
     r -= 1;
   }
+  return r;
+}
+
+std::int32_t whole_number(double value, Kind target, Where where) {
+  const double r = round_half_away(value);
   const double lo = target == Kind::Short ? -32768.0 : -2147483648.0;
   const double hi = target == Kind::Short ? 32767.0 : 2147483647.0;
   if (!(r >= lo && r <= hi)) raise(err::kOverflow, where);

@@ -78,6 +78,11 @@ std::string pattern_form(double value, Kind kind, std::string_view pattern,
 std::int32_t whole_number(double value, Kind target,
                           Where where = Where::current());
 
+// The same rounding without a range: the nearest whole number, halves away
+// from zero, judged on the exact value. For callers that must not fail on a
+// large value (a label that follows typing).
+double round_half_away(double value);
+
 // The largest whole number not above the value (-2.5 -> -3).
 double floor_value(double value);
 

@@ -11,21 +11,11 @@ namespace mulrin {
 
 namespace {
 
-// Nearest whole number, halves away from zero, judged on the exact value as
-// the frame's whole-number conversion does, but held in a double: typing a
-// large samples-per-cycle value must never end the program, so no 32-bit
-// range check here. For every value that fits 32 bits the result is the
-// frame's.
-double round_half_away(double value) {
-  double r = std::trunc(value);
-  const double fraction = value - r;
-  if (fraction >= 0.5) {
-    r += 1;
-  } else if (fraction <= -0.5) {
-    r -= 1;
-  }
-  return r;
-}
+// Roundings here use frame::round_half_away, the whole-number rule without
+// its 32-bit range check: typing a large samples-per-cycle value must never
+// end the program, and for every value that fits 32 bits the result is the
+// whole-number conversion's.
+using frame::round_half_away;
 
 // The number text of a whole number without its sign position. Within 32
 // bits this is the long-integer text; beyond, the double text (also 15

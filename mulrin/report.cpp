@@ -41,14 +41,16 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
                   const BlockAnalysis& analysis, const Angles& angles, frame::Where where) {
   frame::create_output(files, kReportFile, path, where);
 
-  // The data column: first and last character.
+  // The data column: first and last character. The first is a single as
+  // typed; the last is reckoned and written as a double, like every value of
+  // the report that is not held in a single.
   files.write_text(kReportFile, source.data_path, Sep::None, where);
   files.write_text(kReportFile, "(", Sep::None, where);
   files.write_number(kReportFile, source.from, Kind::Single, Sep::None, where);
   files.write_text(kReportFile, "-", Sep::None, where);
   const double last_column =
       static_cast<double>(source.from) + static_cast<double>(source.letters) - 1;
-  files.write_number(kReportFile, last_column, Kind::Single, Sep::None, where);
+  files.write_number(kReportFile, last_column, Kind::Double, Sep::None, where);
   files.write_text(kReportFile, ")", Sep::EndOfLine, where);
 
   if (!source.subtract_path.empty()) {

@@ -9,8 +9,10 @@ set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SANITIZE_BUILD_DIR:-$root/build-asan}"
 
+# GCC's "may be used uninitialized" analysis gives false alarms inside the
+# standard library under the sanitizers' instrumentation: off for this build.
 cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOLS_SANITIZE=ON \
-  -DTOOLS_WITH_QT=OFF -DTOOLS_BUILD_TESTS=ON >/dev/null
+  -DTOOLS_WITH_QT=OFF -DTOOLS_BUILD_TESTS=ON -DCMAKE_CXX_FLAGS=-Wno-maybe-uninitialized >/dev/null
 cmake --build "$build" -j"$(nproc)"
 
 # LeakSanitizer needs to stop the process's threads (ptrace); some containers

@@ -47,11 +47,23 @@ class FieldValues : public ::testing::Test {
 
 // ---- intervals that close at every sample or never --------------------------
 
+// The lines of a report file.
+int lines_of(const std::string& text) {
+  int lines = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
+    ++lines;
+  return lines;
+}
+
 TEST_F(FieldValues, TarvexTinyFileIntervalStopsAtThe65thIntervalWith9) {
   EXPECT_EQ(run(tarvex::make_app,
                 click(with(tarvex_fields(data(), report()), {{"file-interval", "1E-30"}}), "calc")),
             1);
   EXPECT_EQ(code_, 9) << err_;
+  // The three header lines and the 64 rows, as written when the run stopped.
+  const std::string report = folder_.read("report.txt");
+  EXPECT_EQ(lines_of(report), 3 + 64);
+  EXPECT_TRUE(report.ends_with("\r\n"));
 }
 
 TEST_F(FieldValues, TarvexHugeFileIntervalNeverClosesAndEnds) {
@@ -164,13 +176,15 @@ TEST_F(FieldValues, SubtractDegreeJustBelowSixReadsSixCoefficients) {
             0)
       << err_;
   // One coefficient fewer: A5 is read where the "#" stands, which is no
-  // number.
+  // number. The subtract file is read before the report is touched.
+  const std::string earlier = folder_.read("report.txt");
   folder_.put("sub.txt", "deg=5.9999999\r\n720,45,20,1,0,0,0\r\n#\r\n");
   EXPECT_EQ(run(tarvex::make_app,
                 click(with(tarvex_fields(data(), report()), {{"subtract-file", folder_ / "sub.txt"}}),
                       "calc")),
             1);
   EXPECT_EQ(code_, 58) << err_;
+  EXPECT_EQ(folder_.read("report.txt"), earlier);
 }
 
 // A degree just above 6 ends the run silently: tarvex has not touched the old
@@ -198,6 +212,8 @@ TEST_F(FieldValues, SubtractAmplitudeBeyondTheRangeIs6) {
                       "calc")),
             1);
   EXPECT_EQ(code_, 6) << err_;
+  // At the first data value: the header lines are written, nothing more.
+  EXPECT_EQ(lines_of(folder_.read("report.txt")), 4);
 }
 
 // ---- every numeric field at its extremes -------------------------------------------

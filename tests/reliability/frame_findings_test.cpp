@@ -1,10 +1,16 @@
-// Faults the fuzz harnesses found in the frame, kept as plain tests.
+// Faults found in the frame by the fuzz harnesses and the fault tests, kept
+// as plain tests.
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
+#include <new>
+#include <sstream>
 
+#include "frame/driver.h"
 #include "frame/numtext.h"
+#include "frame/tests/sample_form.h"
+#include "support.h"
 
 namespace frame {
 namespace {
@@ -26,6 +32,32 @@ TEST(FrameFindings, PowerOfOneToAnInfiniteExponentIs5) {
   EXPECT_EQ(code_of([&] { power(1, -inf); }), 5);
   EXPECT_EQ(code_of([&] { power(-1, inf); }), 5);
   EXPECT_EQ(power(1, 1e308), 1);
+}
+
+// Memory a handler cannot have ends the run like any run-time error (7),
+// not with the end of the process: message, record, files left as written.
+TEST(FrameFindings, DriverReportsExhaustedMemoryAs7) {
+  reliability::Folder folder;
+  const std::string report = folder / "half.txt";
+  Form form(testing::kSampleForm);
+  FileTable files;
+  form.bind_handlers({{"BUTTON3_ON", [&] {
+                         files.open("O", 2, report);
+                         files.write_text(2, "half", Sep::EndOfLine);
+                         throw std::bad_alloc();
+                       }}});
+  ScriptedDialogs dialogs;
+  RecordingSurface surface;
+  reliability::MemoryRecords records;
+  DriverContext context{form, dialogs, surface, files, records};
+  std::ostringstream out, err;
+  EXPECT_EQ(run_driver(context, {"--click", "BUTTON3", "--print", "TEXT1"}, out, err), 1);
+  EXPECT_EQ(reliability::message_code(err.str()), 7) << err.str();
+  EXPECT_EQ(out.str(), "");
+  ASSERT_EQ(records.written.size(), 1u);
+  EXPECT_EQ(records.written[0].code, 7);
+  EXPECT_EQ(folder.read("half.txt"), "half\r\n");
+  EXPECT_EQ(code_of([&] { files.eof(2); }), 57);  // abandoned: the number is free
 }
 
 }  // namespace

@@ -147,5 +147,25 @@ std::string step_name(const ::testing::TestParamInfo<const char*>& info) {
 INSTANTIATE_TEST_SUITE_P(Steps, HugeBlockTable, ::testing::Values("1", "0.5", "0.001", "1E-30"),
                          step_name);
 
+// ---- a block start that stops advancing ------------------------------------------
+// Block starts are stepped in single precision: from 2^24 on, a step of one
+// sample no longer moves the start. The scan stops with 6 there instead of
+// transforming the same block forever. (2^24 + 3 empty lines; the table of
+// 2^24 blocks of two samples is legitimately a quarter of a gigabyte.)
+TEST_F(ResourceLimits, MulrinBlockStartThatStopsAdvancingIs6) {
+  folder_.put("empty-lines.txt", std::string((std::size_t{1} << 24) + 3, '\r'));
+  folder_.put("report.txt", "an earlier report\r\n\x1a");
+  const Ended run = mulrin(
+      click(with(mulrin_fields("empty-lines.txt", "report.txt"), {{"exponent", "1"}, {"step", "1"}}),
+            "calculate"),
+      memory_limit(1024 * kMiB));
+  EXPECT_EQ(run.signal, 0) << run.err;
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.code(), 6) << run.err;
+  EXPECT_GT(run.max_rss_kb, 0);
+  EXPECT_LT(run.max_rss_kb, 512 * 1024);
+  EXPECT_FALSE(fs::exists(folder_.path() / "report.txt"));
+}
+
 }  // namespace
 }  // namespace reliability

@@ -138,8 +138,8 @@ Ended run_program(const std::string& program, const std::vector<std::string>& ar
   const fs::path out_path = run_folder / "stdout";
   const fs::path err_path = run_folder / "stderr";
   const fs::path config = run_folder / "config";
+  fs::remove_all(config);
   fs::create_directories(config);
-  fs::remove(config / "cycle-tools" / (fs::path(program).filename().string() + "-last-error.ini"));
 
   // The environment: the record goes to the test's own configuration folder;
   // under AddressSanitizer a single allocation beyond the address-space
@@ -211,8 +211,9 @@ Ended run_program(const std::string& program, const std::vector<std::string>& ar
   ended.max_rss_kb = std::atol(file_text(rss_path).c_str());
   ended.out = file_text(out_path);
   ended.err = file_text(err_path);
-  ended.record =
-      file_text(config / "cycle-tools" / (fs::path(program).filename().string() + "-last-error.ini"));
+  // Wherever the build's record store keeps it (a key=value file either way).
+  for (const auto& entry : fs::recursive_directory_iterator(config))
+    if (entry.is_regular_file()) ended.record += file_text(entry.path());
   return ended;
 }
 

@@ -68,7 +68,8 @@ struct Ended {
   int signal = 0;     // the signal that ended it
   std::string out, err;
   long max_rss_kb = 0;  // the program's peak resident memory in KiB (0: unknown)
-  // The last-error record the run wrote (key=value lines), empty when none.
+  // The last-error record the run wrote (key=value lines, in whichever file
+  // the build's record store uses), empty when none.
   std::string record;
   int code() const { return message_code(err); }
 };
