@@ -1,8 +1,12 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test.
+# Installs what is missing, builds, and runs every test: the test suite, the
+# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and a short
+# run of every fuzz harness (FUZZ_SECONDS each, default 30).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
 "$root/scripts/build.sh"
+"$root/scripts/sanitize.sh"
+"$root/scripts/fuzz.sh"
 cd "$root/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
