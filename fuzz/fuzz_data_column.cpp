@@ -22,33 +22,22 @@
 
 namespace {
 
-// A field's value held in a single, as the handlers read From and letters.
-std::optional<float> single_field(const std::string& text) {
+// The code an action raises (of the allowed ones), or 0; its value in bits.
+std::pair<int, std::uint64_t> outcome(auto&& action, std::initializer_list<int> allowed, const char* what) {
   try {
-    return frame::to_single(frame::val(text));
+    return {0, std::bit_cast<std::uint64_t>(static_cast<double>(action()))};
   } catch (const frame::RuntimeError& e) {
-    static constexpr int kAllowed[] = {6};
-    fuzz::require_code(e, kAllowed, "field to single");
-    return std::nullopt;
+    fuzz::require_code(e, allowed, what);
+    return {e.code(), 0};
   }
 }
 
-struct Result {
-  int code = 0;
-  double value = 0;
-};
-
-template <class Column>
-Result value_of(const Column& column, std::string_view line) {
-  Result r;
-  try {
-    r.value = column.value(line);
-  } catch (const frame::RuntimeError& e) {
-    static constexpr int kAllowed[] = {5, 6};
-    fuzz::require_code(e, kAllowed, "column value");
-    r.code = e.code();
-  }
-  return r;
+// From or letters: a field's value held in a single, as the handlers read them, or a small whole number.
+std::optional<float> field(FuzzedDataProvider& in) {
+  if (!in.ConsumeBool()) return static_cast<float>(in.ConsumeIntegralInRange<int>(-3, 40));
+  const std::string text = in.ConsumeRandomLengthString(16);
+  const auto [code, bits] = outcome([&] { return frame::to_single(frame::val(text)); }, {6}, "field to single");
+  return code ? std::nullopt : std::optional<float>(static_cast<float>(std::bit_cast<double>(bits)));
 }
 
 }  // namespace
@@ -56,72 +45,39 @@ Result value_of(const Column& column, std::string_view line) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   FuzzedDataProvider in(data, size);
   const std::string mark_text = in.ConsumeRandomLengthString(8);
-  const std::optional<float> from =
-      in.ConsumeBool() ? single_field(in.ConsumeRandomLengthString(16))
-                       : std::optional<float>(in.ConsumeIntegralInRange<int>(-3, 40));
-  const std::optional<float> letters =
-      in.ConsumeBool() ? single_field(in.ConsumeRandomLengthString(16))
-                       : std::optional<float>(in.ConsumeIntegralInRange<int>(-3, 40));
+  const std::optional<float> from = field(in), letters = field(in);
   if (!from || !letters) return 0;
-
   const frame::CommentMark mark(mark_text);
   const std::size_t length = mark_text.empty() ? 1 : mark_text.size();
   FUZZ_REQUIRE(mark.length() == length, "mark length", fuzz::show(mark_text));
 
   // Both readers are made at the first data line; a From or letters beyond
   // the whole-number range fails there, the same way for both.
-  int made_code = 0;
   std::optional<frame::DataColumn> column;
   std::optional<tarvex::SampleColumn> fast;
-  try {
-    column.emplace(*from, *letters);
-  } catch (const frame::RuntimeError& e) {
-    static constexpr int kAllowed[] = {6};
-    fuzz::require_code(e, kAllowed, "data column");
-    made_code = e.code();
-  }
-  try {
-    fast.emplace(*from, *letters);
-    FUZZ_REQUIRE(made_code == 0, "the fast column accepted what the column refused");
-  } catch (const frame::RuntimeError& e) {
-    FUZZ_REQUIRE(e.code() == made_code, "the fast column raised differently");
-  }
-  const double rounded_from = std::round(static_cast<double>(*from));
-  const double rounded_letters = std::round(static_cast<double>(*letters));
+  const int made_code = outcome([&] { return column.emplace(*from, *letters), 0; }, {6}, "data column").first;
+  FUZZ_REQUIRE(outcome([&] { return fast.emplace(*from, *letters), 0; }, {6}, "fast column").first == made_code,
+               "the fast column was made differently");
+  const double rounded_from = std::round(double{*from}), rounded_letters = std::round(double{*letters});
 
   while (in.remaining_bytes() > 0) {
     const std::string line = in.ConsumeRandomLengthString(64);
     const bool comment = std::string_view(line).substr(0, length) == mark_text;
-    FUZZ_REQUIRE(mark.is_comment(line) == comment && mark.is_data(line) == !comment,
-                  "comment test", fuzz::show(mark_text) + " " + fuzz::show(line));
+    FUZZ_REQUIRE(mark.is_comment(line) == comment && mark.is_data(line) == !comment, "comment test",
+                 fuzz::show(mark_text) + " " + fuzz::show(line));
     if (comment || made_code != 0) continue;
-
-    const Result r = value_of(*column, line);
-    if (rounded_from < 1 || rounded_letters < 0) {
-      FUZZ_REQUIRE(r.code == 5, "an impossible column must be error 5", fuzz::show(line));
-    } else if (rounded_from - 1 >= static_cast<double>(line.size())) {
-      FUZZ_REQUIRE(r.code == 0 && r.value == 0, "a column beyond the line must be 0",
-                    fuzz::show(line));
-    } else {
-      const std::string cut = line.substr(static_cast<std::size_t>(rounded_from - 1),
-                                          static_cast<std::size_t>(rounded_letters));
-      Result expected;
-      try {
-        expected.value = frame::text_to_number(cut).value;
-      } catch (const frame::RuntimeError& e) {
-        expected.code = e.code();
-      }
-      FUZZ_REQUIRE(r.code == expected.code &&
-                        std::bit_cast<std::uint64_t>(r.value) ==
-                            std::bit_cast<std::uint64_t>(expected.value),
-                    "column value differs from the conversion of the cut", fuzz::show(line));
+    const auto r = outcome([&] { return column->value(line); }, {5, 6}, "column value");
+    std::pair<int, std::uint64_t> expected{5, 0};
+    if (rounded_from >= 1 && rounded_letters >= 0) {
+      expected = rounded_from - 1 >= static_cast<double>(line.size())
+                     ? std::pair<int, std::uint64_t>{0, 0}  // a column beyond the line is 0
+                     : outcome([&] { return frame::text_to_number(line.substr(static_cast<std::size_t>(rounded_from - 1),
+                                                                              static_cast<std::size_t>(rounded_letters))).value; },
+                               {6}, "cut");
     }
-    const Result f = value_of(*fast, line);
-    FUZZ_REQUIRE(f.code == r.code && std::bit_cast<std::uint64_t>(f.value) ==
-                                          std::bit_cast<std::uint64_t>(r.value),
-                  "tarvex's fast column reader differs from the column cut",
-                  fuzz::show(line) + " fast " + std::to_string(f.value) + " cut " +
-                      std::to_string(r.value));
+    FUZZ_REQUIRE(r == expected, "column value differs from the conversion of the cut", fuzz::show(line));
+    FUZZ_REQUIRE(outcome([&] { return fast->value(line); }, {5, 6}, "fast column value") == r,
+                 "tarvex's fast column reader differs from the column cut", fuzz::show(line));
   }
   return 0;
 }

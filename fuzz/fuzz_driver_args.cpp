@@ -1,5 +1,5 @@
 // The headless driver's command line: arbitrary arguments against a small
-// program on a small form.
+// program on the frame tests' sample form.
 //
 // Holds: the status is 0, 1 or 2; a command line with a mistake anywhere
 // (an unknown option, a missing value, --set without "=", a control the form
@@ -7,14 +7,10 @@
 // runs: nothing printed, every text as it was, no record; --help (before any
 // mistake) prints the usage and is 0; 1 comes with the message of a code of
 // the error table and exactly one record of that code; 2 comes with a
-// reason that starts with the program's name.
+// reason that starts with the program's name; every file is let go.
 //
 // The program touches nothing outside its sandbox folder: its "Check" reads
 // only plain file names there, and its drawing is never written.
-#include <unistd.h>
-
-#include <filesystem>
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -23,72 +19,47 @@
 #include "frame/driver.h"
 #include "frame/numtext.h"
 #include "frame/program.h"
+#include "frame/tests/sample_form.h"
 #include "fuzz_support.h"
 
 namespace {
 
-using frame::ControlDesc;
-using frame::ControlKind;
-
-constexpr ControlDesc kControls[] = {
-    {"EDIT1", ControlKind::Edit, "#", 10, 10, 40, 20, 8, false, "mark"},
-    {"EDIT2", ControlKind::Edit, "", 10, 40, 40, 20, 4, true, "from"},
-    {"EDIT3", ControlKind::Edit, "", 10, 70, 200, 20, 16, false, "data"},
-    {"TEXT1", ControlKind::Static, "Mark", 60, 10, 40, 16, 0, false, ""},
-    {"TEXT2", ControlKind::Static, "Number of data:0", 10, 130, 200, 16, 0, false, "count"},
-    {"BUTTON1", ControlKind::Button, "Refer", 120, 70, 50, 20, 0, false, "refer"},
-    {"BUTTON2", ControlKind::Button, "Check", 120, 40, 50, 20, 0, false, "check"},
-    {"BUTTON3", ControlKind::Button, "Calc.", 120, 100, 50, 20, 0, false, ""},
-};
-constexpr frame::FormDesc kForm = {"sample", 300, 200, "FixedSys", 16, kControls};
+using frame::ControlRef;
 
 // Draws nothing and writes nothing: "saving" works for short names only.
-class SandboxSurface : public frame::RecordingSurface {
- public:
+struct SandboxSurface : frame::RecordingSurface {
   bool save_png(const std::string& path) override { return !path.empty() && path.size() < 40; }
 };
 
-// The harness's own folder, with a few data files; made once, removed at
-// the end of the process.
+// The sandbox folder with a few data files, made once.
 const std::string& sandbox() {
-  static const struct Folder {
-    std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                 ("fuzz_driver_args_" + std::to_string(::getpid()));
-    std::string text = path.string();
-    Folder() {
-      std::filesystem::create_directories(path);
-      std::ofstream(path / "data.txt", std::ios::binary) << "# comment\r\n1\r\n2\r\n\x1a";
-      std::ofstream(path / "long.txt", std::ios::binary) << std::string(40000, '7');
-      std::ofstream(path / "empty.txt", std::ios::binary);
-    }
-    ~Folder() {
-      std::error_code ec;
-      std::filesystem::remove_all(path, ec);
-    }
-  } folder;
-  return folder.text;
+  static const std::string folder = [] {
+    frame::testing::temp_file("data.txt", "# comment\r\n1\r\n2\r\n\x1a");
+    frame::testing::temp_file("long.txt", std::string(40000, '7'));
+    frame::testing::temp_file("empty.txt", "");
+    return frame::testing::temp_folder().string();
+  }();
+  return folder;
 }
 
-class SampleProgram : public frame::Program {
- public:
-  explicit SampleProgram(frame::FileDialogs& dialogs) : dialogs_(dialogs) {
+struct SampleProgram : frame::Program {
+  explicit SampleProgram(frame::FileDialogs& dialogs) {
     form_.bind_handlers({
-        {"BUTTON1_ON", [this] { BUTTON1_ON(); }},
+        {"BUTTON1_ON", [this, d = &dialogs] { frame::refer(form_, *d, frame::DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data_); }},
         {"BUTTON2_ON", [this] { BUTTON2_ON(); }},
-        {"BUTTON3_ON", [this] { BUTTON3_ON(); }},
-        {"EDIT2_CHANGE", [this] { EDIT2_CHANGE(); }},
+        // Divides by the From field.
+        {"BUTTON3_ON", [this] { form_.set_text(text1_, frame::free_form(frame::checked_div(1, frame::val(form_.text(from_))), frame::Kind::Double)); }},
+        // Follows From, and sets it back when it grows long: a change that raises another.
+        {"EDIT2_CHANGE", [this] {
+           form_.set_text(text1_, "From " + form_.text(from_));
+           if (form_.text(from_).size() > 6) form_.set_text(from_, "1");
+         }},
     });
   }
   frame::Form& form() override { return form_; }
   frame::FileTable& files() override { return files_; }
 
- private:
-  void BUTTON1_ON() {
-    frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for FFT", "*.*",
-                 "Data File(*.*)", data_);
-  }
-  // Counts the data lines of a file of the sandbox folder (a name with a
-  // folder in it reads as a file that is not there).
+  // Counts the data lines of a file of the sandbox (a name with a folder in it reads as a missing file).
   void BUTTON2_ON() {
     const frame::CommentMark mark(form_.text(mark_));
     const std::string& name = form_.text(data_);
@@ -100,30 +71,14 @@ class SampleProgram : public frame::Program {
     files_.close({1});
     form_.set_text(count_, "Number of Data:" + frame::free_form(count, frame::Kind::Single));
   }
-  // Divides by the From field.
-  void BUTTON3_ON() {
-    const double from = frame::val(form_.text(from_));
-    form_.set_text(text1_, frame::free_form(frame::checked_div(1, from), frame::Kind::Double));
-  }
-  // Follows the From field, and sets it back when it grows long (a change
-  // that raises another change: the queue takes care of it).
-  void EDIT2_CHANGE() {
-    form_.set_text(text1_, "From " + form_.text(from_));
-    if (form_.text(from_).size() > 6) form_.set_text(from_, "1");
-  }
 
-  frame::Form form_{kForm};
+  frame::Form form_{frame::testing::kSampleForm};
   frame::FileTable files_;
-  frame::FileDialogs& dialogs_;
-  frame::ControlRef mark_ = form_.bind("EDIT1");
-  frame::ControlRef from_ = form_.bind("EDIT2");
-  frame::ControlRef data_ = form_.bind("EDIT3");
-  frame::ControlRef text1_ = form_.bind("TEXT1");
-  frame::ControlRef count_ = form_.bind("TEXT2");
+  ControlRef mark_ = form_.bind("EDIT1"), from_ = form_.bind("EDIT2"), data_ = form_.bind("EDIT3"),
+             text1_ = form_.bind("TEXT1"), count_ = form_.bind("TEXT2");
 };
 
-class Records : public frame::ErrorRecordStore {
- public:
+struct Records : frame::ErrorRecordStore {
   std::vector<frame::ErrorRecord> written;
   void write(const frame::ErrorRecord& r) override { written.push_back(r); }
 };
@@ -135,93 +90,58 @@ Expect expected_parse(const frame::Form& form, const std::vector<std::string>& a
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& o = args[i];
     if (o == "--help" || o == "-h") return Expect::Help;
-    if (o != "--set" && o != "--click" && o != "--choose" && o != "--print" &&
-        o != "--save-drawing")
+    if ((o != "--set" && o != "--click" && o != "--choose" && o != "--print" && o != "--save-drawing") || i + 1 >= args.size())
       return Expect::Usage;
-    if (i + 1 >= args.size()) return Expect::Usage;
     const std::string& v = args[++i];
-    if (o == "--set") {
-      const std::size_t eq = v.find('=');
-      if (eq == std::string::npos || !form.find(std::string_view(v).substr(0, eq)))
-        return Expect::Usage;
-    } else if (o == "--click") {
-      const auto c = form.find(v);
-      if (!c || form.control(*c).kind != ControlKind::Button) return Expect::Usage;
-    } else if (o == "--print") {
-      if (!form.find(v)) return Expect::Usage;
-    }
+    const auto named = form.find(o == "--set" ? std::string_view(v).substr(0, v.find('=')) : std::string_view(v));
+    if ((o == "--set" && (v.find('=') == std::string::npos || !named)) || (o == "--print" && !named) ||
+        (o == "--click" && (!named || form.control(*named).kind != frame::ControlKind::Button)))
+      return Expect::Usage;
   }
   return Expect::Runs;
 }
 
-int message_code(const std::string& message) {
-  const std::string head = "エラー[";
-  const std::size_t at = message.find(head);
-  if (at == std::string::npos) return -1;
-  return std::atoi(message.c_str() + at + head.size());
+std::vector<std::string> texts(const frame::Form& form) {
+  std::vector<std::string> all;
+  for (int i = 0; i < form.control_count(); ++i) all.push_back(form.text(ControlRef{i}));
+  return all;
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   // Arguments separated by NUL bytes, at most 24.
-  std::vector<std::string> args;
-  std::string current;
-  for (std::size_t i = 0; i < size && args.size() < 24; ++i) {
-    if (data[i] == 0) {
-      args.push_back(current);
-      current.clear();
-    } else {
-      current += static_cast<char>(data[i]);
-    }
+  std::vector<std::string> args(1);
+  for (std::size_t i = 0; i < size && args.size() <= 24; ++i) {
+    if (data[i] == 0) args.emplace_back();
+    else args.back() += static_cast<char>(data[i]);
   }
-  if (args.size() < 24 && !current.empty()) args.push_back(current);
+  if (args.size() > 24 || args.back().empty()) args.pop_back();
 
   frame::ScriptedDialogs dialogs;
   SandboxSurface surface;
   Records records;
   SampleProgram program(dialogs);
   frame::DriverContext context{program.form(), dialogs, surface, program.files(), records};
-  std::vector<std::string> before;
-  for (int i = 0; i < program.form().control_count(); ++i)
-    before.push_back(program.form().text(frame::ControlRef{i}));
-
+  const std::vector<std::string> before = texts(program.form());
   std::ostringstream out, err;
   const int status = frame::run_driver(context, args, out, err);
+  std::string joined;
+  for (const std::string& a : args) joined += fuzz::show(a) + " ";
   FUZZ_REQUIRE(status >= 0 && status <= 2, "exit status", std::to_string(status));
 
   const Expect expect = expected_parse(program.form(), args);
-  std::string joined;
-  for (const std::string& a : args) joined += fuzz::show(a) + " ";
-  if (expect == Expect::Usage || expect == Expect::Help) {
-    std::vector<std::string> after;
-    for (int i = 0; i < program.form().control_count(); ++i)
-      after.push_back(program.form().text(frame::ControlRef{i}));
-    FUZZ_REQUIRE(after == before && records.written.empty(),
-                  "a command line that runs nothing changed the form", joined);
-  }
-  if (expect == Expect::Usage) {
-    FUZZ_REQUIRE(status == 2 && out.str().empty(), "a mistake must be 2 before any action", joined);
-  }
-  if (expect == Expect::Help) {
-    FUZZ_REQUIRE(status == 0 && out.str().starts_with("usage: sample"), "help", joined);
-  }
-  if (status == 1) {
-    const int code = message_code(err.str());
-    FUZZ_REQUIRE(fuzz::is_table_code(code), "message code outside the table", err.str());
-    FUZZ_REQUIRE(records.written.size() == 1 && records.written[0].code == code &&
-                      records.written[0].modl == "sample",
-                  "one record of the error's code", joined);
-    FUZZ_REQUIRE(err.str().starts_with("\r\nsample ["), "message text", err.str());
-  } else {
-    FUZZ_REQUIRE(records.written.empty(), "a record without an error", joined);
-  }
-  if (status == 2) {
-    const std::string reason = err.str();
-    FUZZ_REQUIRE(reason.starts_with("sample: ") && reason.ends_with("\n"),
-                  "a usage error is a reason naming the program", fuzz::show(reason));
-  }
-  // Every number is free again, whatever happened.
+  if (expect != Expect::Runs)
+    FUZZ_REQUIRE(texts(program.form()) == before && records.written.empty(), "a command line that runs nothing changed the form", joined);
+  if (expect == Expect::Usage) FUZZ_REQUIRE(status == 2 && out.str().empty(), "a mistake must be 2 before any action", joined);
+  if (expect == Expect::Help) FUZZ_REQUIRE(status == 0 && out.str().starts_with("usage: sample"), "help", joined);
+  const int code = fuzz::message_code(err.str());
+  FUZZ_REQUIRE(status != 1 || (fuzz::is_table_code(code) && err.str().starts_with("\r\nsample [") &&
+                               records.written.size() == 1 && records.written[0].code == code && records.written[0].modl == "sample"),
+               "a run-time error comes with its message and one record of its code", joined + err.str());
+  FUZZ_REQUIRE(status == 1 || records.written.empty(), "a record without an error", joined);
+  FUZZ_REQUIRE(status != 2 || (err.str().starts_with("sample: ") && err.str().ends_with("\n")),
+               "a usage error is a reason naming the program", fuzz::show(err.str()));
   try {
     program.files().eof(1);
     fuzz::fail("file left open after the run", joined);

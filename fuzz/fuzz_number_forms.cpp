@@ -3,19 +3,17 @@
 //
 // Holds:
 // - free form: at most 12 characters for a single, 22 otherwise; read back
-//   (as a double) it is within half a unit of its last kept digit of the
-//   value, and formatting that read-back value again gives the same text;
+//   it is within half a unit of its last kept digit of the value, and
+//   formatting the read-back value again gives the same text;
 // - item form: the free form and one blank;
 // - pattern form: the prefix and suffix texts around the number; the number
 //   is either exactly as wide as the field or the overflow form ("%" and the
-//   free form), never longer; an overflow happens only when the rounded value
-//   does not fit the integer positions; a fitting number reads back within
-//   half a unit of its last decimal place and carries a minus exactly for a
-//   negative value; a pattern without a numeric field is error 5 and no
-//   other error is raised.
+//   free form); an overflow happens only when the rounded value does not fit
+//   the integer positions; a fitting number reads back within half a unit of
+//   its last decimal place and carries a minus exactly for a negative value;
+//   a pattern without a numeric field is error 5 and no other error is raised.
 #include <bit>
 #include <cmath>
-#include <cstring>
 #include <optional>
 #include <string>
 
@@ -27,109 +25,64 @@
 namespace {
 
 using frame::Kind;
+using fuzz::show;
 
 // The number patterns of the two tools' reports.
 constexpr std::string_view kToolPatterns[] = {
-    "#####.####)", "#####.#####",   "####.####deg:", "####.####deg",    "######(",
-    "######.####deg)", "####.####", "(####.####)",   "(####.####deg)",  "####.####dg",
-    ":#######.####", ":####.####",
+    "#####.####)", "#####.#####", "####.####deg:", "####.####deg", "######(", "######.####deg)",
+    "####.####",   "(####.####)", "(####.####deg)", "####.####dg", ":#######.####", ":####.####",
 };
 
-std::string show(double v) {
-  char buf[64];
-  std::snprintf(buf, sizeof buf, "%.17g", v);
-  return buf;
-}
-
-// The read-back value of a number text (the text as a double, whatever its
-// digits say: the type character "#" asks for a double). Empty when the text
-// is beyond the double range: the largest doubles round up to a 15-digit
-// text above the largest double.
-std::optional<double> read_back(std::string_view text, double shown) {
-  std::string t(text);
-  t += '#';
+// Checks that a number text (read as a double: the type character "#") is
+// within `unit` / 2 of the value shown. Beyond the double range is allowed
+// only for the largest doubles, which round up to a 15-digit text.
+std::optional<double> require_near(std::string_view text, double shown, long double unit, const std::string& what) {
+  double back;
   try {
-    return frame::text_to_number(t).value;
+    back = frame::text_to_number(std::string(text) + "#").value;
   } catch (const frame::RuntimeError& e) {
-    FUZZ_REQUIRE(e.code() == 6 && std::fabs(shown) > 1.797693134862315e308,
-                  "a number text that does not read back", fuzz::show(text));
+    FUZZ_REQUIRE(e.code() == 6 && std::fabs(shown) > 1.797693134862315e308, "a number text that does not read back", what);
     return std::nullopt;
   }
-}
-
-// The decimal exponent of the first significant digit of a free-form text,
-// and whether the text has any digit other than 0.
-int first_digit_exponent(std::string_view text) {
-  std::size_t mark = text.find_first_of("ED");
-  const std::string_view mantissa = text.substr(0, mark);
-  const int written = mark == std::string_view::npos
-                          ? 0
-                          : std::stoi(std::string(text.substr(mark + 1)));
-  const std::size_t point = mantissa.find('.');
-  const std::size_t first = mantissa.find_first_of("123456789");
-  if (first == std::string_view::npos) return 0;
-  const std::size_t int_end = point == std::string_view::npos ? mantissa.size() : point;
-  if (first < int_end) return static_cast<int>(int_end - first - 1) + written;
-  return -static_cast<int>(first - point) + written;
+  const long double off = std::fabs(static_cast<long double>(back) - shown);
+  FUZZ_REQUIRE(off <= 0.5L * unit * (1 + 1e-12L) + std::fabs(std::nextafter(back, INFINITY) - back),
+               "number text not within half a unit of its last place", what + " read back " + show(back));
+  return back;
 }
 
 void check_free_form(double value, Kind kind) {
   const std::string text = frame::free_form(value, kind);
   const bool single = kind == Kind::Single;
-  const double shown = single ? static_cast<double>(static_cast<float>(value)) : value;
-  FUZZ_REQUIRE(frame::item_form(value, kind) == text + " ", "item form is not free form + blank",
-                text);
-  if (std::isnan(shown)) {
-    FUZZ_REQUIRE(text == " NAN", "NaN form", text);
+  const double shown = single ? double{static_cast<float>(value)} : value;
+  FUZZ_REQUIRE(frame::item_form(value, kind) == text + " ", "item form is not free form + blank", text);
+  if (!std::isfinite(shown)) {
+    FUZZ_REQUIRE(text == (std::isnan(shown) ? " NAN" : shown < 0 ? "-INF" : " INF"), "NaN or infinity form", text);
     return;
   }
-  if (std::isinf(shown)) {
-    FUZZ_REQUIRE(text == (shown < 0 ? "-INF" : " INF"), "infinity form", text);
-    return;
-  }
-  FUZZ_REQUIRE(text.size() <= (single ? 12u : 22u), "free form too long",
-                text + " for " + show(value));
-  FUZZ_REQUIRE(text[0] == (shown < 0 ? '-' : ' '), "sign position", text);
-
-  const std::optional<double> read = read_back(text, shown);
-  if (!read) return;
-  const double back = *read;
-  const int digits = single ? 6 : 15;
-  const long double unit = std::pow(10.0L, first_digit_exponent(text) - digits + 1);
-  const long double off = std::fabs(static_cast<long double>(back) - shown);
-  const long double ulp = std::fabs(std::nextafter(back, INFINITY) - back);
-  FUZZ_REQUIRE(off <= 0.5L * unit * (1 + 1e-12L) + ulp, "free form not within half a unit",
-                text + " for " + show(shown) + " read back " + show(back));
-  FUZZ_REQUIRE(frame::free_form(back, kind) == text, "free form of the read-back value differs",
-                text + " vs " + frame::free_form(back, kind));
+  FUZZ_REQUIRE(text.size() <= (single ? 12u : 22u) && text[0] == (shown < 0 ? '-' : ' '), "free form too long or sign",
+               text + " for " + show(value));
+  // The unit of the last kept digit, from the decimal exponent of the value (a
+  // hair above it where log10 is not exact: a looser bound, never a tighter).
+  const long double exponent = std::floor(std::log10(std::fabs(static_cast<long double>(shown))) + 1e-12L);
+  const auto back = require_near(text, shown, std::pow(10.0L, exponent - (single ? 5 : 14)), text);
+  if (back) FUZZ_REQUIRE(frame::free_form(*back, kind) == text, "free form of the read-back value differs", text);
 }
 
-// The numeric field of a pattern: the first "#", or "." followed by "#",
-// outside an "_" escape; then "#"s, at most one ".", "#"s.
+// Where the numeric field of a pattern is: the first "#", or "." followed by
+// "#", outside an "_" escape; then "#"s, at most one ".", "#"s.
 struct Field {
-  bool found = false;
-  std::size_t begin = 0, end = 0;
-  int before = 0, after = 0;
-  bool point = false;
+  std::size_t begin = std::string_view::npos, end = 0;
+  int before = 0, after = -1;  // after: -1 without a point
 };
 
 Field find_field(std::string_view p) {
   Field f;
   std::size_t i = 0;
-  for (; i < p.size(); ++i) {
-    if (p[i] == '_') {
-      ++i;
-      continue;
-    }
-    if (p[i] == '#' || (p[i] == '.' && i + 1 < p.size() && p[i + 1] == '#')) break;
-  }
+  for (; i < p.size() && p[i] != '#' && !(p[i] == '.' && i + 1 < p.size() && p[i + 1] == '#'); ++i) i += p[i] == '_';
   if (i >= p.size()) return f;
-  f.found = true;
-  f.begin = i;
-  while (i < p.size() && p[i] == '#') ++i;
+  for (f.begin = i; i < p.size() && p[i] == '#';) ++i;
   f.before = static_cast<int>(i - f.begin);
   if (i < p.size() && p[i] == '.') {
-    f.point = true;
     const std::size_t start = ++i;
     while (i < p.size() && p[i] == '#') ++i;
     f.after = static_cast<int>(i - start);
@@ -140,66 +93,44 @@ Field find_field(std::string_view p) {
 
 std::string literal(std::string_view text) {
   std::string out;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '_' && i + 1 < text.size()) ++i;
-    out += text[i];
-  }
+  for (std::size_t i = 0; i < text.size(); ++i) out += text[i += text[i] == '_' && i + 1 < text.size()];
   return out;
 }
 
 void check_pattern_form(double value, Kind kind, std::string_view pattern) {
   const Field f = find_field(pattern);
+  const bool found = f.begin != std::string_view::npos;
   std::string text;
   try {
     text = frame::pattern_form(value, kind, pattern);
+    FUZZ_REQUIRE(found, "a pattern without a field must be error 5", fuzz::show(pattern));
   } catch (const frame::RuntimeError& e) {
-    FUZZ_REQUIRE(e.code() == 5 && !f.found, "pattern form raised wrongly",
-                  fuzz::show(pattern) + " code " + std::to_string(e.code()));
+    FUZZ_REQUIRE(e.code() == 5 && !found, "pattern form raised wrongly", fuzz::show(pattern) + " code " + std::to_string(e.code()));
     return;
   }
-  FUZZ_REQUIRE(f.found, "a pattern without a field must be error 5", fuzz::show(pattern));
-  const std::string prefix = literal(pattern.substr(0, f.begin));
-  const std::string suffix = literal(pattern.substr(f.end));
-  FUZZ_REQUIRE(text.size() >= prefix.size() + suffix.size() && text.starts_with(prefix) &&
-                    text.ends_with(suffix),
-                "prefix or suffix text lost", fuzz::show(pattern) + " -> " + fuzz::show(text));
-  const std::string number =
-      text.substr(prefix.size(), text.size() - prefix.size() - suffix.size());
-  const double shown = kind == Kind::Single ? static_cast<double>(static_cast<float>(value)) : value;
-  const std::size_t width = static_cast<std::size_t>(f.before + f.after + (f.point ? 1 : 0));
+  const std::string prefix = literal(pattern.substr(0, f.begin)), suffix = literal(pattern.substr(f.end));
+  const std::string what = fuzz::show(pattern) + " " + show(value) + " -> " + fuzz::show(text);
+  FUZZ_REQUIRE(text.size() >= prefix.size() + suffix.size() && text.starts_with(prefix) && text.ends_with(suffix),
+               "prefix or suffix text lost", what);
+  const std::string number = text.substr(prefix.size(), text.size() - prefix.size() - suffix.size());
+  const double shown = kind == Kind::Single ? double{static_cast<float>(value)} : value;
+  const int after = std::max(f.after, 0);
   const int room = f.before - (shown < 0 ? 1 : 0);
-  // A field with integer positions shows at least "0" before the point.
-  const int least_shown = f.before > 0 ? 1 : 0;
-
-  if (!number.empty() && number[0] == '%') {
-    FUZZ_REQUIRE(number == "%" + frame::free_form(value, kind), "overflow form is not % + free form",
-                  fuzz::show(pattern) + " -> " + fuzz::show(text));
-    if (std::isfinite(shown) && least_shown <= room) {
-      // Only a value whose rounding reaches 10^room may overflow.
-      const long double limit = std::pow(10.0L, room) - 0.5L * std::pow(10.0L, -f.after);
-      FUZZ_REQUIRE(std::fabs(static_cast<long double>(shown)) >= limit * (1 - 1e-12L),
-                    "overflow of a value that fits",
-                    fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
-    }
+  const int least_shown = f.before > 0 ? 1 : 0;  // integer positions show at least "0"
+  if (number.starts_with("%")) {
+    FUZZ_REQUIRE(number == "%" + frame::free_form(value, kind), "overflow form is not % + free form", what);
+    // Only a value whose rounding reaches 10^room may overflow.
+    FUZZ_REQUIRE(!std::isfinite(shown) || least_shown > room ||
+                     std::fabs(static_cast<long double>(shown)) >=
+                         (std::pow(10.0L, room) - 0.5L * std::pow(10.0L, -after)) * (1 - 1e-12L),
+                 "overflow of a value that fits", what);
     return;
   }
-  FUZZ_REQUIRE(std::isfinite(shown), "a non-finite value must overflow", fuzz::show(text));
-  FUZZ_REQUIRE(number.size() == width, "number not as wide as its field",
-                fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
-  FUZZ_REQUIRE(least_shown <= room && std::fabs(static_cast<long double>(shown)) <
-                                 std::pow(10.0L, room) * (1 + 1e-12L),
-                "a value too wide did not overflow",
-                fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
-  FUZZ_REQUIRE((number.find('-') != std::string::npos) == (shown < 0), "minus sign",
-                fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
-  const std::optional<double> read = read_back(number, shown);
-  if (!read) return;
-  const double back = *read;
-  const long double off = std::fabs(static_cast<long double>(back) - shown);
-  const long double ulp = std::fabs(std::nextafter(back, INFINITY) - back);
-  FUZZ_REQUIRE(off <= 0.5L * std::pow(10.0L, -f.after) * (1 + 1e-12L) + ulp,
-                "pattern form not within half a unit of its last place",
-                fuzz::show(pattern) + " " + show(shown) + " -> " + fuzz::show(text));
+  FUZZ_REQUIRE(std::isfinite(shown) && number.size() == static_cast<std::size_t>(f.before + f.after + 1), "number not as wide as its field", what);
+  FUZZ_REQUIRE(least_shown <= room && std::fabs(static_cast<long double>(shown)) < std::pow(10.0L, room) * (1 + 1e-12L),
+               "a value too wide did not overflow", what);
+  FUZZ_REQUIRE((number.find('-') != std::string::npos) == (shown < 0), "minus sign", what);
+  require_near(number, shown, std::pow(10.0L, -after), what);
 }
 
 }  // namespace
@@ -209,15 +140,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const auto kind = static_cast<Kind>(in.ConsumeIntegralInRange<int>(0, 3));
   double value = 0;
   switch (in.ConsumeIntegralInRange<int>(0, 3)) {
-    case 0:
-      value = std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>());
-      break;
-    case 1:
-      value = std::bit_cast<float>(in.ConsumeIntegral<std::uint32_t>());
-      break;
+    case 0: value = std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>()); break;
+    case 1: value = std::bit_cast<float>(in.ConsumeIntegral<std::uint32_t>()); break;
     case 2:  // a report-sized value: mantissa bits at a small scale
-      value = std::ldexp(static_cast<double>(in.ConsumeIntegral<std::int64_t>()),
-                         in.ConsumeIntegralInRange<int>(-90, 0));
+      value = std::ldexp(static_cast<double>(in.ConsumeIntegral<std::int64_t>()), in.ConsumeIntegralInRange<int>(-90, 0));
       break;
     default:
       try {
@@ -227,13 +153,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       }
   }
   check_free_form(value, kind);
-
-  std::string pattern;
-  if (in.ConsumeBool()) {
-    pattern = kToolPatterns[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kToolPatterns) - 1)];
-  } else {
-    pattern = in.ConsumeRandomLengthString(200);
-  }
+  const std::string pattern = in.ConsumeBool() ? std::string(kToolPatterns[in.ConsumeIntegralInRange<std::size_t>(0, std::size(kToolPatterns) - 1)])
+                                               : in.ConsumeRandomLengthString(200);
   check_pattern_form(value, kind, pattern);
   return 0;
 }

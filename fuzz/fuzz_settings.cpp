@@ -5,9 +5,9 @@
 // raises only 54 (fewer than ten lines) or 15 (a line over 32767
 // characters), and mulrin's labels that follow the exponent and
 // samples-per-cycle fields only 5, 6 or 11; after a LOAD that ended normally
-// every field holds exactly its line of the file (the plain reader of the
-// file rules gives the lines); after 54 the fields of the lines before the
-// missing one hold their lines.
+// every field holds exactly its line of the file (the lines as the file rules
+// give them: CR or CR LF ends a line, NUL dropped, a final 0x1A is the end);
+// after 54 or 15 the fields of the lines before the failing one hold them.
 #include <memory>
 #include <sstream>
 #include <string>
@@ -17,101 +17,81 @@
 #include "frame/surface.h"
 #include "fuzz_support.h"
 #include "mulrin/app.h"
-#include "mulrin/form_table.h"
-#include "reference_reader.h"
 #include "tarvex/app.h"
-#include "tarvex/form_table.h"
 
 namespace {
 
-class NoRecords : public frame::ErrorRecordStore {
- public:
+struct CountingStore : frame::ErrorRecordStore {
   int written = 0;
   void write(const frame::ErrorRecord&) override { ++written; }
 };
 
-// The code in a run-time error message ("...:エラー[54]"), or -1.
-int message_code(const std::string& message) {
-  const std::string head = "エラー[";
-  const std::size_t at = message.find(head);
-  if (at == std::string::npos) return -1;
-  return std::atoi(message.c_str() + at + head.size());
+// Up to ten lines of a file by the rules, and the code of the read that
+// failed (0 when ten were read).
+int reference_lines(std::string_view b, std::vector<std::string>& lines) {
+  const std::size_t end = !b.empty() && b.back() == '\x1a' ? b.size() - 1 : b.size();
+  for (std::size_t pos = 0; lines.size() < 10;) {
+    if (pos >= b.size()) return 54;
+    std::string line;
+    for (; pos < end && b[pos] != '\r'; ++pos) {
+      if (b[pos] != 0) line += b[pos];
+    }
+    if (line.size() > frame::kMaxLine) return 15;
+    pos = pos < end ? pos + 1 + (pos + 1 < end && b[pos + 1] == '\n') : b.size();
+    lines.push_back(line);
+  }
+  return 0;
 }
 
-// Runs LOAD on a program and prints the fields named by `fields`, in order.
-// Checks the ending and returns the printed text.
+// Runs LOAD on a program, prints its fields (the one of line i at i) and
+// checks the ending against the lines of the file.
 template <class Factory>
-void load(Factory make, const std::string& path, const std::vector<std::string>& fields,
-          const std::vector<int>& line_of_field, const std::vector<std::string>& lines,
-          int lines_read, int reader_code, std::initializer_list<int> label_codes) {
+void load(Factory make, const std::string& path, const std::vector<std::pair<const char*, std::size_t>>& fields,
+          const std::vector<std::string>& lines, int reader_code, std::initializer_list<int> label_codes) {
   frame::ScriptedDialogs dialogs;
   frame::RecordingSurface surface;
-  NoRecords records;
-  std::unique_ptr<frame::Program> program = make(dialogs, surface);
+  CountingStore records;
+  const std::unique_ptr<frame::Program> program = make(dialogs, surface);
   frame::DriverContext context{program->form(), dialogs, surface, program->files(), records};
   std::vector<std::string> args = {"--choose", path, "--click", "load"};
-  for (const std::string& f : fields) {
-    args.push_back("--print");
-    args.push_back(f);
+  std::string expected;
+  for (const auto& [name, line] : fields) {
+    args.insert(args.end(), {"--print", name});
+    if (line < lines.size()) expected += lines[line] + "\n";
   }
   std::ostringstream out, err;
   const int status = frame::run_driver(context, args, out, err);
   FUZZ_REQUIRE(status == 0 || status == 1, "driver status", std::to_string(status));
-
-  if (status == 1) {
-    const int code = message_code(err.str());
-    FUZZ_REQUIRE(records.written == 1, "one record per run-time error");
-    const bool from_reader = code == reader_code && reader_code != 0;
-    const bool from_label =
-        std::find(label_codes.begin(), label_codes.end(), code) != label_codes.end();
-    FUZZ_REQUIRE(from_reader || from_label, "unexpected code from LOAD",
-                  err.str() + " reader code " + std::to_string(reader_code));
-    // The fields set before the failure hold their lines.
-    for (std::size_t i = 0; i < fields.size(); ++i) {
-      const int line = line_of_field[i];
-      if (line >= lines_read) continue;
-      const std::string& text = program->form().text(frame::ControlRef{*program->form().find(fields[i])});
-      if (from_reader)
-        FUZZ_REQUIRE(text == lines[static_cast<std::size_t>(line)], "field not set before the error",
-                      fields[i]);
-    }
+  if (status == 0) {
+    FUZZ_REQUIRE(reader_code == 0 && out.str() == expected, "fields differ from the lines of the file",
+                 fuzz::show(out.str()) + " vs " + fuzz::show(expected) + " reader code " + std::to_string(reader_code));
     return;
   }
-  FUZZ_REQUIRE(reader_code == 0, "LOAD ended normally where the file rules say error",
-                std::to_string(reader_code));
-  std::string expected;
-  for (int line : line_of_field) expected += lines[static_cast<std::size_t>(line)] + "\n";
-  FUZZ_REQUIRE(out.str() == expected, "fields differ from the lines of the file",
-                fuzz::show(out.str()) + " vs " + fuzz::show(expected));
+  const int code = fuzz::message_code(err.str());
+  const bool from_reader = code == reader_code && reader_code != 0;
+  FUZZ_REQUIRE(records.written == 1, "one record per run-time error");
+  FUZZ_REQUIRE(from_reader || std::find(label_codes.begin(), label_codes.end(), code) != label_codes.end(),
+               "unexpected code from LOAD", err.str() + " reader code " + std::to_string(reader_code));
+  for (const auto& [name, line] : fields) {  // the fields set before the failure hold their lines
+    if (from_reader && line < lines.size())
+      FUZZ_REQUIRE(program->form().text(program->form().bind(name)) == lines[line], "field not set before the error", name);
+  }
 }
 
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static fuzz::MemoryFile file;
-  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
   file.set(bytes);
-
-  // The lines the file rules give, up to ten, and the error at the first
-  // line that cannot be read.
-  fuzz::ReferenceReader reader(bytes);
   std::vector<std::string> lines;
-  int reader_code = 0;
-  for (int i = 0; i < 10; ++i) {
-    std::string line;
-    reader_code = reader.read_line(line);
-    if (reader_code != 0) break;
-    lines.push_back(line);
-  }
-  const int lines_read = static_cast<int>(lines.size());
-  lines.resize(10);
-
+  const int reader_code = reference_lines(bytes, lines);
   // tarvex: lines 1..4, 7 and 10 go to EDIT2, EDIT3, EDIT1, EDIT4, EDIT5, EDIT6.
-  load(tarvex::make_app, file.path(), {"EDIT2", "EDIT3", "EDIT1", "EDIT4", "EDIT5", "EDIT6"},
-       {0, 1, 2, 3, 6, 9}, lines, lines_read, reader_code, {});
+  load(tarvex::make_app, file.path(), {{"EDIT2", 0}, {"EDIT3", 1}, {"EDIT1", 2}, {"EDIT4", 3}, {"EDIT5", 6}, {"EDIT6", 9}},
+       lines, reader_code, {});
   // mulrin: lines 1..10 go to EDIT1..EDIT10.
-  load(mulrin::make_app, file.path(),
-       {"EDIT1", "EDIT2", "EDIT3", "EDIT4", "EDIT5", "EDIT6", "EDIT7", "EDIT8", "EDIT9", "EDIT10"},
-       {0, 1, 2, 3, 4, 5, 6, 7, 8, 9}, lines, lines_read, reader_code, {5, 6, 11});
+  load(mulrin::make_app, file.path(), {{"EDIT1", 0}, {"EDIT2", 1}, {"EDIT3", 2}, {"EDIT4", 3}, {"EDIT5", 4},
+                                       {"EDIT6", 5}, {"EDIT7", 6}, {"EDIT8", 7}, {"EDIT9", 8}, {"EDIT10", 9}},
+       lines, reader_code, {5, 6, 11});
   return 0;
 }

@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <initializer_list>
 #include <string>
 #include <string_view>
 
@@ -18,77 +20,69 @@ namespace fuzz {
 
 // Every code an operation of the tools may raise.
 inline bool is_table_code(int code) {
-  static constexpr int kCodes[] = {5,  6,  7,  9,  10, 11, 13, 15, 27, 28, 50, 51,
-                                   52, 54, 55, 57, 58, 59, 60, 61, 63, 64, 66, 67,
-                                   71, 72, 73, 75, 1000, 1002, 1013};
+  static constexpr int kCodes[] = {5,  6,  7,  9,  10, 11, 13, 15, 27, 28, 50, 51, 52, 54, 55, 57,
+                                   58, 59, 60, 61, 63, 64, 66, 67, 71, 72, 73, 75, 1000, 1002, 1013};
   return std::find(std::begin(kCodes), std::end(kCodes), code) != std::end(kCodes);
 }
 
-// A property that must hold; a violation is a finding.
-[[noreturn]] inline void fail(const char* what, const std::string& detail) {
+// A property that must hold; a violation is a finding. The detail (often a
+// long text) is built only when the property does not hold.
+[[noreturn]] inline void fail(const char* what, const std::string& detail = {}) {
   std::fprintf(stderr, "PROPERTY VIOLATED: %s\n  %s\n", what, detail.c_str());
   std::abort();
 }
-[[noreturn]] inline void fail(const char* what) { fail(what, std::string()); }
-
-// Checks a property; the details (often long texts) are built only when it
-// does not hold.
-#define FUZZ_REQUIRE(holds, ...)          \
-  do {                                    \
+#define FUZZ_REQUIRE(holds, ...) \
+  do {                           \
     if (!(holds)) ::fuzz::fail(__VA_ARGS__); \
   } while (0)
 
-// A raised error must carry a code of the table, and for the operation at
-// hand one of the codes it is documented to raise.
-template <std::size_t N>
-void require_code(const frame::RuntimeError& e, const int (&allowed)[N], const char* operation) {
-  FUZZ_REQUIRE(is_table_code(e.code()), "error code outside the table", operation);
-  FUZZ_REQUIRE(std::find(std::begin(allowed), std::end(allowed), e.code()) != std::end(allowed),
+// A raised error must carry a code of the table, and one of the codes the
+// operation at hand is documented to raise.
+inline void require_code(const frame::RuntimeError& e, std::initializer_list<int> allowed, const char* operation) {
+  FUZZ_REQUIRE(is_table_code(e.code()) && std::find(allowed.begin(), allowed.end(), e.code()) != allowed.end(),
                "unexpected error code", std::string(operation) + ": " + std::to_string(e.code()));
+}
+
+// The code in a run-time error message ("...:エラー[54]"), or -1.
+inline int message_code(const std::string& message) {
+  const std::size_t at = message.find("エラー[");
+  return at == std::string::npos ? -1 : std::atoi(message.c_str() + at + std::string_view("エラー[").size());
 }
 
 // Bytes shown readably in a message.
 inline std::string show(std::string_view bytes) {
   std::string out = "\"";
   for (unsigned char c : bytes) {
-    if (c >= 32 && c < 127 && c != '"' && c != '\\') {
-      out += static_cast<char>(c);
-    } else {
-      char buf[8];
-      std::snprintf(buf, sizeof buf, "\\x%02x", c);
-      out += buf;
-    }
+    char buf[8];
+    std::snprintf(buf, sizeof buf, c >= 32 && c < 127 && c != '"' && c != '\\' ? "%c" : "\\x%02x", c);
+    out += buf;
   }
   return out + "\"";
+}
+inline std::string show(double v) {
+  char buf[64];
+  std::snprintf(buf, sizeof buf, "%.17g", v);
+  return buf;
 }
 
 // An input file that lives in memory: its path (/proc/self/fd/N) opens like a
 // disk file, so the file layer reads it without touching the disk.
 class MemoryFile {
  public:
-  MemoryFile() {
-    fd_ = ::memfd_create("fuzz-input", MFD_CLOEXEC);
-    if (fd_ < 0) fail("memfd_create", "no memory file");
-    path_ = "/proc/self/fd/" + std::to_string(fd_);
+  MemoryFile() : fd_(::memfd_create("fuzz-input", MFD_CLOEXEC)), path_("/proc/self/fd/" + std::to_string(fd_)) {
+    if (fd_ < 0) fail("memfd_create");
   }
   ~MemoryFile() { ::close(fd_); }
   MemoryFile(const MemoryFile&) = delete;
   MemoryFile& operator=(const MemoryFile&) = delete;
-
   void set(std::string_view bytes) {
-    if (::ftruncate(fd_, 0) != 0) fail("ftruncate", path_);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::pwrite(fd_, bytes.data() + done, bytes.size() - done,
-                                 static_cast<off_t>(done));
-      if (n <= 0) fail("pwrite", path_);
-      done += static_cast<std::size_t>(n);
-    }
+    std::ofstream out(path_, std::ios::binary | std::ios::trunc);
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) fail("writing the memory file", path_);
   }
   const std::string& path() const { return path_; }
 
  private:
-  int fd_ = -1;
+  int fd_;
   std::string path_;
 };
 

@@ -25,25 +25,25 @@ unsigned g_failing_line = 0;  // the statement of the sample's failing handler
 
 // A small program on the sample form: Refer, Check, a calculation that fails
 // half-way through its report, and a label that follows EDIT2.
-class SampleProgram : public Program {
- public:
-  SampleProgram(FileDialogs& dialogs, std::string_view extra_control = {})
-      : dialogs_(dialogs) {
+struct SampleProgram : Program {
+  explicit SampleProgram(FileDialogs& dialogs, std::string_view extra_control = {}) {
     if (!extra_control.empty()) form_.bind(extra_control);  // start-up binding
     form_.bind_handlers({
-        {"BUTTON1_ON", [this] { BUTTON1_ON(); }},
+        {"BUTTON1_ON", [this, d = &dialogs] { refer(form_, *d, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data_); }},
         {"BUTTON2_ON", [this] { BUTTON2_ON(); }},
-        {"BUTTON3_ON", [this] { BUTTON3_ON(); }},
-        {"EDIT2_CHANGE", [this] { EDIT2_CHANGE(); }},
+        {"BUTTON3_ON", [this] {
+           create_output(files_, 2, form_.text(report_));
+           files_.write_text(2, "half", Sep::EndOfLine);
+           g_failing_line = __LINE__ + 1;
+           const double never = checked_div(1.0, 0.0);
+           files_.write_number(2, never, Kind::Double, Sep::EndOfLine);
+         }},
+        {"EDIT2_CHANGE", [this] { form_.set_text(text1_, "From " + form_.text(from_)); }},
     });
   }
   Form& form() override { return form_; }
   FileTable& files() override { return files_; }
 
- private:
-  void BUTTON1_ON() {
-    refer(form_, dialogs_, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data_);
-  }
   void BUTTON2_ON() {
     const CommentMark mark(form_.text(mark_));
     files_.open("I", 1, form_.text(data_));
@@ -54,28 +54,14 @@ class SampleProgram : public Program {
     files_.close({1});
     form_.set_text(count_, "Number of Data:" + free_form(count, Kind::Single));
   }
-  void BUTTON3_ON() {
-    create_output(files_, 2, form_.text(report_));
-    files_.write_text(2, "half", Sep::EndOfLine);
-    g_failing_line = __LINE__ + 1;
-    const double never = checked_div(1.0, 0.0);
-    files_.write_number(2, never, Kind::Double, Sep::EndOfLine);
-  }
-  void EDIT2_CHANGE() { form_.set_text(text1_, "From " + form_.text(from_)); }
 
   Form form_{kSampleForm};
   FileTable files_;
-  FileDialogs& dialogs_;
-  ControlRef mark_ = form_.bind("EDIT1");
-  ControlRef from_ = form_.bind("EDIT2");
-  ControlRef data_ = form_.bind("EDIT3");
-  ControlRef report_ = form_.bind("EDIT4");
-  ControlRef text1_ = form_.bind("TEXT1");
-  ControlRef count_ = form_.bind("TEXT2");
+  ControlRef mark_ = form_.bind("EDIT1"), from_ = form_.bind("EDIT2"), data_ = form_.bind("EDIT3"),
+             report_ = form_.bind("EDIT4"), text1_ = form_.bind("TEXT1"), count_ = form_.bind("TEXT2");
 };
 
-class MemoryStore : public ErrorRecordStore {
- public:
+struct MemoryStore : ErrorRecordStore {
   std::vector<ErrorRecord> records;
   void write(const ErrorRecord& record) override { records.push_back(record); }
 };
@@ -94,98 +80,64 @@ struct Driver : ::testing::Test {
   std::string text(const char* name) { return program.form().text(program.form().bind(name)); }
 };
 
-TEST_F(Driver, SetRunsTheChangeHandlerBeforeTheNextAction) {
-  EXPECT_EQ(run({"--set", "from=12", "--print", "TEXT1", "--set", "EDIT2=3", "--print", "TEXT1",
-                 "--print", "from"}),
+TEST_F(Driver, SetRunsTheChangeHandlerBeforeTheNextActionClickRunsTheButton) {
+  const auto data = temp_file("driver.dat", "#x\r\n\r\n  #x\r\n12.5\r\n");
+  EXPECT_EQ(run({"--set", "from=12", "--print", "TEXT1", "--set", "EDIT2=3", "--print", "TEXT1", "--print", "from",
+                 "--set", "count=a=b", "--print", "TEXT2", "--set", "data=" + data.string(), "--click", "check",
+                 "--print", "count"}),
             0);
-  EXPECT_EQ(out.str(), "From 12\nFrom 3\n3\n");
+  EXPECT_EQ(out.str(), "From 12\nFrom 3\n3\na=b\nNumber of Data: 3\n");
   EXPECT_EQ(err.str(), "");
-}
-
-TEST_F(Driver, SetOnAStaticTextJustSetsIt) {
-  EXPECT_EQ(run({"--set", "count=a=b", "--print", "TEXT2"}), 0);
-  EXPECT_EQ(out.str(), "a=b\n");
   EXPECT_EQ(program.form().pending(), 0u);
 }
 
-TEST_F(Driver, ClickRunsTheButtonHandler) {
-  const auto data = temp_file("driver.dat", "#x\r\n\r\n  #x\r\n12.5\r\n");
-  EXPECT_EQ(run({"--set", "data=" + data.string(), "--click", "check", "--print", "count"}), 0);
-  EXPECT_EQ(out.str(), "Number of Data: 3\n");
-}
-
 TEST_F(Driver, UsageErrorsNameTheArgumentAndRunNothing) {
-  struct Case {
-    std::vector<std::string> args;
-    std::string message;
-  };
-  const Case cases[] = {
+  const std::pair<std::vector<std::string>, std::string> cases[] = {
       {{"--print", "EDIT1", "--frobnicate"}, "sample: unknown argument \"--frobnicate\" (see --help)\n"},
       {{"--print", "EDIT1", "--set"}, "sample: --set: missing value\n"},
       {{"--set", "EDIT1"}, "sample: --set EDIT1: expected NAME=TEXT\n"},
-      {{"--set", "EDIT1=x", "--print", "EDIT9"},
-       "sample: --print: the form has no control named \"EDIT9\"\n"},
+      {{"--set", "EDIT1=x", "--print", "EDIT9"}, "sample: --print: the form has no control named \"EDIT9\"\n"},
       {{"--set", "nothing=1"}, "sample: --set: the form has no control named \"nothing\"\n"},
-      {{"--set", "EDIT1=x", "--click", "TEXT1"}, "sample: --click TEXT1: TEXT1 is not a button\n"},
       {{"--set", "EDIT1=x", "--click", "mark"}, "sample: --click mark: EDIT1 is not a button\n"},
+      {{"--save-drawing", "/tmp/frame-drawing.png"}, "sample: --save-drawing /tmp/frame-drawing.png: cannot write drawing\n"},
+      {{"--set", "mark=;", "--choose", "/nonexistent/frame.dat", "--click", "refer", "--print", "mark"},
+       "sample: --choose /nonexistent/frame.dat: no such file for the open dialog \"Data for FFT\"\n"},
   };
-  for (const Case& c : cases) {
+  for (const auto& [args, message] : cases) {
     out.str("");
     err.str("");
-    EXPECT_EQ(run(c.args), 2) << c.message;
-    EXPECT_EQ(err.str(), c.message);
+    EXPECT_EQ(run(args), 2) << message;
+    EXPECT_EQ(err.str(), message);
     EXPECT_EQ(out.str(), "");
-    EXPECT_EQ(text("EDIT1"), "#");
+    EXPECT_NE(text("EDIT1"), "x");
+    EXPECT_FALSE(program.form().running());
   }
 }
 
 TEST_F(Driver, HelpListsTheActionsAndControlsAndRunsNothing) {
   EXPECT_EQ(run({"--set", "EDIT1=x", "--help", "--bogus"}), 0);
-  const std::string help = out.str();
-  EXPECT_NE(help.find("  --set NAME=TEXT"), std::string::npos);
-  EXPECT_NE(help.find("  --save-drawing F"), std::string::npos);
-  EXPECT_NE(help.find("\n  NAME     ALIAS   KIND    INITIAL TEXT\n"), std::string::npos);
-  EXPECT_NE(help.find("\n  EDIT2    from    edit    \"\"\n"), std::string::npos);
-  EXPECT_NE(help.find("\n  TEXT2    count   static  \"Number of data:0\"\n"), std::string::npos);
-  EXPECT_NE(help.find("\n  BUTTON3  -       button  \"Calc.\"\n"), std::string::npos);
+  for (const char* line : {"  --set NAME=TEXT", "  --save-drawing F", "\n  NAME     ALIAS   KIND    INITIAL TEXT\n",
+                           "\n  EDIT2    from    edit    \"\"\n", "\n  TEXT2    count   static  \"Number of data:0\"\n",
+                           "\n  BUTTON3  -       button  \"Calc.\"\n"})
+    EXPECT_NE(out.str().find(line), std::string::npos) << line;
   EXPECT_EQ(text("EDIT1"), "#");
   EXPECT_EQ(err.str(), "");
 }
 
-TEST_F(Driver, DialogWithoutAnswerOrWithAnEmptyOneIsCancelled) {
-  EXPECT_EQ(run({"--click", "refer", "--choose", "", "--click", "refer", "--print", "data"}), 0);
-  EXPECT_EQ(out.str(), "\n");
-  EXPECT_EQ(program.form().pending(), 0u);
-}
-
-TEST_F(Driver, ChosenPathIsWrittenWholeAndAsAFullPath) {
-  const auto spaced = temp_file("my data file with blanks and a long name.dat", "1\r\n");
+TEST_F(Driver, CancelledDialogChangesNothingAChosenPathIsWrittenWholeAndFull) {
+  const auto spaced = temp_file("my data file with blanks and a long name.dat", "1\r\n");  // over the field's 16
   const auto other = temp_file("second.dat", "1\r\n");
-  // A relative answer comes back as a full path, like a real dialog's.
-  const auto relative = std::filesystem::relative(spaced);
-  EXPECT_EQ(run({"--choose", relative.string(), "--click", "refer", "--print", "data",
+  // No answer or an empty one cancels; a relative answer comes back as a full path.
+  EXPECT_EQ(run({"--click", "refer", "--choose", "", "--click", "refer", "--print", "data",
+                 "--choose", std::filesystem::relative(spaced).string(), "--click", "refer", "--print", "data",
                  "--choose", other.string(), "--click", "refer", "--print", "data"}),
             0);
-  EXPECT_EQ(out.str(), spaced.string() + "\n" + other.string() + "\n");
-  EXPECT_GT(spaced.string().size(), 16u);  // longer than the field's maximum
+  EXPECT_EQ(out.str(), "\n" + spaced.string() + "\n" + other.string() + "\n");
 }
 
-TEST_F(Driver, ChoosingAMissingFileForAnOpenDialogIsAUsageError) {
-  EXPECT_EQ(run({"--set", "mark=;", "--choose", "/nonexistent/frame.dat", "--click", "refer",
-                 "--print", "mark"}),
-            2);
-  EXPECT_EQ(err.str(),
-            "sample: --choose /nonexistent/frame.dat: no such file for the open dialog "
-            "\"Data for FFT\"\n");
-  EXPECT_EQ(out.str(), "");
-  EXPECT_EQ(text("EDIT1"), ";");
-  EXPECT_FALSE(program.form().running());
-}
-
-TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1) {
+TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1AndLeavesTheHalfWrittenFile) {
   const auto report = temp_file("driver-report.txt", "old report\r\n");
-  EXPECT_EQ(run({"--set", "report=" + report.string(), "--click", "BUTTON3", "--print", "mark"}),
-            1);
+  EXPECT_EQ(run({"--set", "report=" + report.string(), "--click", "BUTTON3", "--print", "mark"}), 1);
   EXPECT_EQ(out.str(), "");  // nothing after the error runs
   const std::string location = "\r\nsample [" + std::to_string(g_failing_line) + "行]:エラー[11]";
   EXPECT_EQ(err.str().substr(0, location.size()), location);
@@ -194,31 +146,15 @@ TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1) {
   EXPECT_EQ(store.records[0].modl, "sample");
   EXPECT_EQ(store.records[0].code, err::kDivisionByZero);
   EXPECT_EQ(store.records[0].line, g_failing_line);
-  // The half-written report stays as written: no closing end mark.
-  EXPECT_EQ(file_bytes(report), "half\r\n");
-  // Every file was let go.
-  EXPECT_NO_THROW(program.files().open("I", 2, report.string()));
-}
-
-TEST_F(Driver, FileErrorOfAHandlerIsReportedWithItsCode) {
-  EXPECT_EQ(run({"--set", "data=/nonexistent/frame.dat", "--click", "check"}), 1);
-  EXPECT_NE(err.str().find("エラー[63]"), std::string::npos);
-  ASSERT_EQ(store.records.size(), 1u);
-  EXPECT_EQ(store.records[0].code, err::kFileNotFound);
-}
-
-TEST_F(Driver, DrawingThatCannotBeWrittenIsAUsageError) {
-  EXPECT_EQ(run({"--save-drawing", "/tmp/frame-drawing.png"}), 2);
-  EXPECT_EQ(err.str(), "sample: --save-drawing /tmp/frame-drawing.png: cannot write drawing\n");
+  EXPECT_EQ(file_bytes(report), "half\r\n");  // as written: no closing end mark
+  EXPECT_NO_THROW(program.files().open("I", 2, report.string()));  // every file let go
 }
 
 TEST(ScriptedDialogsTest, SaveNeedsAnExistingFolderOpenAnExistingFile) {
   ScriptedDialogs dialogs;
   const auto dir = temp_file("probe.txt", "").parent_path();
-  dialogs.answers = {(dir / "new-report.txt").string(), "/nonexistent/dir/r.txt",
-                     dir.string()};
-  EXPECT_EQ(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"),
-            (dir / "new-report.txt").string());
+  dialogs.answers = {(dir / "new-report.txt").string(), "/nonexistent/dir/r.txt", dir.string()};
+  EXPECT_EQ(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"), (dir / "new-report.txt").string());
   EXPECT_THROW(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"), UsageError);
   EXPECT_THROW(dialogs.open("Data for FFT", "*.*", "Data File(*.*)"), UsageError);  // a folder
   EXPECT_EQ(dialogs.open("Data for FFT", "*.*", "Data File(*.*)"), kCancelMarker);
@@ -251,30 +187,25 @@ struct HeadlessMain : ::testing::Test {
   std::string out, err;
 };
 
-TEST_F(HeadlessMain, WithoutArgumentsPointsToHelp) {
-  EXPECT_EQ(run_main({}), 2);
-  EXPECT_EQ(err, "sample: this build has no window; give actions on the command line (see sample --help)\n");
-  EXPECT_EQ(out, "");
-}
-
-TEST_F(HeadlessMain, RunsTheDriverOnStandardStreams) {
+TEST_F(HeadlessMain, RunsTheDriverOnStandardStreamsAndWithoutArgumentsPointsToHelp) {
   EXPECT_EQ(run_main({"--set", "from=4", "--print", "TEXT1"}), 0);
   EXPECT_EQ(out, "From 4\n");
   EXPECT_EQ(err, "");
+  EXPECT_EQ(run_main({}), 2);
+  EXPECT_EQ(err, "sample: this build has no window; give actions on the command line (see sample --help)\n");
 }
 
-TEST_F(HeadlessMain, UnknownControlAtStartUpIsARunTimeError) {
+TEST_F(HeadlessMain, UnknownControlAtStartUpIsARunTimeErrorWithItsRecord) {
   EXPECT_EQ(run_main({"--print", "EDIT1"}, "EDIT99"), 1);
-  EXPECT_NE(err.find("]:エラー[1013]"), std::string::npos);
   EXPECT_EQ(err.substr(0, 10), "\r\nsample [");
+  EXPECT_NE(err.find("]:エラー[1013]"), std::string::npos);
   const std::string record = file_bytes(config / "cycle-tools" / "sample-last-error.ini");
   EXPECT_NE(record.find("MODL=sample\n"), std::string::npos);
   EXPECT_NE(record.find("CODE=1013\n"), std::string::npos);
 }
 
-TEST_F(HeadlessMain, RecordThatCannotBeWrittenDoesNotChangeTheOutcome) {
-  const auto blocker = temp_file("not-a-folder", "x");
-  setenv("XDG_CONFIG_HOME", blocker.c_str(), 1);
+TEST_F(HeadlessMain, FileErrorOfAHandlerIs63EvenWhenTheRecordCannotBeWritten) {
+  setenv("XDG_CONFIG_HOME", temp_file("not-a-folder", "x").c_str(), 1);
   EXPECT_EQ(run_main({"--set", "data=/nonexistent/frame.dat", "--click", "check"}), 1);
   EXPECT_NE(err.find("エラー[63]"), std::string::npos);
 }

@@ -11,86 +11,83 @@
 namespace frame {
 namespace {
 
-using testing::temp_file;
+int code_of(auto&& action) {
+  try {
+    action();
+  } catch (const RuntimeError& e) {
+    return e.code();
+  }
+  return 0;
+}
 
 struct SubtractFile : ::testing::Test {
   FileTable files;
   SubtractTable table;
 
-  // Reads a table from these bytes; the file is closed afterwards either way.
+  // Reads a table from these bytes, then checks the reader let its file go.
   bool read(std::string_view bytes) {
-    const std::string path = temp_file("subtract.txt", bytes).string();
-    return read_subtract_table(files, 1, path, table);
+    const bool read = read_subtract_table(files, 1, testing::temp_file("subtract.txt", bytes).string(), table);
+    EXPECT_NO_THROW(files.open("I", 1, testing::temp_file("other.txt", "x").string()));
+    files.close({1});
+    return read;
   }
   int error_reading(std::string_view bytes) {
-    try {
-      read(bytes);
-    } catch (const RuntimeError& e) {
-      files.abandon();
-      return e.code();
-    }
-    return 0;
+    const int code = code_of([&] { read(bytes); });
+    files.abandon();
+    return code;
   }
-  // The number is free again: the reader closed its file.
-  void expect_closed() {
-    const std::string path = temp_file("other.txt", "x").string();
-    EXPECT_NO_THROW(files.open("I", 1, path));
-    files.close({1});
-  }
+  const SubtractEntry& entry(int i) const { return table.entries[static_cast<std::size_t>(i)]; }
 };
 
-TEST_F(SubtractFile, OnlyHashGivesAnEmptyTableThatChangesNothing) {
+TEST_F(SubtractFile, HashOnlyEmptyFileOrEmptyPathGiveAnEmptyTableThatChangesNothing) {
   EXPECT_TRUE(read("#\r\n"));
   EXPECT_TRUE(table.empty());
   EXPECT_EQ(table.degree, 6.0);
   EXPECT_EQ(subtract_model(table, 12.5, 3, 0, 0), 12.5);  // S = 0 does not matter
-  expect_closed();
-}
-
-TEST_F(SubtractFile, EmptyPathOpensNothing) {
+  EXPECT_TRUE(read(""));
+  EXPECT_TRUE(table.empty());
   table.count = 3;
   EXPECT_TRUE(read_subtract_table(files, 1, "", table));
   EXPECT_TRUE(table.empty());
-  expect_closed();
+  EXPECT_EQ(code_of([&] { read_subtract_table(files, 1, "/nonexistent/frame-subtract.txt", table); }),
+            err::kFileNotFound);
 }
 
-TEST_F(SubtractFile, DegreeZeroEntryOfRate90) {
-  ASSERT_TRUE(read("deg=0\r\n90,0,1.5\r\n"));
+TEST_F(SubtractFile, DegreeZeroEntryOfRate90RateAndPhaseAsTextCoefficientsAsDoubles) {
+  ASSERT_TRUE(read("\r\n,,deg=0,\r\n\r\n90,0.1,1.5,,\r\n"));  // empty fields skipped
   ASSERT_EQ(table.count, 1);
   EXPECT_EQ(table.degree, 0.0);
-  EXPECT_EQ(table.entries[0].rate, 90.0);
-  EXPECT_EQ(table.entries[0].phase, 0.0);
-  EXPECT_EQ(table.entries[0].coef[0], 1.5);
-  EXPECT_EQ(table.entries[0].coef[1], 0.0);
-  EXPECT_EQ(subtract_model(table, 10, 0, 0, 1), 8.5);  // t = 0: all of 1.5
-  EXPECT_NEAR(subtract_model(table, 10, 1, 0, 1), 10, 1e-12);  // t = 1: 1.5 cos 90deg
+  EXPECT_EQ(entry(0).rate, 90.0);
+  EXPECT_EQ(entry(0).phase, double{0.1f});
+  EXPECT_EQ(entry(0).coef[0], 1.5);
+  EXPECT_EQ(entry(0).coef[1], 0.0);
+  table.entries[0].phase = 0;
+  EXPECT_EQ(subtract_model(table, 10, 0, 0, 1), 8.5);                // t = 0: all of 1.5
+  EXPECT_NEAR(subtract_model(table, 10, 1, 0, 1), 10, 1e-12);         // t = 1: 1.5 cos 90deg
   EXPECT_NEAR(subtract_model(table, 10, 200, 100, 50), 11.5, 1e-12);  // t = 2: cos 180deg
-  expect_closed();
+  ASSERT_TRUE(read("deg=0\r\n0.1,0.1,0.1\r\n"));
+  EXPECT_EQ(entry(0).rate, double{0.1f});
+  EXPECT_EQ(entry(0).coef[0], 0.1);
 }
 
 TEST_F(SubtractFile, WithoutDegreeFieldEveryEntryTakesNineFields) {
   ASSERT_TRUE(read("1,2,3,4,5,6,7,8,9\r\n10:20:30 : 40,50,60,70,80,90\r\n"));
   ASSERT_EQ(table.count, 2);
-  EXPECT_EQ(table.entries[0].coef[6], 9.0);
-  EXPECT_EQ(table.entries[1].rate, 10.0);
-  EXPECT_EQ(table.entries[1].phase, 20.0);
-  EXPECT_EQ(table.entries[1].coef[0], 30.0);
-  EXPECT_EQ(table.entries[1].coef[6], 90.0);
+  EXPECT_EQ(entry(0).coef[6], 9.0);
+  EXPECT_EQ(entry(1).rate, 10.0);
+  EXPECT_EQ(entry(1).phase, 20.0);
+  EXPECT_EQ(entry(1).coef[0], 30.0);
+  EXPECT_EQ(entry(1).coef[6], 90.0);
   EXPECT_EQ(error_reading("1,2,3,4,5,6,7,8\r\n"), err::kInputPastEnd);  // one short
 }
 
-TEST_F(SubtractFile, FinalDegreeAppliesToEveryEntry) {
+TEST_F(SubtractFile, DegreesTwoThenOneFinalDegreeAppliesToEveryEntry) {
   ASSERT_TRUE(read("deg=2\r\n0,0,1,2,3\r\ndeg=1\r\n0,0,4,5\r\n"));
   ASSERT_EQ(table.count, 2);
   EXPECT_EQ(table.degree, 1.0);
-  EXPECT_EQ(table.entries[0].coef[2], 3.0);  // read, but ignored below
-  // t = 2, angle 0: (1 + 2t) + (4 + 5t) = 19.
-  EXPECT_DOUBLE_EQ(subtract_model(table, 100, 2, 0, 1), 81.0);
-}
-
-TEST_F(SubtractFile, FractionalDegreeReadsAndUsesItsWholePart) {
-  ASSERT_TRUE(read("deg=2.5,0,0,1,1,1\r\n"));
-  ASSERT_EQ(table.count, 1);
+  EXPECT_EQ(entry(0).coef[2], 3.0);  // read, but ignored below
+  EXPECT_DOUBLE_EQ(subtract_model(table, 100, 2, 0, 1), 81.0);  // (1 + 2t) + (4 + 5t) at t = 2
+  ASSERT_TRUE(read("deg=2.5,0,0,1,1,1\r\n"));  // a fractional degree uses its whole part
   EXPECT_EQ(table.degree, 2.5);
   EXPECT_DOUBLE_EQ(subtract_model(table, 0, 3, 0, 1), -13.0);  // 1 + 3 + 9
 }
@@ -98,75 +95,27 @@ TEST_F(SubtractFile, FractionalDegreeReadsAndUsesItsWholePart) {
 TEST_F(SubtractFile, NegativeDegreeReadsOneCoefficient) {
   ASSERT_TRUE(read("deg=-1\r\n0,0,2.5\r\n0,60,4\r\n"));
   ASSERT_EQ(table.count, 2);
-  EXPECT_EQ(table.entries[0].coef[0], 2.5);
-  EXPECT_EQ(table.entries[1].phase, 60.0);
-  EXPECT_EQ(table.entries[1].coef[0], 4.0);
-  // 2.5 cos 0 + 4 cos 60deg.
-  EXPECT_NEAR(subtract_model(table, 10, 5, 0, 1), 10 - 2.5 - 2, 1e-12);
+  EXPECT_EQ(entry(0).coef[0], 2.5);
+  EXPECT_EQ(entry(1).phase, 60.0);
+  EXPECT_EQ(entry(1).coef[0], 4.0);
+  EXPECT_NEAR(subtract_model(table, 10, 5, 0, 1), 10 - 2.5 - 2, 1e-12);  // 2.5 cos 0 + 4 cos 60deg
 }
 
-TEST_F(SubtractFile, FieldsAfterAHashFieldAreNeverRead) {
+TEST_F(SubtractFile, HashFieldEndsFortyFirstEntryIs9DegreeAboveSixStops) {
   ASSERT_TRUE(read("deg=0\r\n1,0,1\r\n#end, deg=9\r\n2,0,2\r\n"));
   EXPECT_EQ(table.count, 1);
   EXPECT_EQ(table.degree, 0.0);
-  expect_closed();
-}
-
-TEST_F(SubtractFile, EmptyFieldsBetweenEntriesAreSkipped) {
-  ASSERT_TRUE(read("\r\n,,deg=0,\r\n\r\n90,0,1.5,,\r\n"));
-  EXPECT_EQ(table.count, 1);
-  EXPECT_EQ(table.entries[0].coef[0], 1.5);
-}
-
-TEST_F(SubtractFile, RateAndPhaseConvertAsTextCoefficientsAsDoubles) {
-  ASSERT_TRUE(read("deg=0\r\n0.1,0.1,0.1\r\n"));
-  EXPECT_EQ(table.entries[0].rate, static_cast<double>(0.1f));
-  EXPECT_EQ(table.entries[0].phase, static_cast<double>(0.1f));
-  EXPECT_EQ(table.entries[0].coef[0], 0.1);
-}
-
-TEST_F(SubtractFile, FortyFirstEntryIsError9) {
   std::string forty = "deg=0\r\n";
   for (int i = 0; i < 40; ++i) forty += "1,2,3\r\n";
   ASSERT_TRUE(read(forty));
   EXPECT_EQ(table.count, 40);
   EXPECT_EQ(error_reading(forty + "1,2,3\r\n"), err::kSubscript);
-}
-
-TEST_F(SubtractFile, DegreeAboveSixStopsAndCloses) {
   EXPECT_FALSE(read("deg=7\r\n1,2,3\r\n"));
-  expect_closed();
   EXPECT_FALSE(read("deg=0\r\n1,2,3\r\ndeg=6.5\r\n"));
-  expect_closed();
   EXPECT_TRUE(read("deg=6\r\n1,2,3,4,5,6,7,8,9\r\n"));
 }
 
-TEST_F(SubtractFile, MissingFileIsTheOpeningError) {
-  EXPECT_EQ(error_reading(""), 0);  // an empty file is an empty table
-  try {
-    read_subtract_table(files, 1, "/nonexistent/frame-subtract.txt", table);
-    ADD_FAILURE();
-  } catch (const RuntimeError& e) {
-    EXPECT_EQ(e.code(), err::kFileNotFound);
-  }
-}
-
-TEST(SubtractModel, ZeroSamplesPerCycleIsError11) {
-  SubtractTable table;
-  table.count = 1;
-  table.entries[0].coef[0] = 1;
-  for (double k : {0.0, 5.0}) {
-    try {
-      subtract_model(table, 1, k, 0, 0);
-      ADD_FAILURE();
-    } catch (const RuntimeError& e) {
-      EXPECT_EQ(e.code(), err::kDivisionByZero);
-    }
-  }
-}
-
-
-TEST(SubtractModel, MatchesTheEntryByEntryFormulaBitForBit) {
+TEST(SubtractModel, MatchesTheEntryByEntryFormulaBitForBitAndZeroSamplesPerCycleIs11) {
   SubtractTable table;
   table.degree = 3;
   table.count = 2;
@@ -176,13 +125,13 @@ TEST(SubtractModel, MatchesTheEntryByEntryFormulaBitForBit) {
   for (double k : {0.0, 1.0, 7.0, 123.0, 4096.0}) {
     const double t = (k - 2.5) / 10.0;
     double v = 1000;
-    for (int e = 0; e < 2; ++e) {
-      const SubtractEntry& x = table.entries[e];
+    for (const SubtractEntry& x : {table.entries[0], table.entries[1]}) {
       double a = 0;
-      for (int i = 0; i <= 3; ++i) a = a + x.coef[i] * power(t, i);
+      for (int i = 0; i <= 3; ++i) a = a + x.coef[static_cast<std::size_t>(i)] * power(t, i);
       v = v - a * std::cos((x.rate * t + x.phase) / D);
     }
     EXPECT_EQ(subtract_model(table, 1000, k, 2.5, 10.0), v) << k;
+    EXPECT_EQ(code_of([&] { subtract_model(table, 1, k, 0, 0); }), err::kDivisionByZero) << k;
   }
 }
 

@@ -1,6 +1,5 @@
 // Whole reports of Calculate runs, compared byte for byte with reports
-// worked out by hand from the rules, and the layout rules of the report on
-// larger cases.
+// worked out by hand from the rules, and the layout rules of the report.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -13,6 +12,7 @@
 namespace mulrin {
 namespace {
 
+using testing::calculate_args;
 using testing::lines;
 using testing::Scratch;
 using testing::Session;
@@ -20,40 +20,20 @@ using testing::Session;
 std::vector<std::string> split_lines(const std::string& report) {
   std::vector<std::string> out;
   std::size_t at = 0;
-  while (true) {
-    const std::size_t end = report.find("\r\n", at);
-    if (end == std::string::npos) break;
+  for (std::size_t end; (end = report.find("\r\n", at)) != std::string::npos; at = end + 2)
     out.push_back(report.substr(at, end - at));
-    at = end + 2;
-  }
   EXPECT_EQ(report.substr(at), "\x1a");  // nothing after the last line but 0x1A
   return out;
 }
 
 std::size_t occurrences(const std::string& text, const std::string& part) {
   std::size_t n = 0;
-  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1))
-    ++n;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) ++n;
   return n;
 }
 
-std::vector<std::string> calculate_args(const std::string& data, const std::string& report,
-                                        const std::string& exponent, const std::string& step,
-                                        const std::string& samples_per_cycle,
-                                        const std::string& threshold) {
-  return {"--set", "EDIT3=#", "--set", "EDIT1=1", "--set", "EDIT2=12", "--set", "EDIT4=" + data,
-          "--set", "EDIT5=" + exponent, "--set", "EDIT6=" + step, "--set",
-          "EDIT7=" + samples_per_cycle, "--set", "EDIT8=" + threshold, "--set", "EDIT9=" + report,
-          "--click", "BUTTON6"};
-}
+const std::string kHeading = "Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase";
 
-// N = 4, step 3 over a signal of period 3 (3, 1, -1, ...): the three blocks
-// hold the same samples. Bin 0: X = 1.5. Bin 1 (4/3 bins would be the
-// tone): X = 1 + 0.5i, swing 2*sqrt(1.25), phase atan(0.5) = 26.5651 deg,
-// referred to the origin by -3 * 90 deg per block, so 26.5651, 116.5651,
-// 206.5651 deg and changes of +90 deg. With 12 samples per cycle the bin
-// rate is 1 * 3 * 360 = 1080 and the refined rate 1080 + 90 * 12/3 = 1440,
-// the true rate of a period of 3 samples.
 // Each hand-worked report is written the same by one reading of the data
 // file and by two.
 class HandReport : public ::testing::TestWithParam<bool> {};
@@ -61,99 +41,96 @@ class HandReport : public ::testing::TestWithParam<bool> {};
 INSTANTIATE_TEST_SUITE_P(Readings, HandReport, ::testing::Values(true, false),
                          [](const auto& info) { return info.param ? "One" : "Two"; });
 
+// N = 4, step 3 over a signal of period 3 (3, 1, -1, ...): the three blocks
+// hold the same samples. Bin 0: X = 1.5. Bin 1: X = 1 + 0.5i, swing
+// 2*sqrt(1.25), phase atan(0.5) = 26.5651 deg, referred to the origin by
+// -3 * 90 deg per block: 26.5651, 116.5651, 206.5651 deg, changes of +90 deg.
+// At 12 samples per cycle the bin rate is 1 * 3 * 360 = 1080 and the refined
+// rate 1080 + 90 * 12/3 = 1440, the true rate of a period of 3 samples.
 TEST_P(HandReport, PeriodThreeSignalInBlocksOfFourByHand) {
   Scratch dir;
-  const std::string data =
-      dir.write("data.txt", lines({"# period three", "3", "1", "-1", "3", "1", "-1", "3", "1",
-                                   "-1", "3"}));
-  const std::string report = dir.path("out.txt");
+  const std::string data = dir.write(
+      "data.txt", lines({"# period three", "3", "1", "-1", "3", "1", "-1", "3", "1", "-1", "3"}));
   Session s;
   s.app.one_reading = GetParam();
-  const auto r = s.run(calculate_args(data, report, "2", "3", "12", "1.5"));
+  const auto r = s.run(calculate_args(data, dir.path("out.txt"), "2", "3", "12", "1.5"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(s.text("TEXT6"), "Number of Data: 10");
-  const std::string expected =
-      data + "( 1 - 12 )\r\n"
-      "Number of data 10 \r\n"
-      "Length of FFT 4 \r\n"
-      "Step for FFT-block 3 \r\n"
-      "--------------------------------\r\n"
-      "Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase"
-      ":      0.0000cycle----:      0.2500cycle----:      0.5000cycle----\r\n"
-      ">>>>     0(     0.0000deg)-> 0 deg\r\n"
-      "   1.5000(   0.0000),   0.0000deg(   0.0000deg)"
-      ":   1.5000,   0.0000dg:   1.5000,   0.0000dg:   1.5000,   0.0000dg\r\n"
-      "   0.0000(   0.0000),   0.0000deg(   0.0000deg)"
-      ":   0.0000,   0.0000dg:   0.0000,   0.0000dg:   0.0000,   0.0000dg\r\n"
-      ">>>>     1(  1080.0000deg)-> 1440 deg\r\n"
-      "   2.2361(   0.0000), 116.5651deg(  73.4847deg)"
-      ":   2.2361,  26.5651dg:   2.2361, 116.5651dg:   2.2361, 206.5651dg\r\n"
-      "   0.0000(   0.0000),  90.0000deg(   0.0000deg)"
-      ":   0.0000,   0.0000dg:   0.0000,  90.0000dg:   0.0000,  90.0000dg\r\n"
-      "\x1a";
-  EXPECT_EQ(dir.read("out.txt"), expected);
+  EXPECT_EQ(dir.read("out.txt"),
+            data + "( 1 - 12 )\r\nNumber of data 10 \r\nLength of FFT 4 \r\n"
+            "Step for FFT-block 3 \r\n--------------------------------\r\n" + kHeading +
+            ":      0.0000cycle----:      0.2500cycle----:      0.5000cycle----\r\n"
+            ">>>>     0(     0.0000deg)-> 0 deg\r\n"
+            "   1.5000(   0.0000),   0.0000deg(   0.0000deg)"
+            ":   1.5000,   0.0000dg:   1.5000,   0.0000dg:   1.5000,   0.0000dg\r\n"
+            "   0.0000(   0.0000),   0.0000deg(   0.0000deg)"
+            ":   0.0000,   0.0000dg:   0.0000,   0.0000dg:   0.0000,   0.0000dg\r\n"
+            ">>>>     1(  1080.0000deg)-> 1440 deg\r\n"
+            "   2.2361(   0.0000), 116.5651deg(  73.4847deg)"
+            ":   2.2361,  26.5651dg:   2.2361, 116.5651dg:   2.2361, 206.5651dg\r\n"
+            "   0.0000(   0.0000),  90.0000deg(   0.0000deg)"
+            ":   0.0000,   0.0000dg:   0.0000,  90.0000dg:   0.0000,  90.0000dg\r\n\x1a");
 }
 
 // N = 2 (bin 0 only), a subtract file removing a constant 1, origin half a
 // cycle of 4 samples (2 samples): corrected values 1, 3 | -2, -4 | 0.5, 0.5 | 9
-// give swings 2, 3, 0.5 and phases 0, 180, 0 deg; the block times are
-// (2b - 2) / 4 cycles.
+// give swings 2, 3, 0.5 and phases 0, 180, 0 deg; block times (2b - 2) / 4.
 TEST_P(HandReport, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
   Scratch dir;
-  const std::string data =
-      dir.write("data.txt", lines({"2", "4", "-1", "-3", "1.5", "1.5", "10"}));
+  const std::string data = dir.write("data.txt", lines({"2", "4", "-1", "-3", "1.5", "1.5", "10"}));
   const std::string subtract = dir.write("sub.txt", lines({"deg=0", "0,0,1"}));
-  const std::string report = dir.path("out.txt");
   Session s;
   s.app.one_reading = GetParam();
-  std::vector<std::string> args = calculate_args(data, report, "1", "2", "4", "2.5");
+  auto args = calculate_args(data, dir.path("out.txt"), "1", "2", "4", "2.5");
   args.insert(args.begin(), {"--set", "EDIT10=0.5", "--set", "EDIT11=" + subtract});
   const auto r = s.run(args);
   ASSERT_EQ(r.status, 0) << r.err;
-  const std::string expected =
-      data + "( 1 - 12 )\r\n"
-      "  with " + subtract + "\r\n"
-      "Number of data 7 \r\n"
-      "Length of FFT 2 \r\n"
-      "Step for FFT-block 2 \r\n"
-      "--------------------------------\r\n"
-      "Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase"
-      ":     -0.5000cycle----:      0.0000cycle----:      0.5000cycle----\r\n"
-      ">>>>     0(     0.0000deg)-> 0 deg\r\n"
-      "   1.8333(   1.0274),  60.0000deg(  84.8528deg)"
-      ":   2.0000,   0.0000dg:   3.0000, 180.0000dg:   0.5000,   0.0000dg\r\n"
-      "  -0.7500(   1.7500),   0.0000deg( 180.0000deg)"
-      ":   0.0000,   0.0000dg:   1.0000, 180.0000dg:  -2.5000,-180.0000dg\r\n"
-      "\x1a";
-  EXPECT_EQ(dir.read("out.txt"), expected);
+  EXPECT_EQ(dir.read("out.txt"),
+            data + "( 1 - 12 )\r\n  with " + subtract + "\r\nNumber of data 7 \r\n"
+            "Length of FFT 2 \r\nStep for FFT-block 2 \r\n--------------------------------\r\n" +
+            kHeading + ":     -0.5000cycle----:      0.0000cycle----:      0.5000cycle----\r\n"
+            ">>>>     0(     0.0000deg)-> 0 deg\r\n"
+            "   1.8333(   1.0274),  60.0000deg(  84.8528deg)"
+            ":   2.0000,   0.0000dg:   3.0000, 180.0000dg:   0.5000,   0.0000dg\r\n"
+            "  -0.7500(   1.7500),   0.0000deg( 180.0000deg)"
+            ":   0.0000,   0.0000dg:   1.0000, 180.0000dg:  -2.5000,-180.0000dg\r\n\x1a");
 }
 
-TEST(Report, NoBinSelectedEndsWithTheHeadingLine) {
+TEST_P(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
+  // L = floor(44 / 1.1) = 39, but the single-stepped starts visit 41 blocks.
   Scratch dir;
-  const std::string data = dir.write("data.txt", lines({"2", "4", "-1", "-3", "1.5", "1.5"}));
+  std::vector<std::string> values;
+  for (int n = 0; n < 46; ++n) values.push_back(std::to_string(n % 5));
   Session s;
-  const auto r = s.run(calculate_args(data, dir.path("out.txt"), "1", "2", "4", "3.5"));
-  ASSERT_EQ(r.status, 0) << r.err;
+  s.app.one_reading = GetParam();
+  const std::string data = dir.write("data.txt", lines(values));
+  ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "1", "1.1", "1", "0")).status, 0);
   const std::vector<std::string> report = split_lines(dir.read("out.txt"));
-  ASSERT_EQ(report.size(), 6u);
-  EXPECT_EQ(report[5],
-            "Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase"
-            ":      0.0000cycle----:      0.5000cycle----:      1.0000cycle----");
+  ASSERT_EQ(report.size(), 9u);
+  EXPECT_EQ(report[3], "Step for FFT-block 1.1 ");
+  for (int line : {5, 7, 8}) EXPECT_EQ(occurrences(report[line], line == 5 ? "cycle----" : "dg"), 41u);
 }
 
-TEST(Report, FromAndLettersNameTheColumnAndMarkNoSubtractLine) {
+// A constant series of N = 8: threshold 0 selects all four bins below N/2
+// without a separator; one above every swing leaves the heading line last.
+// From and Letters name the column cut from each line.
+TEST(Report, ThresholdsOfZeroAndAboveEverySwing) {
   Scratch dir;
-  const std::string data = dir.write("data.txt", lines({"ab2", "ab4", "ab-1", "ab-3"}));
-  Session s;
-  const auto r = s.run({"--set", "EDIT1=3", "--set", "EDIT2=5", "--set", "EDIT4=" + data,
-                        "--set", "EDIT5=1", "--set", "EDIT6=2", "--set", "EDIT7=4", "--set",
-                        "EDIT8=100", "--set", "EDIT9=" + dir.path("out.txt"), "--click",
-                        "BUTTON6"});
-  ASSERT_EQ(r.status, 0) << r.err;
-  const std::vector<std::string> report = split_lines(dir.read("out.txt"));
-  ASSERT_GE(report.size(), 2u);
-  EXPECT_EQ(report[0], data + "( 3 - 7 )");
-  EXPECT_EQ(report[1], "Number of data 4 ");
+  const std::string data = dir.write("data.txt", lines(std::vector<std::string>(24, "ab1")));
+  for (const char* threshold : {"0", "1.5"}) {
+    Session s;
+    auto args = calculate_args(data, dir.path("out.txt"), "3", "8", "8", threshold);
+    args[3] = "EDIT1=3";
+    args[5] = "EDIT2=5";
+    ASSERT_EQ(s.run(args).status, 0);
+    const std::vector<std::string> report = split_lines(dir.read("out.txt"));
+    ASSERT_EQ(report.size(), threshold[0] == '0' ? 6u + 4 * 3 : 6u);  // no separator line
+    EXPECT_EQ(report[0], data + "( 3 - 7 )");
+    EXPECT_EQ(report[5], kHeading + ":      0.0000cycle----:      1.0000cycle----:      2.0000cycle----");
+    if (threshold[0] == '0') {
+      EXPECT_EQ(report[15].substr(0, 26), ">>>>     3(  1080.0000deg)");
+    }
+  }
 }
 
 // Bins 3, 4 and 7 of N = 16 carry tones; a separator follows the run of 3
@@ -162,10 +139,9 @@ TEST(Report, SelectedRunsAreSeparatedOnlyBetweenRuns) {
   Scratch dir;
   std::vector<std::string> values;
   for (int n = 0; n < 48; ++n) {
-    const double v = std::cos(2 * M_PI * 3 * n / 16) + std::cos(2 * M_PI * 4 * n / 16 + 1) +
-                     std::cos(2 * M_PI * 7 * n / 16 + 2);
     char text[32];
-    std::snprintf(text, sizeof text, "%.9f", v);
+    std::snprintf(text, sizeof text, "%.9f", std::cos(2 * M_PI * 3 * n / 16) +
+                  std::cos(2 * M_PI * 4 * n / 16 + 1) + std::cos(2 * M_PI * 7 * n / 16 + 2));
     values.push_back(text);
   }
   const std::string data = dir.write("data.txt", lines(values));
@@ -175,51 +151,10 @@ TEST(Report, SelectedRunsAreSeparatedOnlyBetweenRuns) {
   ASSERT_EQ(report.size(), 6u + 3 + 3 + 1 + 3);
   EXPECT_EQ(report[6], ">>>>     3(  1080.0000deg)-> 1080 deg");
   EXPECT_EQ(report[9].substr(0, 11), ">>>>     4(");
-  EXPECT_EQ(report[12], "------------------------");
+  EXPECT_EQ(report[12], std::string(24, '-'));
   EXPECT_EQ(report[13].substr(0, 11), ">>>>     7(");
   for (int line : {7, 8, 10, 11, 14, 15}) EXPECT_EQ(occurrences(report[line], "dg"), 3u);
   EXPECT_EQ(report[15].substr(0, 9), "   0.0000");  // d-swing mean of a steady tone
-}
-
-TEST(Report, ThresholdZeroSelectsEveryBinBelowHalfTheLength) {
-  Scratch dir;
-  std::vector<std::string> values(24, "1");
-  const std::string data = dir.write("data.txt", lines(values));
-  Session s;
-  ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "3", "8", "8", "0")).status, 0);
-  const std::string report = dir.read("out.txt");
-  EXPECT_EQ(occurrences(report, ">>>>"), 4u);
-  for (const std::string& line : split_lines(report)) EXPECT_NE(line, std::string(24, '-'));
-  EXPECT_NE(report.find(">>>>     3(  1080.0000deg)"), std::string::npos);
-}
-
-TEST(Report, TwoBlocksGiveTwoPartsOnEveryBlockLine) {
-  Scratch dir;
-  const std::string data = dir.write("data.txt", lines({"1", "2", "3", "4", "5"}));
-  Session s;
-  ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "1", "3", "1", "0")).status, 0);
-  const std::vector<std::string> report = split_lines(dir.read("out.txt"));
-  ASSERT_EQ(report.size(), 9u);
-  EXPECT_EQ(occurrences(report[5], "cycle----"), 2u);
-  EXPECT_EQ(occurrences(report[7], "dg"), 2u);
-  EXPECT_EQ(occurrences(report[8], "dg"), 2u);
-}
-
-TEST_P(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
-  // L = floor(44 / 1.1) = 39, but the single-stepped starts visit 41 blocks.
-  Scratch dir;
-  std::vector<std::string> values;
-  for (int n = 0; n < 46; ++n) values.push_back(std::to_string(n % 5));
-  const std::string data = dir.write("data.txt", lines(values));
-  Session s;
-  s.app.one_reading = GetParam();
-  ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "1", "1.1", "1", "0")).status, 0);
-  const std::vector<std::string> report = split_lines(dir.read("out.txt"));
-  ASSERT_EQ(report.size(), 9u);
-  EXPECT_EQ(report[3], "Step for FFT-block 1.1 ");
-  EXPECT_EQ(occurrences(report[5], "cycle----"), 41u);
-  EXPECT_EQ(occurrences(report[7], "dg"), 41u);
-  EXPECT_EQ(occurrences(report[8], "dg"), 41u);
 }
 
 }  // namespace

@@ -19,34 +19,22 @@
 namespace mulrin::testing {
 
 // A fresh folder per test, removed afterwards.
-class Scratch {
- public:
-  Scratch() {
-    static int serial = 0;
-    dir_ = std::filesystem::temp_directory_path() /
-           ("mulrin_tests_" + std::to_string(::getpid()) + "_" + std::to_string(++serial));
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-  }
-  ~Scratch() {
-    std::error_code ec;
-    std::filesystem::remove_all(dir_, ec);
-  }
-  std::string path(std::string_view name) const { return (dir_ / name).string(); }
+struct Scratch {
+  inline static int serial = 0;
+  const std::filesystem::path dir = std::filesystem::temp_directory_path() /
+      ("mulrin_tests_" + std::to_string(::getpid()) + "_" + std::to_string(++serial));
+  Scratch() { std::filesystem::create_directories(dir); }
+  ~Scratch() { std::error_code ec; std::filesystem::remove_all(dir, ec); }
+  std::string path(std::string_view name) const { return (dir / name).string(); }
   std::string write(std::string_view name, std::string_view bytes) const {
-    const std::string p = path(name);
-    std::ofstream(p, std::ios::binary | std::ios::trunc)
-        .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    return p;
+    std::ofstream(path(name), std::ios::binary) << bytes;
+    return path(name);
   }
   std::string read(std::string_view name) const {
     std::ifstream in(path(name), std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   }
   bool exists(std::string_view name) const { return std::filesystem::exists(path(name)); }
-
- private:
-  std::filesystem::path dir_;
 };
 
 // Data lines, each ended by CR LF.
@@ -56,8 +44,23 @@ inline std::string lines(const std::vector<std::string>& texts) {
   return s;
 }
 
-class MemoryRecords : public frame::ErrorRecordStore {
- public:
+// Command-line words, split at spaces.
+inline std::vector<std::string> words(const std::string& text) {
+  std::istringstream in(text);
+  return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
+}
+
+// The fields of a Calculate run over `data` writing `report`, then the click.
+inline std::vector<std::string> calculate_args(const std::string& data, const std::string& report,
+                                               const std::string& exponent, const std::string& step,
+                                               const std::string& samples_per_cycle,
+                                               const std::string& threshold = "0.5") {
+  return {"--set", "EDIT3=#", "--set", "EDIT1=1", "--set", "EDIT2=12", "--set", "EDIT4=" + data,
+          "--set", "EDIT5=" + exponent, "--set", "EDIT6=" + step, "--set", "EDIT7=" + samples_per_cycle,
+          "--set", "EDIT8=" + threshold, "--set", "EDIT9=" + report, "--click", "BUTTON6"};
+}
+
+struct MemoryRecords : frame::ErrorRecordStore {
   void write(const frame::ErrorRecord& record) override { last = record; }
   frame::ErrorRecord last;
 };
@@ -70,7 +73,7 @@ struct Session {
   App app{dialogs};
 
   struct Result {
-    int status = 0;
+    int status;
     std::string out, err;
     // The code of the run-time error in the message, or 0.
     int error_code() const {
@@ -83,11 +86,8 @@ struct Session {
   Result run(const std::vector<std::string>& args) {
     frame::DriverContext context{app.form(), dialogs, surface, app.files(), records};
     std::ostringstream out, err;
-    Result r;
-    r.status = frame::run_driver(context, args, out, err);
-    r.out = out.str();
-    r.err = err.str();
-    return r;
+    const int status = frame::run_driver(context, args, out, err);
+    return {status, out.str(), err.str()};
   }
 
   std::string text(std::string_view name) {

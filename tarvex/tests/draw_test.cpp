@@ -1,10 +1,12 @@
-// "Draw": the diagram, the path and its colours on a recording surface.
+// "Draw": the diagram, the path and its colours; the pole estimate and its marks.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <string>
 #include <vector>
 
+#include "tarvex/pole.h"
 #include "tarvex/tests/test_util.h"
 
 namespace tarvex {
@@ -12,13 +14,9 @@ namespace {
 
 using Op = frame::RecordingSurface::Op;
 using testing::crlf_lines;
-using testing::error_code_of;
-using testing::Harness;
-using testing::ScratchDir;
-using testing::write_bytes;
 
-// A data file of whole cycles at 4 samples per cycle, each cycle with the
-// interval vector (x, y), then `extra` samples of 0.
+// Whole cycles at 4 samples per cycle, each with the interval vector (x, y),
+// then `extra` samples of 0.
 std::string cycles(int count, double x, double y, int extra = 0) {
   std::string text;
   for (int c = 0; c < count; ++c)
@@ -28,202 +26,213 @@ std::string cycles(int count, double x, double y, int extra = 0) {
 }
 
 struct TarvexDraw : ::testing::Test {
-  ScratchDir dir;
-  Harness h;
-  std::string data = dir.file("data.txt");
-
-  void SetUp() override {
-    h.set("EDIT2", "1");
-    h.set("EDIT3", "20");
-    h.set("EDIT4", data);
-    h.set("EDIT5", "4");
+  testing::ScratchDir dir;
+  testing::Harness h;
+  // Draws `data` with the given fields over columns 1-20 at 4 samples per
+  // cycle and returns the code of the error raised, or 0.
+  int draw(const std::string& data, std::vector<std::pair<const char*, const char*>> fields) {
+    testing::write_bytes(dir.file("data.txt"), data);
+    fields.insert(fields.begin(), {{"EDIT2", "1"}, {"EDIT3", "20"}, {"EDIT4", ""}, {"EDIT5", "4"}});
+    for (auto [name, text] : fields) h.set(name, name == std::string("EDIT4") ? dir.file("data.txt") : text);
+    h.surface.calls.clear();
+    const int code = testing::error_code_of([&] { h.app.BUTTON4_ON(); });
+    h.app.files().abandon();  // as the driver does after a run-time error
+    return code;
   }
-  std::vector<const frame::RecordingSurface::Call*> calls(Op op) const {
-    std::vector<const frame::RecordingSurface::Call*> found;
+  std::vector<frame::RecordingSurface::Call> calls(Op op) const {
+    std::vector<frame::RecordingSurface::Call> found;
     for (const auto& call : h.surface.calls)
-      if (call.op == op) found.push_back(&call);
+      if (call.op == op) found.push_back(call);
     return found;
   }
   std::vector<int> path_colours() const {
     std::vector<int> colours;
-    for (const auto* call : calls(Op::LineTo)) colours.push_back(call->colour);
+    for (const auto& call : calls(Op::LineTo)) colours.push_back(call.colour);
     return colours;
   }
 };
 
 TEST_F(TarvexDraw, DiagramIsDrawnInOrderBeforeThePath) {
-  write_bytes(data, cycles(1, 1, 0));
-  h.set("EDIT7", "1");
-  h.app.BUTTON4_ON();
+  ASSERT_EQ(draw(cycles(1, 1, 0), {{"EDIT7", "1"}}), 0);
   const auto& c = h.surface.calls;
-  ASSERT_GE(c.size(), 2u + 4 + 4 + 86 + 2 + 2 + 1);
-  EXPECT_EQ(c[0].op, Op::Clear);
-  EXPECT_EQ(c[1].op, Op::FillRect);
-  EXPECT_EQ(c[1].colour, 0);
-  EXPECT_FLOAT_EQ(c[1].x2, 639);
-  EXPECT_FLOAT_EQ(c[1].y2, 440);
-  for (int r = 0; r < 4; ++r) {
-    EXPECT_EQ(c[2 + r].op, Op::Circle);
-    EXPECT_FLOAT_EQ(c[2 + r].x2, 50.0f * (r + 1));
-    EXPECT_EQ(c[2 + r].colour, 4);
-  }
+  ASSERT_GE(c.size(), 102u);
+  EXPECT_TRUE(c[0].op == Op::Clear && c[1].op == Op::FillRect && c[1].colour == 0);
+  EXPECT_TRUE(c[1].x2 == 639 && c[1].y2 == 440);
+  for (int r = 0; r < 4; ++r)
+    EXPECT_TRUE(c[2 + r].op == Op::Circle && c[2 + r].x2 == 50.0f * (r + 1) && c[2 + r].colour == 4) << r;
   const double t = std::tan(3.14159265358979 / 6);
-  EXPECT_EQ(c[6].op, Op::Line);
   EXPECT_EQ(c[6].y1, static_cast<float>(220 - 210 * t));
   EXPECT_EQ(c[9].x1, static_cast<float>(430 + 220 * t));
-  EXPECT_EQ(c[9].colour, 4);
-  // Grid: i = -21..21, a horizontal then a vertical line each; every tenth
-  // silver, the rest navy.
+  // Grid: i = -21..21, a horizontal then a vertical line each; every tenth silver, the rest navy.
   for (int i = -21; i <= 21; ++i) {
-    const auto& horizontal = c[10 + 2 * (i + 21)];
-    const auto& vertical = c[11 + 2 * (i + 21)];
-    EXPECT_FLOAT_EQ(horizontal.y1, 220.0f - 10 * i);
-    EXPECT_FLOAT_EQ(vertical.x1, 430.0f + 10 * i);
+    const auto& [horizontal, vertical] = std::pair(c[10 + 2 * (i + 21)], c[11 + 2 * (i + 21)]);
     const int colour = i % 10 == 0 ? 14 : 2;
-    EXPECT_EQ(horizontal.colour, colour);
-    EXPECT_EQ(vertical.colour, colour);
+    EXPECT_TRUE(horizontal.y1 == 220.0f - 10 * i && vertical.x1 == 430.0f + 10 * i) << i;
+    EXPECT_TRUE(horizontal.colour == colour && vertical.colour == colour) << i;
   }
-  EXPECT_EQ(c[96].colour, 15);
-  EXPECT_EQ(c[97].colour, 15);
-  EXPECT_EQ(c[98].op, Op::Text);
-  EXPECT_EQ(c[98].text, "0");
-  EXPECT_FLOAT_EQ(c[98].y1, 210);
-  EXPECT_EQ(c[99].text, "+100");
-  EXPECT_FLOAT_EQ(c[99].y1, 110);
-  EXPECT_EQ(c[100].op, Op::Pixel);
-  EXPECT_FLOAT_EQ(c[100].x1, 430);
-  EXPECT_FLOAT_EQ(c[100].y1, 220);
-  // The path starts at the centre.
-  EXPECT_EQ(c[101].op, Op::LineTo);
-  EXPECT_FLOAT_EQ(c[101].x1, 430);
-  EXPECT_FLOAT_EQ(c[101].y1, 220);
+  EXPECT_TRUE(c[96].colour == 15 && c[97].colour == 15);
+  EXPECT_TRUE(c[98].op == Op::Text && c[98].text == "0" && c[98].y1 == 210);
+  EXPECT_TRUE(c[99].text == "+100" && c[99].y1 == 110);
+  EXPECT_TRUE(c[100].op == Op::Pixel && c[100].x1 == 430 && c[100].y1 == 220);
+  EXPECT_TRUE(c[101].op == Op::LineTo && c[101].x1 == 430 && c[101].y1 == 220);  // from the centre
 }
 
-TEST_F(TarvexDraw, ScaleLabelShowsTheLengthOfHundredPixels) {
-  write_bytes(data, cycles(1, 1, 0));
-  h.set("EDIT11", "50");
-  h.app.BUTTON4_ON();
-  EXPECT_EQ(calls(Op::Text)[1]->text, "+2");
-}
-
-TEST_F(TarvexDraw, VectorsArePlottedScaledWithYUp) {
-  write_bytes(data, cycles(1, 3, 1));
-  h.set("EDIT7", "1");
-  h.set("EDIT11", "10");
-  h.app.BUTTON4_ON();
+TEST_F(TarvexDraw, ScaledVectorsWithYUpAndTheScaleLabelAndResultLine) {
+  ASSERT_EQ(draw(cycles(1, 3, 1), {{"EDIT7", "1"}, {"EDIT11", "10"}}), 0);
   const auto lines = calls(Op::LineTo);
   ASSERT_EQ(lines.size(), 1u);
-  EXPECT_NEAR(lines[0]->x2, 460, 1e-4);
-  EXPECT_NEAR(lines[0]->y2, 210, 1e-4);
-}
-
-TEST_F(TarvexDraw, TenDisplayIntervalsPerFileInterval) {
-  write_bytes(data, cycles(40, 1, 0));
-  h.set("EDIT7", "1");
-  h.set("EDIT8", "10");
-  h.app.BUTTON4_ON();
-  std::vector<int> expected;
-  for (int colour : {3, 5, 9, 3})
-    for (int k = 0; k < 10; ++k) expected.push_back(colour);
-  EXPECT_EQ(path_colours(), expected);
-}
-
-TEST_F(TarvexDraw, FileIntervalBeforeTheOriginIsGreen) {
-  write_bytes(data, cycles(6, 1, 0));
-  h.set("EDIT6", "2");
-  h.set("EDIT7", "1");
-  h.set("EDIT8", "2");
-  h.app.BUTTON4_ON();
-  EXPECT_EQ(path_colours(), (std::vector<int>{9, 9, 3, 3, 5, 5}));
-}
-
-TEST_F(TarvexDraw, LastIntervalOfMoreThanOneCycleGetsACyanClosingPiece) {
-  // Two cycles close one display interval; then 1.5 cycles of the vector
-  // (3, 0) are left open when the last line, a comment line, is read.
-  write_bytes(data, cycles(2, 1, 0) + crlf_lines({"3", "0", "-3", "0", "3", "0", "# end"}));
-  h.set("EDIT1", "#");
-  h.set("EDIT7", "2");
-  h.app.BUTTON4_ON();
-  EXPECT_EQ(path_colours(), (std::vector<int>{3, 11}));
-  // Its point: the open sums divided by the six samples, doubled.
-  const auto lines = calls(Op::LineTo);
-  EXPECT_NEAR(lines[1]->x2, 433, 1e-4);
-  EXPECT_NEAR(lines[1]->y2, 220, 1e-4);
-}
-
-TEST_F(TarvexDraw, LastIntervalOfHalfACycleIsNotDrawn) {
-  write_bytes(data, cycles(2, 1, 0, 2));
-  h.set("EDIT7", "2");
-  h.app.BUTTON4_ON();
-  EXPECT_EQ(path_colours(), (std::vector<int>{3}));
-}
-
-TEST_F(TarvexDraw, ZeroDisplayIntervalDrawsOnePiecePerSample) {
-  write_bytes(data, cycles(2, 1, 0));
-  h.set("EDIT7", "0");
-  h.app.BUTTON4_ON();
-  EXPECT_EQ(calls(Op::LineTo).size(), 8u);
-}
-
-TEST_F(TarvexDraw, SetsTheResultLine) {
-  write_bytes(data, cycles(3, 1, 1));
-  h.app.BUTTON4_ON();
+  EXPECT_NEAR(lines[0].x2, 460, 1e-4);
+  EXPECT_NEAR(lines[0].y2, 210, 1e-4);
+  ASSERT_EQ(draw(cycles(3, 1, 1), {{"EDIT7", "10"}, {"EDIT11", "50"}}), 0);
+  EXPECT_EQ(calls(Op::Text)[1].text, "+2");  // the length of 100 pixels
   EXPECT_EQ(h.text("EDIT12"), "+45deg,+1.4142136");
 }
 
-TEST_F(TarvexDraw, ZeroDisplayFactorStopsAfterTheZeroLabel) {
-  write_bytes(data, cycles(1, 1, 0));
-  h.set("EDIT11", "0");
-  EXPECT_EQ(error_code_of([&] { h.app.BUTTON4_ON(); }), frame::err::kDivisionByZero);
-  EXPECT_EQ(h.surface.calls.back().text, "0");
+TEST_F(TarvexDraw, PathColoursBlueRedGreenByFileIntervalAndCyanClosingPiece) {
+  std::vector<int> forty;
+  for (int colour : {3, 5, 9, 3}) forty.insert(forty.end(), 10, colour);
+  ASSERT_EQ(draw(cycles(40, 1, 0), {{"EDIT7", "1"}, {"EDIT8", "10"}}), 0);
+  EXPECT_EQ(path_colours(), forty);
+  // Green before the origin.
+  ASSERT_EQ(draw(cycles(6, 1, 0), {{"EDIT6", "2"}, {"EDIT7", "1"}, {"EDIT8", "2"}}), 0);
+  EXPECT_EQ(path_colours(), (std::vector<int>{9, 9, 3, 3, 5, 5}));
+  // 1.5 cycles of (3, 0) left open at the last line, a comment line: a cyan
+  // piece to the open sums over six samples, doubled.
+  ASSERT_EQ(draw(cycles(2, 1, 0) + crlf_lines({"3", "0", "-3", "0", "3", "0", "# end"}),
+                 {{"EDIT1", "#"}, {"EDIT6", ""}, {"EDIT7", "2"}, {"EDIT8", "100"}, {"EDIT11", "1"}}), 0);
+  EXPECT_EQ(path_colours(), (std::vector<int>{3, 11}));
+  EXPECT_NEAR(calls(Op::LineTo)[1].x2, 433, 1e-4);
+  EXPECT_NEAR(calls(Op::LineTo)[1].y2, 220, 1e-4);
+  ASSERT_EQ(draw(cycles(2, 1, 0, 2), {{"EDIT1", ""}}), 0);  // half a cycle left: not drawn
+  EXPECT_EQ(path_colours(), (std::vector<int>{3}));
+  ASSERT_EQ(draw(cycles(2, 1, 0), {{"EDIT7", "0"}}), 0);  // one piece per sample
+  EXPECT_EQ(calls(Op::LineTo).size(), 8u);
 }
 
-TEST_F(TarvexDraw, ZeroFileIntervalStopsAtTheFirstDisplayInterval) {
-  write_bytes(data, cycles(2, 1, 0));
-  h.set("EDIT7", "1");
-  h.set("EDIT8", "0");
-  EXPECT_EQ(error_code_of([&] { h.app.BUTTON4_ON(); }), frame::err::kDivisionByZero);
+TEST_F(TarvexDraw, ErrorsStopAtTheirPointInTheDrawing) {
+  EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT11", "0"}}), frame::err::kDivisionByZero);
+  EXPECT_EQ(h.surface.calls.back().text, "0");  // after the zero label
+  EXPECT_EQ(draw(cycles(2, 1, 0), {{"EDIT7", "1"}, {"EDIT8", "0"}, {"EDIT11", "1"}}), frame::err::kDivisionByZero);
   EXPECT_TRUE(calls(Op::LineTo).empty());
-}
-
-TEST_F(TarvexDraw, EmptySamplesPerCycleStopsBeforeDrawing) {
-  write_bytes(data, cycles(1, 1, 0));
-  h.set("EDIT5", "");
-  EXPECT_EQ(error_code_of([&] { h.app.BUTTON4_ON(); }), frame::err::kDivisionByZero);
+  EXPECT_EQ(draw("# only a comment\r\n", {{"EDIT1", "#"}, {"EDIT8", "100"}}), frame::err::kInvalidCall);
+  EXPECT_EQ(h.surface.calls.back().op, Op::Pixel);  // after the diagram
+  EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT1", ""}, {"EDIT5", ""}}), frame::err::kDivisionByZero);
   EXPECT_TRUE(h.surface.calls.empty());
-}
-
-TEST_F(TarvexDraw, NoDataLineStopsAfterTheDiagram) {
-  write_bytes(data, "# only a comment\r\n");
-  h.set("EDIT1", "#");
-  EXPECT_EQ(error_code_of([&] { h.app.BUTTON4_ON(); }), frame::err::kInvalidCall);
-  EXPECT_EQ(h.surface.calls.back().op, Op::Pixel);
-}
-
-TEST_F(TarvexDraw, SubtractDegreeAboveSixEndsSilently) {
-  write_bytes(data, cycles(1, 1, 0));
   const std::string sub = dir.file("sub.txt");
-  write_bytes(sub, crlf_lines({"deg=7", "0,0,1"}));
-  h.set("EDIT13", sub);
-  h.set("EDIT12", "before");
-  h.app.BUTTON4_ON();
+  testing::write_bytes(sub, crlf_lines({"deg=7", "0,0,1"}));
+  EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT13", sub.c_str()}, {"EDIT12", "before"}}), 0);  // ends silently
   EXPECT_TRUE(h.surface.calls.empty());
   EXPECT_EQ(h.text("EDIT12"), "before");
 }
 
-TEST_F(TarvexDraw, DrawingTwiceRedrawsTheSamePicture) {
-  write_bytes(data, cycles(5, 2, -1, 5));
-  h.set("EDIT7", "1");
-  h.app.BUTTON4_ON();
-  const auto first = h.surface.calls;
-  h.surface.calls.clear();
-  h.app.BUTTON4_ON();
-  ASSERT_EQ(first.size(), h.surface.calls.size());
-  for (std::size_t i = 0; i < first.size(); ++i) {
-    EXPECT_EQ(first[i].op, h.surface.calls[i].op);
-    EXPECT_EQ(first[i].x2, h.surface.calls[i].x2);
-    EXPECT_EQ(first[i].y2, h.surface.calls[i].y2);
+// Counts the pixels of the estimate without keeping them (up to 1.3 million).
+struct CountingSurface : frame::Surface {
+  long pixels = 0;
+  float circle_x = 0, circle_y = 0;
+  void clear() override {}
+  void fill_rect(float, float, float, float, int) override {}
+  void line(float, float, float, float, int) override {}
+  void line_to(float, float, int) override {}
+  void circle(float cx, float cy, float, int) override { circle_x = cx, circle_y = cy; }
+  void pixel(float, float, int) override { ++pixels; }
+  void text(float, float, std::string_view, int) override {}
+  bool save_png(const std::string&) override { return false; }
+};
+
+std::vector<Vec> rotating(double degrees_per_interval) {
+  std::vector<Vec> points;
+  for (int k = 0; k < 64; ++k) {
+    const double a = degrees_per_interval * k / kDegreesPerRadian;
+    points.push_back({1 + std::cos(a), 1 + std::sin(a)});
   }
+  return points;
+}
+
+TEST(PoleEstimate, ThreeAndFivePointExamples) {
+  frame::RecordingSurface surface;
+  const std::vector<Vec> three = {{3, 3}, {2, 4}, {1, 3}};  // one pair, centre (2, 3)
+  const auto pole = estimate_pole(three, 10, surface);
+  ASSERT_TRUE(pole);
+  EXPECT_NEAR(pole->pole.x, 2, 1e-12);
+  EXPECT_NEAR(pole->pole.y, 3, 1e-12);
+  EXPECT_NEAR(pole->swing, std::sqrt(13.0), 1e-12);
+  ASSERT_EQ(surface.calls.size(), 2u);
+  const auto& [px, circle] = std::pair(surface.calls[0], surface.calls[1]);
+  EXPECT_TRUE(px.op == Op::Pixel && px.colour == 14 && px.x1 == 450 && px.y1 == 190);
+  EXPECT_TRUE(circle.op == Op::Circle && circle.colour == 13 && circle.x1 == 450 && circle.y1 == 190);
+  EXPECT_FLOAT_EQ(circle.x2, 3);  // the radius
+  std::vector<Vec> five;  // on the unit circle around (1, 1)
+  for (double d : {0, 50, 130, 200, 290})
+    five.push_back({1 + std::cos(d / kDegreesPerRadian), 1 + std::sin(d / kDegreesPerRadian)});
+  const auto pole5 = estimate_pole(five, 1, surface);
+  ASSERT_TRUE(pole5);
+  EXPECT_NEAR(pole5->swing, 1.41421356, 1e-8);
+  EXPECT_NEAR(pole5->phase, 45, 1e-9);
+}
+
+TEST(PoleEstimate, EstimatesAreWeightedByTheIntervalsTheChordsSpanAndParallelPairsSkipped) {
+  // Six pairs, of which (P0,P1) and (P2,P3) are parallel. Each estimate is
+  // where the bisectors of its two chords cross (Cramer's rule).
+  const std::vector<Vec> p = {{0, 0}, {4, 0}, {5, 3}, {1, 3}};
+  double sx = 0, sy = 0, w = 0;
+  for (auto [i, j, k, l] : {std::array{0, 1, 1, 2}, {0, 1, 1, 3}, {0, 2, 1, 3}, {0, 2, 2, 3}, {1, 2, 2, 3}}) {
+    const double a1 = p[j].x - p[i].x, b1 = p[j].y - p[i].y, a2 = p[l].x - p[k].x, b2 = p[l].y - p[k].y;
+    const double c1 = (p[j].x * p[j].x + p[j].y * p[j].y - p[i].x * p[i].x - p[i].y * p[i].y) / 2;
+    const double c2 = (p[l].x * p[l].x + p[l].y * p[l].y - p[k].x * p[k].x - p[k].y * p[k].y) / 2;
+    const double d = a1 * b2 - a2 * b1, wt = (j - i) + (l - k) - 0.5;
+    sx += (c1 * b2 - c2 * b1) / d * wt;
+    sy += (a1 * c2 - a2 * c1) / d * wt;
+    w += wt;
+  }
+  CountingSurface surface;
+  const auto pole = estimate_pole(p, 1, surface);
+  ASSERT_TRUE(pole);
+  EXPECT_EQ(surface.pixels, 5);
+  EXPECT_NEAR(pole->pole.x, sx / w, 1e-12);
+  EXPECT_NEAR(pole->pole.y, sy / w, 1e-12);
+}
+
+TEST(PoleEstimate, CollinearEqualOrTooFewVectorsGiveNoPole) {
+  std::vector<Vec> slanted;
+  for (int k = 0; k < 10; ++k) slanted.push_back({0.1 * k, 0.3 * (0.1 * k) + 0.1});
+  for (const auto& points : {slanted, std::vector<Vec>(5, Vec{0.7, -0.2}), std::vector<Vec>{{1, 2}, {3, 1}}}) {
+    frame::RecordingSurface surface;
+    EXPECT_FALSE(estimate_pole(points, 1, surface));
+    EXPECT_TRUE(surface.calls.empty());
+  }
+}
+
+TEST(PoleEstimate, RotatingVectorsSkipEveryPairParallelInExactArithmetic) {
+  // Such chords have a determinant of rounding size; counted, at 6 degrees
+  // per interval they put the pole near (1, 270000000).
+  CountingSurface six;
+  const auto centre = estimate_pole(rotating(6), 1, six);
+  ASSERT_TRUE(centre);
+  EXPECT_TRUE(std::abs(centre->pole.x - 1) < 1e-3 && std::abs(centre->pole.y - 1) < 1e-3) << centre->pole.y;
+  EXPECT_TRUE(std::abs(six.circle_x - 431) < 1e-3f && std::abs(six.circle_y - 219) < 1e-3f);
+  // 5 degrees per interval: chords (i, j) and (k, l) are parallel exactly
+  // when i + j - k - l is a multiple of 72. The total weight is a single, so
+  // past 2^24 it drops the halves: the pole is the sum over that rounded total.
+  long expected = 0;
+  float single_weight = 0;
+  double exact_weight = 0;
+  for (int i = 0; i <= 61; ++i)
+    for (int j = i + 1; j <= 62; ++j)
+      for (int k = i + 1; k <= 62; ++k)
+        for (int l = std::max(k, j) + 1; l <= 63; ++l) {
+          if ((i + j - k - l) % 72 == 0) continue;
+          ++expected;
+          const float wt = static_cast<float>((j - i) + (l - k)) - 0.5f;
+          single_weight += wt;
+          exact_weight += wt;
+        }
+  CountingSurface surface;
+  const auto pole = estimate_pole(rotating(5), 1, surface);
+  ASSERT_TRUE(pole);
+  EXPECT_EQ(surface.pixels, expected);
+  EXPECT_NE(single_weight, exact_weight);
+  EXPECT_NEAR(pole->pole.x, exact_weight / single_weight, 1e-9);
+  EXPECT_NEAR(pole->pole.y, exact_weight / single_weight, 1e-9);
 }
 
 }  // namespace

@@ -2,19 +2,27 @@
 // its run-time error, the message, the last-error record and exit status 1,
 // and every file the run was not meant to replace is still there, unchanged.
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
 
 #include "mulrin/app.h"
-#include "runs.h"
 #include "support.h"
 #include "tarvex/app.h"
 
 namespace reliability {
 namespace {
+
+using ArgsFor = Args (*)(const std::string& report);
+
+Args tarvex_calc(const std::string& report) { return click(tarvex_fields("data.txt", report), "calc"); }
+Args mulrin_calc(const std::string& report) {
+  return click(mulrin_fields("data.txt", report), "calculate");
+}
+Args mulrin_save(const std::string& settings) {  // a 300-character data file name
+  return {"--set", "data-file=" + std::string(300, 'd'), "--choose", settings, "--click", "save"};
+}
 
 class FileFaults : public ::testing::Test {
  protected:
@@ -22,9 +30,12 @@ class FileFaults : public ::testing::Test {
     folder_.put("data.txt", sine_data(2000));
     folder_.put("notes.txt", "not part of any run\r\n");
   }
-
-  // Status 1, the message and the record of `code` by `program`.
-  static void expect_error(const Ended& run, const std::string& program, int code) {
+  Ended run(bool mulrin, const Args& args, const Limits& limits = {}) {
+    return run_program(mulrin ? mulrin_program() : tarvex_program(), args, folder_, limits);
+  }
+  // Status 1, the message and the record of `code`.
+  static void expect_error(const Ended& run, bool mulrin, int code) {
+    const std::string program = mulrin ? "mulrin" : "tarvex";
     EXPECT_EQ(run.signal, 0) << run.err;
     EXPECT_EQ(run.status, 1) << run.err;
     EXPECT_EQ(run.code(), code) << run.err;
@@ -33,235 +44,144 @@ class FileFaults : public ::testing::Test {
     EXPECT_NE(run.record.find("CODE=" + std::to_string(code) + "\n"), std::string::npos)
         << run.record;
   }
-
-  Ended tarvex(const Args& args, const Limits& limits = {}) {
-    return run_program(tarvex_program(), args, folder_, limits);
-  }
-  Ended mulrin(const Args& args, const Limits& limits = {}) {
-    return run_program(mulrin_program(), args, folder_, limits);
-  }
-
   Folder folder_;
 };
 
-// ---- output in a folder that does not exist ---------------------------------
+// ---- paths that cannot be used: nothing on disk changes -------------------------
 
-TEST_F(FileFaults, TarvexReportInMissingFolderIs63) {
+struct PathFault {
+  const char* name;
+  bool mulrin;
+  const char* in_folder;  // a file put into a folder, so the folder exists, or nullptr
+  const char* old_file;   // an earlier file, or nullptr
+  bool read_only;         // the earlier file may be written by nobody
+  Args args;
+  int code;
+};
+
+class Paths : public FileFaults, public ::testing::WithParamInterface<PathFault> {};
+
+TEST_P(Paths, EndWithTheirCodeAndChangeNothing) {
+  const PathFault& p = GetParam();
+  if (p.in_folder) folder_.put(p.in_folder, "kept\r\n");
+  if (p.old_file) folder_.put(p.old_file, "the report of an earlier run\r\n\x1a");
+  if (p.read_only) ::chmod((folder_ / p.old_file).c_str(), 0444);
+  if (std::string(p.name).find("FullDevice") != std::string::npos && !fs::exists("/dev/full")) GTEST_SKIP();
   const auto before = folder_.picture();
-  expect_error(tarvex(click(tarvex_fields("data.txt", "nowhere/report.txt"), "calc")), "tarvex", 63);
+  expect_error(run(p.mulrin, p.args), p.mulrin, p.code);
   EXPECT_EQ(folder_.picture(), before);
 }
 
-TEST_F(FileFaults, MulrinReportInMissingFolderIs63) {
+const PathFault kPathFaults[] = {
+    {"TarvexReportInMissingFolderIs63", false, nullptr, nullptr, false, tarvex_calc("nowhere/report.txt"), 63},
+    {"MulrinReportInMissingFolderIs63", true, nullptr, nullptr, false, mulrin_calc("nowhere/report.txt"), 63},
+    {"TarvexFolderAsDataFileIs75", false, "series/inside.txt", nullptr, false, click(with({}, {{"data-file", "series"}}), "check"), 75},
+    {"MulrinFolderAsDataFileIs75", true, "series/inside.txt", nullptr, false, click(with({}, {{"data-file", "series"}}), "check-data"), 75},
+    {"TarvexFolderAsDataFileKeepsTheOldReport", false, "series/inside.txt", "report.txt", false, click(tarvex_fields("series", "report.txt"), "calc"), 75},
+    {"TarvexFolderAsReportIs55", false, "report.txt/inside.txt", nullptr, false, tarvex_calc("report.txt"), 55},
+    {"MulrinFolderAsReportIs55", true, "report.txt/inside.txt", nullptr, false, mulrin_calc("report.txt"), 55},
+    // The file layer refuses to delete a file nobody may write, also for a
+    // user whom the permissions would not stop.
+    {"TarvexReadOnlyOldReportIs75AndKept", false, nullptr, "report.txt", true, tarvex_calc("report.txt"), 75},
+    {"MulrinReadOnlyOldReportIs75AndKept", true, nullptr, "report.txt", true, mulrin_calc("report.txt"), 75},
+    {"MulrinSaveOverReadOnlySettingsIs75AndKept", true, nullptr, "setting.ini", true, mulrin_save("setting.ini"), 75},
+    // A device is no disk file: the deletion of the old file refuses it.
+    {"TarvexFullDeviceAsReportIs55", false, nullptr, nullptr, false, tarvex_calc("/dev/full"), 55},
+    {"MulrinFullDeviceAsReportIs55", true, nullptr, nullptr, false, mulrin_calc("/dev/full"), 55},
+};
+INSTANTIATE_TEST_SUITE_P(FileFaults, Paths, ::testing::ValuesIn(kPathFaults),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// ---- a full disk: 67, and the bytes it took are the start of the whole file ------
+
+struct DiskFull {
+  const char* name;
+  bool mulrin;
+  ArgsFor args;
+  rlim_t takes;  // the bytes the disk takes
+};
+
+class FullDisk : public FileFaults, public ::testing::WithParamInterface<DiskFull> {};
+
+TEST_P(FullDisk, EndsWith67KeepingWhatWasWritten) {
+  const DiskFull& d = GetParam();
+  const Ended whole_run = run(d.mulrin, d.args("whole.txt"));
+  ASSERT_EQ(whole_run.status, 0) << whole_run.err;
+  const std::string whole = folder_.read("whole.txt");
+  ASSERT_GT(whole.size(), d.takes);
   const auto before = folder_.picture();
-  expect_error(mulrin(click(mulrin_fields("data.txt", "nowhere/report.txt"), "calculate")), "mulrin",
-               63);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-// ---- a folder where a file is expected ---------------------------------------
-
-TEST_F(FileFaults, TarvexFolderAsDataFileIs75) {
-  folder_.put("series/inside.txt", "1\r\n");
-  const auto before = folder_.picture();
-  expect_error(tarvex(click(with({}, {{"data-file", "series"}}), "check")), "tarvex", 75);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-TEST_F(FileFaults, MulrinFolderAsDataFileIs75) {
-  folder_.put("series/inside.txt", "1\r\n");
-  const auto before = folder_.picture();
-  expect_error(mulrin(click(with({}, {{"data-file", "series"}}), "check-data")), "mulrin", 75);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-TEST_F(FileFaults, TarvexFolderAsDataFileKeepsTheOldReport) {
-  folder_.put("series/inside.txt", "1\r\n");
-  folder_.put("report.txt", "the report of an earlier run\r\n\x1a");
-  const auto before = folder_.picture();
-  expect_error(tarvex(click(tarvex_fields("series", "report.txt"), "calc")), "tarvex", 75);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-TEST_F(FileFaults, TarvexFolderAsReportIs55) {
-  folder_.put("report.txt/inside.txt", "kept\r\n");
-  const auto before = folder_.picture();
-  expect_error(tarvex(click(tarvex_fields("data.txt", "report.txt"), "calc")), "tarvex", 55);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-TEST_F(FileFaults, MulrinFolderAsReportIs55) {
-  folder_.put("report.txt/inside.txt", "kept\r\n");
-  const auto before = folder_.picture();
-  expect_error(mulrin(click(mulrin_fields("data.txt", "report.txt"), "calculate")), "mulrin", 55);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-// ---- an old file that cannot be replaced -------------------------------------
-// The file layer refuses to delete a file nobody may write, also for a user
-// whom the permissions would not stop.
-
-TEST_F(FileFaults, TarvexReadOnlyOldReportIs75AndKept) {
-  const std::string report = folder_.put("report.txt", "the report of an earlier run\r\n\x1a");
-  ::chmod(report.c_str(), 0444);
-  const auto before = folder_.picture();
-  expect_error(tarvex(click(tarvex_fields("data.txt", "report.txt"), "calc")), "tarvex", 75);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-TEST_F(FileFaults, MulrinReadOnlyOldReportIs75AndKept) {
-  const std::string report = folder_.put("report.txt", "the report of an earlier run\r\n\x1a");
-  ::chmod(report.c_str(), 0444);
-  const auto before = folder_.picture();
-  expect_error(mulrin(click(mulrin_fields("data.txt", "report.txt"), "calculate")), "mulrin", 75);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-TEST_F(FileFaults, MulrinSaveOverReadOnlySettingsIs75AndKept) {
-  const std::string settings = folder_.put("setting.ini", "1\r\n2\r\n\x1a");
-  ::chmod(settings.c_str(), 0444);
-  const auto before = folder_.picture();
-  expect_error(mulrin({"--choose", "setting.ini", "--click", "save"}), "mulrin", 75);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-// ---- a full disk ---------------------------------------------------------------
-
-// A device as report path is not a disk file: the old-file deletion of the
-// creation sequence refuses it before anything is written.
-TEST_F(FileFaults, FullDeviceAsReportIs55) {
-  if (!fs::exists("/dev/full")) GTEST_SKIP() << "no /dev/full here";
-  const auto before = folder_.picture();
-  expect_error(tarvex(click(tarvex_fields("data.txt", "/dev/full"), "calc")), "tarvex", 55);
-  expect_error(mulrin(click(mulrin_fields("data.txt", "/dev/full"), "calculate")), "mulrin", 55);
-  EXPECT_EQ(folder_.picture(), before);
-}
-
-// The disk takes the first bytes of the report and then refuses: 67, and the
-// bytes it took are the start of the full report.
-TEST_F(FileFaults, TarvexDiskFullIs67KeepingWhatWasWritten) {
-  const Ended full = tarvex(click(tarvex_fields("data.txt", "full.txt"), "calc"));
-  ASSERT_EQ(full.status, 0) << full.err;
-  const std::string whole = folder_.read("full.txt");
-  ASSERT_GT(whole.size(), 600u);
-  const auto before = folder_.picture();
-
   Limits limits;
-  limits.file_size = 512;
-  expect_error(tarvex(click(tarvex_fields("data.txt", "report.txt"), "calc"), limits), "tarvex", 67);
-  EXPECT_EQ(folder_.read("report.txt"), whole.substr(0, 512));
+  limits.file_size = d.takes;
+  expect_error(run(d.mulrin, d.args("out.txt"), limits), d.mulrin, 67);
+  EXPECT_EQ(folder_.read("out.txt"), whole.substr(0, d.takes));
   EXPECT_EQ(lost_files(before, folder_.picture()), "");
 }
 
-TEST_F(FileFaults, MulrinDiskFullIs67KeepingWhatWasWritten) {
-  const Ended full = mulrin(click(mulrin_fields("data.txt", "full.txt"), "calculate"));
-  ASSERT_EQ(full.status, 0) << full.err;
-  const std::string whole = folder_.read("full.txt");
-  ASSERT_GT(whole.size(), 2000u);
-  const auto before = folder_.picture();
-
-  Limits limits;
-  limits.file_size = 1024;
-  expect_error(mulrin(click(mulrin_fields("data.txt", "report.txt"), "calculate"), limits), "mulrin",
-               67);
-  EXPECT_EQ(folder_.read("report.txt"), whole.substr(0, 1024));
-  EXPECT_EQ(lost_files(before, folder_.picture()), "");
-}
-
-TEST_F(FileFaults, MulrinSaveOnFullDiskIs67) {
-  const auto before = folder_.picture();
-  Limits limits;
-  // The disk takes 256 bytes: the first three lines and 250 bytes of the
-  // fourth. (The message and the record are shorter than that.)
-  limits.file_size = 256;
-  const std::string long_name(300, 'd');
-  expect_error(mulrin({"--set", "data-file=" + long_name, "--choose", "setting.ini", "--click", "save"},
-                      limits),
-               "mulrin", 67);
-  EXPECT_EQ(folder_.read("setting.ini"), "\r\n\r\n\r\n" + long_name.substr(0, 250));
-  EXPECT_EQ(lost_files(before, folder_.picture()), "");
-}
+INSTANTIATE_TEST_SUITE_P(FileFaults, FullDisk, ::testing::Values(
+    DiskFull{"TarvexReport", false, tarvex_calc, 512},
+    DiskFull{"MulrinReport", true, mulrin_calc, 1024},
+    DiskFull{"MulrinSettings", true, mulrin_save, 256}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 // ---- a data file that changes between mulrin's two passes ----------------------
 // mulrin may read the data file twice: once to count, once for the values
-// (when its tables allow, it reads once; the tests ask for the two readings).
-// The form's poll hook runs at every line; at the last line of the counting
-// pass the test changes the file.
+// (when its tables allow it reads once; the tests ask for two readings unless
+// stated). The form's poll hook runs at every line; at the last line of the
+// counting pass the test changes the file.
 
-class ChangingData : public FileFaults {
- protected:
-  // Runs Calculate in this process; `change` runs once, at the poll of the
-  // given number.
-  int calculate_changing_at(int poll, const std::function<void()>& change,
-                            bool two_readings = true) {
-    run_ = std::make_unique<InProcess>(mulrin::make_app);
-    dynamic_cast<mulrin::App&>(*run_->program).one_reading = !two_readings;
-    int polls = 0;
-    run_->program->form().on_poll = [&] {
-      if (++polls == poll) change();
-    };
-    return run_->run(
-        click(mulrin_fields(folder_ / "data.txt", folder_ / "report.txt"), "calculate"));
-  }
-  static constexpr int kLines = 2002;  // two comment lines and 2000 data lines
-  // The size of the file cut after `lines` data lines.
-  static std::uintmax_t cut_after(int lines) {
-    return sine_data(0).size() + static_cast<std::uintmax_t>(lines) * 14;
-  }
-  std::unique_ptr<InProcess> run_;
+// The size of sine_data cut after `lines` data lines.
+std::uintmax_t cut_after(int lines) { return sine_data(0).size() + std::uintmax_t(lines) * 14; }
+
+struct DataChange {
+  const char* name;
+  void (*change)(const fs::path& data);
+  bool one_reading;
+  int code;  // 0: the run ends normally with a report
 };
 
-// Read once, the file is not needed after its last line.
-TEST_F(ChangingData, MulrinDataFileRemovedAfterOneReadingEndsNormally) {
-  const int status = calculate_changing_at(
-      kLines, [&] { fs::remove(folder_.path() / "data.txt"); }, false);
-  EXPECT_EQ(status, 0) << run_->err;
-  EXPECT_TRUE(folder_.read("report.txt").ends_with("\r\n\x1a"));
-}
+class ChangingData : public FileFaults, public ::testing::WithParamInterface<DataChange> {};
 
-TEST_F(ChangingData, MulrinDataFileRemovedBeforeValuePassIs63) {
+TEST_P(ChangingData, MulrinEndsAsTheChangedFileAllows) {
+  const DataChange& c = GetParam();
   const auto before = folder_.picture();
+  InProcess run(mulrin::make_app);
+  dynamic_cast<mulrin::App&>(*run.program).one_reading = c.one_reading;
+  int polls = 0;
+  run.program->form().on_poll = [&] {
+    if (++polls == 2002) c.change(folder_.path() / "data.txt");  // 2 comment + 2000 data lines
+  };
   const int status =
-      calculate_changing_at(kLines, [&] { fs::remove(folder_.path() / "data.txt"); });
-  EXPECT_EQ(status, 1) << run_->err;
-  EXPECT_EQ(run_->code(), 63) << run_->err;
-  ASSERT_EQ(run_->records.written.size(), 1u);
-  EXPECT_EQ(run_->records.written[0].code, 63);
+      run.run(click(mulrin_fields(folder_ / "data.txt", folder_ / "report.txt"), "calculate"));
+  EXPECT_EQ(status, c.code == 0 ? 0 : 1) << run.err;
+  EXPECT_EQ(run.records.written.size(), c.code == 0 ? 0u : 1u);
+  if (c.code != 0) { EXPECT_EQ(run.code(), c.code) << run.err; }
+  EXPECT_EQ(fs::exists(folder_.path() / "report.txt"), c.code == 0);
+  if (c.code == 0) { EXPECT_TRUE(folder_.read("report.txt").ends_with("\r\n\x1a")); }
   EXPECT_EQ(lost_files(before, folder_.picture(), {"data.txt"}), "");
-  EXPECT_FALSE(fs::exists(folder_.path() / "report.txt"));
 }
 
-TEST_F(ChangingData, MulrinDataFileGrownBeforeValuePassIs9) {
-  const int status = calculate_changing_at(kLines, [&] {
-    std::ofstream(folder_.path() / "data.txt", std::ios::binary | std::ios::app) << "1\r\n2\r\n";
-  });
-  EXPECT_EQ(status, 1) << run_->err;
-  EXPECT_EQ(run_->code(), 9) << run_->err;
-  EXPECT_FALSE(fs::exists(folder_.path() / "report.txt"));
-}
+INSTANTIATE_TEST_SUITE_P(FileFaults, ChangingData, ::testing::Values(
+    DataChange{"RemovedAfterOneReadingEndsNormally", [](const fs::path& d) { fs::remove(d); }, true, 0},
+    DataChange{"RemovedBeforeValuePassIs63", [](const fs::path& d) { fs::remove(d); }, false, 63},
+    DataChange{"GrownBeforeValuePassIs9", [](const fs::path& d) {
+      std::ofstream(d, std::ios::binary | std::ios::app) << "1\r\n2\r\n"; }, false, 9},
+    // Fewer values than counted: the missing ones are 0.
+    DataChange{"ShrunkBeforeValuePassEndsNormally", [](const fs::path& d) {
+      fs::resize_file(d, cut_after(1000)); }, false, 0}),
+    [](const auto& info) { return std::string(info.param.name); });
 
-// Fewer values than counted: the missing ones are 0 and the report is written.
-TEST_F(ChangingData, MulrinDataFileShrunkBeforeValuePassEndsNormally) {
-  const int status = calculate_changing_at(
-      kLines, [&] { fs::resize_file(folder_.path() / "data.txt", cut_after(1000)); });
-  EXPECT_EQ(status, 0) << run_->err;
-  EXPECT_TRUE(folder_.read("report.txt").ends_with("\r\n\x1a"));
-}
-
-// A file cut short while it is being read ends at the cut, like a shorter
-// file. The file is larger than what the reader takes from the disk at once,
-// so that the cut is met.
-TEST_F(ChangingData, TarvexDataFileCutWhileReadingEndsAtTheCut) {
+// A file cut short while it is read ends at the cut, like a shorter file. The
+// file is larger than what the reader takes from the disk at once.
+TEST_F(FileFaults, TarvexDataFileCutWhileReadingEndsAtTheCut) {
   folder_.put("data.txt", sine_data(40000));
   InProcess run(tarvex::make_app);
   int polls = 0;
   run.program->form().on_poll = [&] {
     if (++polls == 500) fs::resize_file(folder_.path() / "data.txt", cut_after(25000));
   };
-  const int status = run.run(click(
-      with(tarvex_fields(folder_ / "data.txt", folder_ / "report.txt"), {{"file-interval", "100"}}),
-      "calc"));
-  EXPECT_EQ(status, 0) << run.err;
+  const Args args = with(tarvex_fields(folder_ / "data.txt", folder_ / "report.txt"),
+                         {{"file-interval", "100"}});
+  EXPECT_EQ(run.run(click(args, "calc")), 0) << run.err;
   EXPECT_TRUE(folder_.read("report.txt").ends_with("\r\n\x1a"));
   EXPECT_EQ(polls, 25002);  // the two comment lines and the data lines left
 }

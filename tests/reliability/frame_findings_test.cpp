@@ -2,7 +2,6 @@
 // as plain tests.
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <limits>
 #include <new>
 #include <sstream>
@@ -28,9 +27,8 @@ int code_of(auto&& action) {
 // operation, never a NaN handed back to the caller.
 TEST(FrameFindings, PowerOfOneToAnInfiniteExponentIs5) {
   const double inf = std::numeric_limits<double>::infinity();
-  EXPECT_EQ(code_of([&] { power(1, inf); }), 5);
-  EXPECT_EQ(code_of([&] { power(1, -inf); }), 5);
-  EXPECT_EQ(code_of([&] { power(-1, inf); }), 5);
+  for (const auto& [base, exponent] : {std::pair{1.0, inf}, {1.0, -inf}, {-1.0, inf}})
+    EXPECT_EQ(code_of([&] { power(base, exponent); }), 5) << base << "^" << exponent;
   EXPECT_EQ(power(1, 1e308), 1);
 }
 
@@ -38,11 +36,10 @@ TEST(FrameFindings, PowerOfOneToAnInfiniteExponentIs5) {
 // not with the end of the process: message, record, files left as written.
 TEST(FrameFindings, DriverReportsExhaustedMemoryAs7) {
   reliability::Folder folder;
-  const std::string report = folder / "half.txt";
   Form form(testing::kSampleForm);
   FileTable files;
   form.bind_handlers({{"BUTTON3_ON", [&] {
-                         files.open("O", 2, report);
+                         files.open("O", 2, folder / "half.txt");
                          files.write_text(2, "half", Sep::EndOfLine);
                          throw std::bad_alloc();
                        }}});

@@ -2,13 +2,12 @@
 
 #include <fcntl.h>
 #include <signal.h>
-#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -36,6 +35,16 @@ std::string file_text(const fs::path& path) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
+// Under AddressSanitizer the address space cannot be limited (its shadow is
+// very large); a limit on single allocations stands in for it.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr bool kAddressSanitizer = true;
+#elif defined(__has_feature)
+constexpr bool kAddressSanitizer = __has_feature(address_sanitizer);
+#else
+constexpr bool kAddressSanitizer = false;
+#endif
+
 }  // namespace
 
 Folder::Folder() {
@@ -46,19 +55,16 @@ Folder::Folder() {
 
 Folder::~Folder() {
   std::error_code ec;
-  // Files made read-only by a test are removed all the same.
   for (auto it = fs::recursive_directory_iterator(path_.parent_path(), ec);
-       it != fs::recursive_directory_iterator(); it.increment(ec)) {
+       it != fs::recursive_directory_iterator(); it.increment(ec))
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  }
   fs::remove_all(path_.parent_path(), ec);
 }
 
 std::string Folder::put(std::string_view name, std::string_view bytes) const {
   const fs::path p = path_ / name;
   fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary | std::ios::trunc)
-      .write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
   return p.string();
 }
 
@@ -68,15 +74,10 @@ Folder::Picture Folder::picture() const {
   Picture files;
   for (const auto& entry : fs::recursive_directory_iterator(path_)) {
     const std::string name = fs::relative(entry.path(), path_).string();
-    if (entry.is_regular_file()) {
-      // Large files are pictured by size alone.
-      files[name] = entry.file_size() > (64u << 20) ? "size " + std::to_string(entry.file_size())
-                                                    : file_text(entry.path());
-    } else if (entry.is_directory()) {
-      files[name + "/"] = "folder";
-    } else {
-      files[name] = "other";
-    }
+    if (entry.is_directory()) files[name + "/"] = "folder";
+    else if (!entry.is_regular_file()) files[name] = "other";
+    else if (entry.file_size() > (64u << 20)) files[name] = "size " + std::to_string(entry.file_size());
+    else files[name] = file_text(entry.path());
   }
   return files;
 }
@@ -87,11 +88,8 @@ std::string lost_files(const Folder::Picture& before, const Folder::Picture& aft
   for (const auto& [name, bytes] : before) {
     if (std::find(except.begin(), except.end(), name) != except.end()) continue;
     const auto it = after.find(name);
-    if (it == after.end()) {
-      lost += name + " is gone\n";
-    } else if (it->second != bytes) {
-      lost += name + " changed\n";
-    }
+    if (it == after.end()) lost += name + " is gone\n";
+    else if (it->second != bytes) lost += name + " changed\n";
   }
   return lost;
 }
@@ -111,71 +109,66 @@ std::string sine_data(int lines, int samples_per_cycle) {
 int message_code(const std::string& message) {
   const std::string head = "エラー[";
   const std::size_t at = message.find(head);
-  if (at == std::string::npos) return -1;
-  return std::atoi(message.c_str() + at + head.size());
+  return at == std::string::npos ? -1 : std::atoi(message.c_str() + at + head.size());
 }
 
-bool address_sanitizer() {
-#if defined(__SANITIZE_ADDRESS__)
-  return true;
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-  return true;
-#else
-  return false;
-#endif
-#else
-  return false;
-#endif
+Args with(Args args, const std::vector<std::pair<std::string, std::string>>& fields) {
+  for (const auto& [name, text] : fields) args.insert(args.end(), {"--set", name + "=" + text});
+  return args;
+}
+
+Args click(Args args, const std::string& button) {
+  args.insert(args.end(), {"--click", button});
+  return args;
+}
+
+Args tarvex_fields(const std::string& data, const std::string& report) {
+  return with({}, {{"comment-mark", "#"}, {"from", "1"}, {"letters", "12"}, {"data-file", data},
+                   {"samples-per-cycle", "100"}, {"origin", "0"}, {"angular-speed", "360"},
+                   {"display-interval", "1"}, {"file-interval", "2"}, {"display-factor", "1"},
+                   {"report-file", report}});
+}
+
+Args mulrin_fields(const std::string& data, const std::string& report) {
+  return with({}, {{"from", "1"}, {"letters", "12"}, {"comment-mark", "#"}, {"data-file", data},
+                   {"exponent", "8"}, {"step", "128"}, {"samples-per-cycle", "100"},
+                   {"threshold", "1"}, {"origin", "0"}, {"report-file", report}});
 }
 
 std::string tarvex_program() { return TARVEX_PROGRAM; }
 std::string mulrin_program() { return MULRIN_PROGRAM; }
 
-Ended run_program(const std::string& program, const std::vector<std::string>& args,
-                  const Folder& folder, const Limits& limits) {
+Ended run_program(const std::string& program, const Args& args, const Folder& folder,
+                  const Limits& limits) {
   const fs::path run_folder = folder.path().parent_path();
-  const fs::path out_path = run_folder / "stdout";
-  const fs::path err_path = run_folder / "stderr";
-  const fs::path config = run_folder / "config";
+  const fs::path out_path = run_folder / "stdout", err_path = run_folder / "stderr";
+  const fs::path config = run_folder / "config", rss_path = run_folder / "peak-kib";
   fs::remove_all(config);
   fs::create_directories(config);
+  fs::remove(rss_path);
 
-  // The environment: the record goes to the test's own configuration folder;
-  // under AddressSanitizer a single allocation beyond the address-space
-  // limit ends the run with a report instead of being attempted.
+  // The record goes to the test's own configuration folder.
   std::vector<std::string> env;
   std::string asan_options;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
-    if (entry.starts_with("XDG_CONFIG_HOME=")) continue;
-    if (entry.starts_with("ASAN_OPTIONS=")) {
-      asan_options = entry.substr(13);
-      continue;
-    }
-    env.push_back(entry);
+    if (entry.starts_with("ASAN_OPTIONS=")) asan_options = entry.substr(13);
+    else if (!entry.starts_with("XDG_CONFIG_HOME=")) env.push_back(entry);
   }
   env.push_back("XDG_CONFIG_HOME=" + config.string());
-  if (address_sanitizer() && limits.address_space != RLIM_INFINITY) {
-    if (!asan_options.empty()) asan_options += ':';
-    asan_options += "allocator_may_return_null=0:max_allocation_size_mb=" +
+  if (kAddressSanitizer && limits.address_space != RLIM_INFINITY)
+    asan_options += std::string(asan_options.empty() ? "" : ":") +
+                    "allocator_may_return_null=0:max_allocation_size_mb=" +
                     std::to_string(limits.address_space >> 20);
-  }
   if (!asan_options.empty()) env.push_back("ASAN_OPTIONS=" + asan_options);
 
   // Started through peak_memory, which notes the program's own peak memory.
-  const fs::path rss_path = run_folder / "peak-kib";
-  fs::remove(rss_path);
-  const std::string launcher = PEAK_MEMORY_PROGRAM;
-  const std::string rss_file = rss_path.string();
-  std::vector<char*> argv;
-  argv.push_back(const_cast<char*>(launcher.c_str()));
-  argv.push_back(const_cast<char*>(rss_file.c_str()));
-  argv.push_back(const_cast<char*>(program.c_str()));
-  for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
-  argv.push_back(nullptr);
-  std::vector<char*> envp;
+  Args command = {PEAK_MEMORY_PROGRAM, rss_path.string(), program};
+  command.insert(command.end(), args.begin(), args.end());
+  std::vector<char*> argv, envp;
+  for (std::string& a : command) argv.push_back(a.data());
   for (std::string& e : env) envp.push_back(e.data());
+  argv.push_back(nullptr);
   envp.push_back(nullptr);
 
   std::fflush(nullptr);
@@ -189,18 +182,14 @@ Ended run_program(const std::string& program, const std::vector<std::string>& ar
     // Writes beyond the file size limit fail with "file too large" (the
     // disk-full code) instead of ending the process with a signal.
     ::signal(SIGXFSZ, SIG_IGN);
-    struct rlimit r {};
-    r.rlim_cur = r.rlim_max = limits.cpu_seconds;
-    ::setrlimit(RLIMIT_CPU, &r);
-    if (limits.file_size != RLIM_INFINITY) {
-      r.rlim_cur = r.rlim_max = limits.file_size;
-      ::setrlimit(RLIMIT_FSIZE, &r);
-    }
-    if (limits.address_space != RLIM_INFINITY && !address_sanitizer()) {
-      r.rlim_cur = r.rlim_max = limits.address_space;
-      ::setrlimit(RLIMIT_AS, &r);
-    }
-    ::execve(launcher.c_str(), argv.data(), envp.data());
+    const auto limit = [](int resource, rlim_t value) {
+      const struct rlimit r{value, value};
+      if (value != RLIM_INFINITY) ::setrlimit(resource, &r);
+    };
+    limit(RLIMIT_CPU, limits.cpu_seconds);
+    limit(RLIMIT_FSIZE, limits.file_size);
+    limit(RLIMIT_AS, kAddressSanitizer ? RLIM_INFINITY : limits.address_space);
+    ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
   Ended ended;
@@ -217,9 +206,7 @@ Ended run_program(const std::string& program, const std::vector<std::string>& ar
   return ended;
 }
 
-InProcess::InProcess(const frame::ProgramFactory& factory) : program(factory(dialogs, surface)) {}
-
-int InProcess::run(const std::vector<std::string>& args) {
+int InProcess::run(const Args& args) {
   frame::DriverContext context{program->form(), dialogs, surface, program->files(), records};
   std::ostringstream o, e;
   const int status = frame::run_driver(context, args, o, e);

@@ -1,13 +1,13 @@
 // What the fault tests share: a folder of their own with a picture of its
 // files, the two programs run as processes (with resource limits) or in this
-// process through the headless driver, and what an ended run left behind.
+// process through the headless driver, and the usual command lines.
 #pragma once
 
 #include <sys/resource.h>
 
 #include <filesystem>
-#include <functional>
 #include <map>
+#include <ostream>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,22 +19,17 @@
 namespace reliability {
 
 namespace fs = std::filesystem;
+using Args = std::vector<std::string>;
 
-// A folder for one test, removed afterwards.
+// A folder for one test, removed afterwards (read-only files too).
 class Folder {
  public:
   Folder();
   ~Folder();
-  Folder(const Folder&) = delete;
-  Folder& operator=(const Folder&) = delete;
-
   const fs::path& path() const { return path_; }
   std::string operator/(std::string_view name) const { return (path_ / name).string(); }
-
-  // Writes a file byte for byte; returns its path.
-  std::string put(std::string_view name, std::string_view bytes) const;
+  std::string put(std::string_view name, std::string_view bytes) const;  // returns its path
   std::string read(std::string_view name) const;
-
   // Every file below the folder (names relative to it) with its bytes.
   using Picture = std::map<std::string, std::string>;
   Picture picture() const;
@@ -43,17 +38,25 @@ class Folder {
   fs::path path_;
 };
 
-// The files of `before` that are not in `except` and are missing or changed
-// in `after`, one per line; empty when all are kept.
+// The files of `before` not in `except` that are missing or changed in
+// `after`, one per line; empty when all are kept.
 std::string lost_files(const Folder::Picture& before, const Folder::Picture& after,
                        const std::vector<std::string>& except = {});
 
-// A data file of `lines` data lines: a sine of `samples_per_cycle` samples
-// per cycle, value in columns 1..12, after two comment lines marked "#".
+// `lines` data lines (14 bytes each) of a sine of `samples_per_cycle`
+// samples per cycle, value in columns 1..12, after two comment lines "#".
 std::string sine_data(int lines, int samples_per_cycle = 100);
 
 // The run-time error code in a message ("...:エラー[63]"), or -1.
 int message_code(const std::string& message);
+
+// Adds "--set NAME=TEXT" for each pair; "--click BUTTON".
+Args with(Args args, const std::vector<std::pair<std::string, std::string>>& fields);
+Args click(Args args, const std::string& button);
+// The usual fields: tarvex with 100 samples per cycle and file intervals of
+// 2 cycles; mulrin with blocks of 2^8 samples every 128 samples.
+Args tarvex_fields(const std::string& data, const std::string& report);
+Args mulrin_fields(const std::string& data, const std::string& report);
 
 // ---- the programs as processes ---------------------------------------------
 
@@ -64,33 +67,24 @@ struct Limits {
 };
 
 struct Ended {
-  int status = -1;    // exit status, or -1 when ended by a signal
-  int signal = 0;     // the signal that ended it
+  int status = -1;  // exit status, or -1 when ended by a signal
+  int signal = 0;
   std::string out, err;
   long max_rss_kb = 0;  // the program's peak resident memory in KiB (0: unknown)
-  // The last-error record the run wrote (key=value lines, in whichever file
-  // the build's record store uses), empty when none.
-  std::string record;
+  std::string record;   // the last-error record written (key=value lines), or empty
   int code() const { return message_code(err); }
 };
 
-// Runs tarvex or mulrin (the path of the built program) with arguments, in
-// the folder as working folder, with the folder as the record's
-// configuration folder.
-Ended run_program(const std::string& program, const std::vector<std::string>& args,
-                  const Folder& folder, const Limits& limits = {});
-
+// Runs the built program with arguments, in the folder as working folder and
+// with the folder as the record's configuration folder.
+Ended run_program(const std::string& program, const Args& args, const Folder& folder,
+                  const Limits& limits = {});
 std::string tarvex_program();
 std::string mulrin_program();
 
-// Whether this build checks addresses (limits of the address space cannot be
-// used then: the checker reserves a very large shadow).
-bool address_sanitizer();
-
 // ---- the programs in this process -------------------------------------------
 
-class MemoryRecords : public frame::ErrorRecordStore {
- public:
+struct MemoryRecords : frame::ErrorRecordStore {
   std::vector<frame::ErrorRecord> written;
   void write(const frame::ErrorRecord& record) override { written.push_back(record); }
 };
@@ -103,9 +97,16 @@ struct InProcess {
   std::unique_ptr<frame::Program> program;
   std::string out, err;
 
-  explicit InProcess(const frame::ProgramFactory& factory);
-  int run(const std::vector<std::string>& args);
+  explicit InProcess(const frame::ProgramFactory& factory) : program(factory(dialogs, surface)) {}
+  int run(const Args& args);
   int code() const { return message_code(err); }
 };
+
+// Rows of the test tables print as their names (in listings and test names).
+namespace {
+template <class Row>
+  requires requires(const Row& row) { row.name; }
+void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+}  // namespace
 
 }  // namespace reliability

@@ -9,8 +9,9 @@
 #include <QTest>
 #include <cstdio>
 #include <string>
+#include <utility>
+#include <vector>
 
-#include "frame/qt/error_report.h"
 #include "frame/qt/file_dialogs.h"
 #include "frame/qt/main_window.h"
 #include "mulrin/app.h"
@@ -24,16 +25,17 @@ struct NoRecord : frame::ErrorRecordStore {
   void write(const frame::ErrorRecord&) override {}
 };
 
-void type(frame::qt::MainWindow& window, const char* name, const char* text) {
-  auto* field = qobject_cast<QLineEdit*>(window.control(name));
-  field->setFocus();
-  QTest::keyClicks(field, QString::fromUtf8(text));
-}
+using Steps = std::vector<std::pair<const char*, const char*>>;  // field and text, or button
 
-void click(frame::qt::MainWindow& window, const char* name) {
-  QTest::mouseClick(qobject_cast<QPushButton*>(window.control(name)), Qt::LeftButton);
-  QTest::qWait(50);
-}
+const Steps kTarvex = {{"EDIT1", "#"}, {"EDIT2", "9"}, {"EDIT3", "12"},
+                       {"EDIT4", "examples/drift.txt"}, {"EDIT13", "examples/subtract.txt"},
+                       {"EDIT5", "100"}, {"EDIT6", "0"}, {"EDIT7", "2"}, {"EDIT8", "5"},
+                       {"EDIT9", "/tmp/tarvex-shot-report.txt"},
+                       {"BUTTON3", nullptr}, {"BUTTON4", nullptr}, {"BUTTON5", nullptr}};
+const Steps kMulrin = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
+                       {"EDIT4", "examples/drift.txt"}, {"EDIT11", "examples/subtract.txt"},
+                       {"EDIT5", "10"}, {"EDIT6", "256"}, {"EDIT7", "100"}, {"EDIT10", "0"},
+                       {"EDIT8", "5"}, {"EDIT9", "mulrin-report.txt"}, {"BUTTON4", nullptr}};
 
 }  // namespace
 
@@ -44,10 +46,8 @@ int main(int argc, char** argv) {
   }
   QApplication app(argc, argv);
   QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
-  const std::string which = argv[1];
-  const bool tarvex = which == "tarvex";
-  const frame::FormDesc& desc = tarvex ? tarvex::kForm : mulrin::kForm;
-  const QSize size = frame::qt::client_size(desc);
+  const bool tarvex = std::string(argv[1]) == "tarvex";
+  const QSize size = frame::qt::client_size(tarvex ? tarvex::kForm : mulrin::kForm);
   frame::qt::ImageSurface surface(size.width(), size.height());
   frame::qt::QtFileDialogs dialogs;
   NoRecord records;
@@ -55,39 +55,17 @@ int main(int argc, char** argv) {
   frame::qt::MainWindow window(*program, surface, records);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
-
-  if (tarvex) {
-    type(window, "EDIT1", "#");
-    type(window, "EDIT2", "9");
-    type(window, "EDIT3", "12");
-    type(window, "EDIT4", "examples/drift.txt");
-    type(window, "EDIT13", "examples/subtract.txt");
-    type(window, "EDIT5", "100");
-    type(window, "EDIT6", "0");
-    qobject_cast<QLineEdit*>(window.control("EDIT7"))->clear();
-    type(window, "EDIT7", "2");
-    qobject_cast<QLineEdit*>(window.control("EDIT8"))->clear();
-    type(window, "EDIT8", "5");
-    qobject_cast<QLineEdit*>(window.control("EDIT9"))->clear();
-    type(window, "EDIT9", "/tmp/tarvex-shot-report.txt");
-    std::remove("/tmp/tarvex-shot-report.txt");
-    click(window, "BUTTON3");  // Check
-    click(window, "BUTTON4");  // Draw
-    click(window, "BUTTON5");  // Calc.: adds the pole marks
-  } else {
-    type(window, "EDIT3", "#");
-    type(window, "EDIT1", "9");
-    type(window, "EDIT2", "12");
-    type(window, "EDIT4", "examples/drift.txt");
-    type(window, "EDIT11", "examples/subtract.txt");
-    qobject_cast<QLineEdit*>(window.control("EDIT5"))->clear();
-    type(window, "EDIT5", "10");
-    type(window, "EDIT6", "256");
-    type(window, "EDIT7", "100");
-    type(window, "EDIT10", "0");
-    type(window, "EDIT8", "5");
-    type(window, "EDIT9", "mulrin-report.txt");
-    click(window, "BUTTON4");  // Check Data
+  std::remove("/tmp/tarvex-shot-report.txt");
+  for (const auto& [name, text] : tarvex ? kTarvex : kMulrin) {
+    QWidget* control = window.control(name);
+    if (text == nullptr) {
+      QTest::mouseClick(qobject_cast<QPushButton*>(control), Qt::LeftButton);
+      QTest::qWait(50);
+    } else {
+      qobject_cast<QLineEdit*>(control)->clear();
+      control->setFocus();
+      QTest::keyClicks(control, QString::fromUtf8(text));
+    }
   }
   if (window.ended()) return 1;
   QTest::qWait(100);
