@@ -6,20 +6,12 @@
 #include <vector>
 
 #include "sample_form.h"
+#include "error_code.h"
 
 namespace frame {
 namespace {
 
 using testing::kSampleForm;
-
-int code_of(auto&& f) {
-  try {
-    f();
-  } catch (const RuntimeError& e) {
-    return e.code();
-  }
-  return 0;
-}
 
 TEST(Form, TextsStartAtCaptionsBindByExactNameFindByNameOrAlias) {
   Form form(kSampleForm);

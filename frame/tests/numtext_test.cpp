@@ -9,20 +9,12 @@
 #include <random>
 #include <string>
 #include <vector>
+#include "error_code.h"
 
 namespace frame {
 namespace {
 
 using namespace std::string_literals;
-
-int code_of(auto&& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.code();
-  }
-  return 0;
-}
 
 // head, n times c, tail.
 std::string run_of(const std::string& head, std::size_t n, char c, const char* tail = "") {

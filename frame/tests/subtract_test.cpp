@@ -7,18 +7,10 @@
 
 #include "frame/numtext.h"
 #include "sample_form.h"
+#include "error_code.h"
 
 namespace frame {
 namespace {
-
-int code_of(auto&& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.code();
-  }
-  return 0;
-}
 
 struct SubtractFile : ::testing::Test {
   FileTable files;

@@ -10,21 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "error_code.h"
+
 namespace frame {
 namespace {
 
 namespace fs = std::filesystem;
 using namespace std::string_literals;
 using Lines = std::vector<std::string>;
-
-int code_of(auto&& operation) {
-  try {
-    operation();
-  } catch (const RuntimeError& e) {
-    return e.code();
-  }
-  return 0;
-}
 
 class TextFile : public ::testing::Test {
  protected:

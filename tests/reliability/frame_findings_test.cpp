@@ -8,20 +8,12 @@
 
 #include "frame/driver.h"
 #include "frame/numtext.h"
+#include "frame/tests/error_code.h"
 #include "frame/tests/sample_form.h"
 #include "support.h"
 
 namespace frame {
 namespace {
-
-int code_of(auto&& action) {
-  try {
-    action();
-  } catch (const RuntimeError& e) {
-    return e.code();
-  }
-  return 0;
-}
 
 // 1 to an infinite power multiplies infinity by 0 on the way: an invalid
 // operation, never a NaN handed back to the caller.
