@@ -10,7 +10,7 @@
 
 namespace frame {
 
-RuntimeError::RuntimeError(int code, std::source_location where, int os_error)
+RuntimeError::RuntimeError(int code, Where where, int os_error)
     : code_(code),
       line_(where.line()),
       file_(where.file_name()),

@@ -7,9 +7,10 @@
 
 #include <cstdint>
 #include <exception>
-#include <source_location>
 #include <string>
 #include <string_view>
+
+#include "frame/where.h"
 
 namespace frame {
 
@@ -50,7 +51,7 @@ inline constexpr int kNoSuchControl = 1013;
 // handler's statement, not a line inside the frame.
 class RuntimeError : public std::exception {
  public:
-  RuntimeError(int code, std::source_location where, int os_error = 0);
+  RuntimeError(int code, Where where, int os_error = 0);
   int code() const noexcept { return code_; }
   unsigned line() const noexcept { return line_; }
   const char* file() const noexcept { return file_; }
@@ -68,8 +69,6 @@ class RuntimeError : public std::exception {
   int os_error_;
   std::string what_;
 };
-
-using Where = std::source_location;
 
 [[noreturn]] void raise(int code, Where where = Where::current());
 

@@ -27,7 +27,7 @@
 namespace frame {
 namespace {
 
-using u128 = unsigned __int128;
+__extension__ typedef unsigned __int128 u128;  // a GCC and clang extension
 
 constexpr std::array<u128, 39> kPow10 = [] {
   std::array<u128, 39> p{};
