@@ -126,7 +126,7 @@ void write_manual(const FormDesc& form, const ManualText& text, std::ostream& ou
   }
   out << ".SH CONTROLS\n"
       << "Every control of the form, in the form's order. NAME in an action is the\n"
-      << "control's name or its alias; an alias is matched without regard to case.\n";
+      << "control's name or its alias, either matched without regard to case.\n";
   for (const ControlDesc& c : form.controls) {
     out << ".TP\n.BR " << roff(c.name);
     if (!c.alias.empty()) out << " \" (" << roff(c.alias) << ")\"";

@@ -4,11 +4,14 @@
 //   window_shot mulrin docs/mulrin-window.png
 //   window_shot tarvex-error docs/tarvex-error.png   (Calc. with no samples per cycle)
 //   window_shot tarvex-refer docs/tarvex-refer.png   (Refer in a folder with noext_data)
+//   window_shot mulrin-error docs/mulrin-error.png   (Calculate with empty fields)
+//   window_shot mulrin-refer docs/mulrin-refer.png
 // The fields are typed and the buttons clicked as a user would; a box or a
 // dialog that the click opens is pictured over the window, then closed.
 #include <QApplication>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QListView>
 #include <QMessageBox>
 #include <QPainter>
@@ -51,13 +54,19 @@ const Steps kMulrin = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
 
 const Steps kTarvexError = {{"EDIT4", "examples/drift.txt"}, {"BUTTON5", nullptr}};
 const Steps kTarvexRefer = {{"BUTTON2", nullptr}};
+const Steps kMulrinError = {{"EDIT4", "examples/drift.txt"}, {"BUTTON6", nullptr}};
+const Steps kMulrinRefer = {{"BUTTON3", nullptr}};
 
 // The window with the modal box or dialog that is open over it.
 QImage window_with_modal(QWidget& window, QWidget& modal) {
-  QImage shot = window.grab().toImage();
+  const QPixmap under = window.grab(), over = modal.grab();
   const QPoint at = modal.mapToGlobal(QPoint(0, 0)) - window.mapToGlobal(QPoint(0, 0));
+  const QRect whole = QRect(QPoint(0, 0), under.size()).united(QRect(at, over.size()));
+  QImage shot(whole.size(), QImage::Format_RGB32);
+  shot.fill(Qt::darkGray);
   QPainter painter(&shot);
-  painter.drawPixmap(at, modal.grab());
+  painter.drawPixmap(-whole.topLeft(), under);
+  painter.drawPixmap(at - whole.topLeft(), over);
   return shot;
 }
 
@@ -72,9 +81,10 @@ int main(int argc, char** argv) {
   QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
   const std::string shot = argv[1];
   const bool tarvex = shot.rfind("tarvex", 0) == 0;
-  const QString out = QString::fromLocal8Bit(argv[2]);
+  const QString out = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
   const std::filesystem::path top = std::filesystem::current_path();
-  if (shot == "tarvex-refer") {
+  const bool error = shot.ends_with("-error"), refer = shot.ends_with("-refer");
+  if (refer) {
     // A folder with a data file that has no extension.
     const auto folder = std::filesystem::temp_directory_path() / "refer-shot";
     std::filesystem::create_directories(folder);
@@ -100,22 +110,21 @@ int main(int argc, char** argv) {
     });
     frame::qt::show_error_box(&window, title, message, code);
   };
-  QTimer refer;
-  QObject::connect(&refer, &QTimer::timeout, [&] {
+  QTimer dialog_watch;
+  QObject::connect(&dialog_watch, &QTimer::timeout, [&] {
     auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
     const auto* view = dialog ? dialog->findChild<QListView*>(QStringLiteral("listView")) : nullptr;
     if (view == nullptr || view->model()->rowCount(view->rootIndex()) < 2) return;
     pictured = window_with_modal(window, *dialog).save(out, "PNG");
     dialog->reject();
   });
-  refer.start(300);
+  dialog_watch.start(300);
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   std::remove("/tmp/tarvex-shot-report.txt");
-  const Steps& steps = shot == "tarvex-error"   ? kTarvexError
-                       : shot == "tarvex-refer" ? kTarvexRefer
-                       : tarvex                 ? kTarvex
-                                                : kMulrin;
+  const Steps& steps = error ? (tarvex ? kTarvexError : kMulrinError)
+                       : refer ? (tarvex ? kTarvexRefer : kMulrinRefer)
+                               : (tarvex ? kTarvex : kMulrin);
   for (const auto& [name, text] : steps) {
     QWidget* control = window.control(name);
     if (text == nullptr) {
@@ -127,7 +136,7 @@ int main(int argc, char** argv) {
       QTest::keyClicks(control, QString::fromUtf8(text));
     }
   }
-  if (shot == "tarvex-error" || shot == "tarvex-refer") return pictured ? 0 : 1;
+  if (error || refer) return pictured ? 0 : 1;
   if (window.ended()) return 1;
   QTest::qWait(100);
   return window.grab().save(out, "PNG") ? 0 : 1;
