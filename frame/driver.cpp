@@ -9,6 +9,8 @@
 #include <ostream>
 #include <system_error>
 
+#include "frame/usage.h"
+
 namespace frame {
 
 namespace {
@@ -31,58 +33,11 @@ std::string next_answer(std::deque<std::string>& answers) {
   return answer;
 }
 
-std::string_view kind_name(ControlKind kind) {
-  switch (kind) {
-    case ControlKind::Edit: return "edit";
-    case ControlKind::Static: return "static";
-    case ControlKind::Button: return "button";
-  }
-  return "?";
-}
-
 struct Action {
   enum class Type { Set, Click, Choose, Print, SaveDrawing } type;
   int control = -1;
   std::string value;
 };
-
-void print_help(const Form& form, std::ostream& out) {
-  const std::string_view program = form.desc().program;
-  out << "usage: " << program << " ACTION...\n"
-      << "Runs the " << program << " form without a window. The actions run in order,\n"
-      << "each followed by every event it raised (a click's handler, the CHANGE of a\n"
-      << "field a handler set).\n"
-      << "  --set NAME=TEXT   set a control's text (an edit field raises its CHANGE)\n"
-      << "  --click NAME      click a button\n"
-      << "  --choose PATH     answer the next file dialog with PATH (\"\" cancels;\n"
-      << "                    a dialog without an answer is cancelled)\n"
-      << "  --print NAME      write the control's text and a newline\n"
-      << "  --save-drawing F  write the form's drawing as a PNG file\n"
-      << "  --help            this text\n"
-      << "Exit status: 0 done, 1 run-time error (message on stderr), 2 usage error.\n"
-      << "Controls (NAME is the name or the alias):\n";
-  std::size_t name_width = 4, alias_width = 5;
-  for (int i = 0; i < form.control_count(); ++i) {
-    name_width = std::max(name_width, form.control(i).name.size());
-    alias_width = std::max(alias_width, form.control(i).alias.size());
-  }
-  auto pad = [&out](std::string_view s, std::size_t width) {
-    out << s << std::string(width - s.size() + 2, ' ');
-  };
-  out << "  ";
-  pad("NAME", name_width);
-  pad("ALIAS", alias_width);
-  pad("KIND", 6);
-  out << "INITIAL TEXT\n";
-  for (int i = 0; i < form.control_count(); ++i) {
-    const ControlDesc& c = form.control(i);
-    out << "  ";
-    pad(c.name, name_width);
-    pad(c.alias.empty() ? std::string_view("-") : c.alias, alias_width);
-    pad(kind_name(c.kind), 6);
-    out << '"' << c.caption << "\"\n";
-  }
-}
 
 // Reads the whole command line before anything runs, so that a mistake
 // anywhere in it leaves the form and the disk untouched.
@@ -99,7 +54,7 @@ std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
     if (option == "--help" || option == "-h") {
-      print_help(form, out);
+      write_help(form.desc(), out);
       return std::nullopt;
     }
     const bool known = option == "--set" || option == "--click" || option == "--choose" ||

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and runs every test: the test suite, the
 # same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and a short
-# run of every fuzz harness (FUZZ_SECONDS each, default 30).
+# run of every fuzz harness (FUZZ_SECONDS each, default 30), then the Debian
+# package built, unpacked and run (scripts/test-install.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -10,3 +11,4 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/fuzz.sh"
 cd "$root/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+"$root/scripts/test-install.sh"

@@ -29,6 +29,15 @@ void SettingsErrorStore::write(const ErrorRecord& record) {
   settings.sync();  // on disk before the box is shown
 }
 
+QFont error_box_font(const QFont& base) {
+  QFont font = base;
+  QStringList families = base.families();
+  if (families.isEmpty()) families << base.family();
+  families << kJapaneseFaces;
+  font.setFamilies(families);
+  return font;
+}
+
 QString error_box_title(std::string_view program) {
   return from_bytes(program) + QStringLiteral(".EXE");
 }
@@ -37,6 +46,7 @@ void show_error_box(QWidget* owner, const QString& title, const QString& message
   for (;;) {
     QMessageBox box(QMessageBox::Warning, title, message, QMessageBox::Ok | QMessageBox::Help,
                     owner);
+    box.setFont(error_box_font(box.font()));
     box.setDefaultButton(QMessageBox::Ok);
     box.setEscapeButton(QMessageBox::Ok);
     if (box.exec() != QMessageBox::Help) return;

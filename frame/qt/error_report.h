@@ -2,7 +2,9 @@
 // Windows, a per-user file elsewhere) and the warning box that reports one.
 #pragma once
 
+#include <QFont>
 #include <QString>
+#include <QStringList>
 #include <functional>
 
 #include "frame/errors.h"
@@ -29,6 +31,14 @@ class SettingsErrorStore : public ErrorRecordStore {
 // What the program identifies its runtime with in the record.
 inline constexpr const char* kRecordMode = "Qt6 Widgets";
 inline constexpr const char* kRecordRtl = "cycle_tools frame";
+
+// The faces the warning box falls back to for its Japanese text ("行",
+// "エラー") where its own face has no such characters; the package depends
+// on one of them.
+inline const QStringList kJapaneseFaces = {QStringLiteral("IPAGothic"),
+                                           QStringLiteral("IPAPGothic"),
+                                           QStringLiteral("VL Gothic")};
+QFont error_box_font(const QFont& base);
 
 // The title of the warning box: the program name followed by ".EXE".
 QString error_box_title(std::string_view program);

@@ -1,6 +1,7 @@
 // The open and save dialogs of the window, on QFileDialog.
 #pragma once
 
+#include <QFileDialog>
 #include <QPointer>
 #include <QWidget>
 
@@ -31,7 +32,14 @@ class QtFileDialogs : public FileDialogs {
 
 // The dialog's name filters from a filter text: "Setting Data(*.ini)" gives
 // "Setting Data(*.ini) (*.ini)", the shown description followed by the
-// patterns in the form QFileDialog reads.
+// patterns in the form QFileDialog reads. Outside Windows "*.*" is "*": every
+// file, with or without an extension.
 QStringList name_filters(std::string_view filter);
+
+// Sets a dialog up as the open (save false) or save dialog of a filter text
+// and initial name: modes, options, filters (each description shown once, the
+// first selected) and the name part of the initial name in the file-name box.
+void configure_dialog(QFileDialog& dialog, bool save, std::string_view initial_name,
+                      std::string_view filter);
 
 }  // namespace frame::qt

@@ -12,11 +12,20 @@
 #include <QSignalBlocker>
 
 #include "frame/qt/error_report.h"
+#include "frame/qt/field_edit.h"
 #include "frame/qt/program_icon.h"
 
 namespace frame::qt {
 
 namespace {
+
+// The busy cursor over the whole application while a handler runs.
+struct BusyCursor {
+  BusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+  ~BusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+  BusyCursor(const BusyCursor&) = delete;
+  BusyCursor& operator=(const BusyCursor&) = delete;
+};
 
 QString from_bytes(std::string_view s) {
   return QString::fromUtf8(s.data(), static_cast<qsizetype>(s.size()));
@@ -44,6 +53,9 @@ QPalette form_palette() {
     palette.setColor(group, QPalette::WindowText, Qt::black);
     palette.setColor(group, QPalette::Text, Qt::black);
   }
+  // An edit field's selection stays as visible when the focus is elsewhere.
+  for (const auto role : {QPalette::Highlight, QPalette::HighlightedText})
+    palette.setColor(QPalette::Inactive, role, palette.color(QPalette::Active, role));
   return palette;
 }
 
@@ -109,6 +121,7 @@ MainWindow::MainWindow(Program& program, ImageSurface& surface, ErrorRecordStore
   };
   form_.on_poll = [this] {
     if (break_watch_.check()) throw BreakRequest{};
+    keep_painted();
   };
   surface_.on_change = [this] {
     if (!repaint_pending_) {
@@ -141,7 +154,7 @@ void MainWindow::build_controls() {
     QWidget* widget = nullptr;
     switch (c.kind) {
       case ControlKind::Edit: {
-        auto* edit = new QLineEdit(this);
+        auto* edit = new FieldEdit(this);
         edit->setMaxLength(32767);  // the typed limit is the validator's
         auto* limit = new TypedLimit(edit, c.max_length, c.digits_only);
         edit->setValidator(limit);
@@ -230,6 +243,9 @@ void MainWindow::handler_set_text(int index, const std::string& text) {
 // afterwards, in order.
 void MainWindow::run_events() {
   try {
+    // The busy cursor is gone again before an error box is shown.
+    const BusyCursor busy;
+    painted_.start();
     form_.run_pending();
   } catch (const RuntimeError& error) {
     report(error);
@@ -248,6 +264,8 @@ void MainWindow::report(const RuntimeError& error) {
   reporting_ = true;
   const FormDesc& desc = form_.desc();
   ErrorRecord record = make_record(error, desc.program);
+  record.mode = kRecordMode;
+  record.rtl = kRecordRtl;
   records_.write(record);
   const QString message = QString::fromStdString(
       error_message(desc.program, error.line(), error.code()));
@@ -257,6 +275,16 @@ void MainWindow::report(const RuntimeError& error) {
   exit_status_ = 1;
   emit ended_with(exit_status_);
   close();
+}
+
+// Called at the long handlers' regular checks: the window takes no input
+// while they run, but every kRepaintInterval its drawing and the texts the
+// handler has set are painted, so that the user sees it is working.
+void MainWindow::keep_painted() {
+  if (++polls_ % kRepaintCheckInterval != 0) return;
+  if (!painted_.isValid() || painted_.elapsed() < kRepaintInterval.count()) return;
+  repaint();
+  painted_.start();
 }
 
 void MainWindow::paintEvent(QPaintEvent*) {

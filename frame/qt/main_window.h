@@ -2,11 +2,14 @@
 // over the form's drawing, turning clicks and typing into the form's events.
 #pragma once
 
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QSize>
 #include <QString>
 #include <QValidator>
 #include <QWidget>
+#include <chrono>
+#include <cstdint>
 #include <functional>
 #include <string_view>
 
@@ -48,6 +51,11 @@ class TypedLimit : public QValidator {
   mutable QString before_;
 };
 
+// While a handler runs the window is repainted at least this often (at the
+// handler's regular checks, looked at every kRepaintCheckInterval of them).
+inline constexpr std::chrono::milliseconds kRepaintInterval{250};
+inline constexpr std::uint32_t kRepaintCheckInterval = 64;
+
 class MainWindow : public QWidget {
   Q_OBJECT
 
@@ -87,6 +95,7 @@ class MainWindow : public QWidget {
   void handler_set_text(int index, const std::string& text);
   void run_events();
   void report(const RuntimeError& error);
+  void keep_painted();
 
   Program& program_;
   Form& form_;
@@ -95,6 +104,8 @@ class MainWindow : public QWidget {
   std::vector<QWidget*> widgets_;
   BreakWatch break_watch_;
   bool repaint_pending_ = false;
+  QElapsedTimer painted_;  // since the last paint of a running handler
+  std::uint32_t polls_ = 0;
   bool close_requested_ = false;
   bool reporting_ = false;
   bool ended_ = false;

@@ -91,7 +91,10 @@ int run_window(const FormDesc& desc, const ProgramFactory& factory, const char* 
   try {
     program = factory(dialogs, surface);
   } catch (const RuntimeError& error) {
-    records.write(make_record(error, desc.program));
+    ErrorRecord record = make_record(error, desc.program);
+    record.mode = qt::kRecordMode;  // the window's runtime, not the driver's
+    record.rtl = qt::kRecordRtl;
+    records.write(record);
     qt::show_error_box(nullptr, qt::error_box_title(desc.program),
                        QString::fromStdString(
                            error_message(desc.program, error.line(), error.code())),

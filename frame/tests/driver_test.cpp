@@ -12,6 +12,7 @@
 #include "frame/datafile.h"
 #include "frame/numtext.h"
 #include "frame/program.h"
+#include "frame/usage.h"
 #include "sample_form.h"
 
 namespace frame {
@@ -122,6 +123,22 @@ TEST_F(Driver, HelpListsTheActionsAndControlsAndRunsNothing) {
     EXPECT_NE(out.str().find(line), std::string::npos) << line;
   EXPECT_EQ(text("EDIT1"), "#");
   EXPECT_EQ(err.str(), "");
+}
+
+// The manual page comes from the same tables as --help: every option, every
+// control with its alias and every exit status, escaped for roff.
+TEST(Manual, ListsTheOptionsControlsAndExitStatusesOfTheHelp) {
+  std::ostringstream page;
+  write_manual(kSampleForm, {"sample tool", ".starts with a dot", "sample --click check", "9.9"}, page);
+  for (const char* part :
+       {".TH SAMPLE 1 \"\" \"sample 9.9\" \"User Commands\"\n.SH NAME\nsample \\- sample tool\n",
+        "\n.SH DESCRIPTION\n\\&.starts with a dot\n",
+        "\n.TP\n.BI \\-\\-save\\-drawing \" F\"\nwrite the form's drawing as a PNG file\n",
+        "\n.BI \\-\\-choose \" PATH\"\nanswer the next file dialog with PATH (\"\" cancels;\na dialog without",
+        "\n.BR EDIT2 \" (from)\"\nedit field, at most 4 typed characters, digits only; initial text \"\"\n",
+        "\n.BR BUTTON3\nbutton; initial text \"Calc.\"\n", "\n.TP\n.B 2\nusage error\n",
+        "\n.nf\nsample \\-\\-click check\n.fi\n"})
+    EXPECT_NE(page.str().find(part), std::string::npos) << part;
 }
 
 TEST_F(Driver, CancelledDialogChangesNothingAChosenPathIsWrittenWholeAndFull) {

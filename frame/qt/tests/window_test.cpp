@@ -4,6 +4,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QFileDialog>
+#include <QFontDatabase>
+#include <QListView>
 #include <QLineEdit>
 #include <QMessageBox>
 #include <QMouseEvent>
@@ -16,6 +21,7 @@
 #include <sstream>
 
 #include "frame/qt/error_report.h"
+#include "frame/qt/file_dialogs.h"
 #include "frame/qt/main_window.h"
 #include "test_form.h"
 
@@ -106,6 +112,7 @@ TEST_F(Window, RunTimeErrorWritesTheRecordThenShowsTheBoxAndEnds) {
   EXPECT_EQ(store.records[0].modl, "testprog");
   EXPECT_EQ(store.records[0].code, 63);
   EXPECT_EQ(store.records[0].line, program.fail_line);
+  EXPECT_EQ(store.records[0].mode, frame::qt::kRecordMode);  // the window's runtime
   std::string expected = "\r\ntestprog [" + std::to_string(program.fail_line) + "行]:エラー[63]";
   if (const std::string_view help = frame::catalogue_text(63); !help.empty())
     expected.append("\n").append(help);
@@ -118,6 +125,54 @@ TEST_F(Window, RunTimeErrorWritesTheRecordThenShowsTheBoxAndEnds) {
   written << std::ifstream(program.output_path, std::ios::binary).rdbuf();
   EXPECT_EQ(written.str(), "half\r\n");
   EXPECT_EQ(program.log, Log{});  // the statement after the error never ran
+}
+
+// A long handler: the busy cursor while it runs (and only then), the window
+// repainted at least every half second, and still no input taken meanwhile.
+TEST_F(Window, LongHandlerShowsTheBusyCursorAndIsRepaintedButTakesNoInput) {
+  struct PaintCount : QObject {
+    int paints = 0;
+    bool eventFilter(QObject*, QEvent* e) override {
+      paints += e->type() == QEvent::Paint;
+      return false;
+    }
+  } counter;
+  window.installEventFilter(&counter);
+  int cursor = -1, paints = 0;
+  program.during_slow = [&] {
+    if (program.log.size() > 1) return;
+    if (const QCursor* c = QGuiApplication::overrideCursor()) cursor = c->shape();
+    post_click("BUTTON2");
+    const int before = counter.paints;
+    QElapsedTimer running;
+    running.start();
+    while (running.elapsed() < 1100) program.form().poll();
+    paints = counter.paints - before;
+  };
+  click("BUTTON1");
+  EXPECT_EQ(cursor, Qt::WaitCursor);
+  EXPECT_GE(paints, 2);
+  EXPECT_EQ(QGuiApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(program.log, (Log{"BUTTON1 start", "BUTTON1 end", "EDIT1_CHANGE 12345678x"}));
+  QCoreApplication::processEvents();
+  EXPECT_EQ(program.log.back(), "BUTTON2");
+}
+
+// An edit field keeps its selection, visibly, when the focus moves on; no
+// control takes dropped files.
+TEST_F(Window, EditFieldKeepsItsSelectionOutOfFocusAndNoControlTakesDrops) {
+  QApplication::setActiveWindow(&window);
+  auto* edit = qobject_cast<QLineEdit*>(window.control("EDIT2"));
+  edit->setFocus();
+  edit->setSelection(3, -2);  // "bc", the cursor before it
+  window.control("EDIT1")->setFocus();
+  ASSERT_FALSE(edit->hasFocus());
+  EXPECT_EQ(edit->selectedText(), QStringLiteral("bc"));
+  EXPECT_EQ(edit->cursorPosition(), 1);
+  const QPalette p = edit->palette();
+  EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight), p.color(QPalette::Active, QPalette::Highlight));
+  EXPECT_FALSE(window.acceptDrops());
+  for (const frame::ControlDesc& c : qt_test::kControls) EXPECT_FALSE(window.control(c.name)->acceptDrops()) << c.name;
 }
 
 TEST_F(Window, BreakKeyStopsTheRunningHandlerAndTheWindowCarriesOn) {
@@ -160,7 +215,14 @@ TEST(ErrorBox, HelpShowsTheCatalogueLineAndReturnsToTheBox) {
     if (box == nullptr || box == last || !box->isVisible()) return;
     last = box;
     seen.push_back(box->windowTitle() + u'|' + box->text());
-    if (seen.size() == 1) { EXPECT_EQ(box->standardButtons(), QMessageBox::Ok | QMessageBox::Help); }
+    if (seen.size() == 1) {
+      EXPECT_EQ(box->standardButtons(), QMessageBox::Ok | QMessageBox::Help);
+      // Its Japanese text falls back to an installed Japanese face.
+      const QStringList installed = QFontDatabase::families(QFontDatabase::Japanese);
+      bool japanese = false;
+      for (const QString& face : box->font().families()) japanese |= installed.contains(face);
+      EXPECT_TRUE(japanese) << box->font().families().join(u',').toStdString();
+    }
     box->button(seen.size() == 1 ? QMessageBox::Help : QMessageBox::Ok)->click();
   });
   timer.start(5);
@@ -170,6 +232,34 @@ TEST(ErrorBox, HelpShowsTheCatalogueLineAndReturnsToTheBox) {
                                          : QString::fromUtf8(help.data(), help.size());
   EXPECT_EQ(seen, (std::vector<QString>{"testprog.EXE|" + message, "testprog.EXE|" + explained,
                                         "testprog.EXE|" + message}));
+}
+
+// The Refer dialog: "*.*" lists every file, an extension or not, and each
+// filter's description is shown once.
+TEST(FileDialog, AllFilesListsNamesWithoutADotAndEachDescriptionOnce) {
+  const auto folder = std::filesystem::temp_directory_path() / "qt_window_test_dialog";
+  std::filesystem::create_directories(folder);
+  for (const char* name : {"noext_data", "drift.txt"}) std::ofstream(folder / name) << "1\n";
+  QFileDialog dialog(nullptr, QStringLiteral("Data for FFT"), QString::fromStdString(folder.string()));
+  dialog.setOption(QFileDialog::DontUseNativeDialog);
+  frame::qt::configure_dialog(dialog, false, "*.*", "Data File(*.*);Setting Data(*.ini)");
+  dialog.show();
+  const auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+  ASSERT_NE(combo, nullptr);
+  QStringList shown;
+  for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
+  EXPECT_EQ(shown, (QStringList{"Data File(*.*)", "Setting Data(*.ini)"}));
+  const auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
+  ASSERT_NE(view, nullptr);
+  QStringList listed;
+  EXPECT_TRUE(QTest::qWaitFor([&] {
+    listed.clear();
+    for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+      listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
+    return listed.size() >= 2;
+  }, 5000));
+  listed.sort();
+  EXPECT_EQ(listed, (QStringList{"drift.txt", "noext_data"}));
 }
 
 }  // namespace

@@ -1,0 +1,60 @@
+// The command line's options, once: the driver's --help and the manual page
+// are both written from this table, so the two cannot tell different stories.
+#pragma once
+
+#include <array>
+#include <iosfwd>
+#include <string_view>
+
+#include "frame/form.h"
+
+namespace frame {
+
+struct DriverOption {
+  std::string_view option;    // "--set"
+  std::string_view argument;  // "NAME=TEXT", or empty
+  std::string_view text;      // one or more lines, separated by '\n'
+};
+
+inline constexpr std::array<DriverOption, 6> kDriverOptions = {{
+    {"--set", "NAME=TEXT", "set a control's text (an edit field raises its CHANGE)"},
+    {"--click", "NAME", "click a button"},
+    {"--choose", "PATH",
+     "answer the next file dialog with PATH (\"\" cancels;\n"
+     "a dialog without an answer is cancelled)"},
+    {"--print", "NAME", "write the control's text and a newline"},
+    {"--save-drawing", "F", "write the form's drawing as a PNG file"},
+    {"--help", "", "this text"},
+}};
+
+// What each exit status means.
+struct ExitStatus {
+  int status;
+  std::string_view meaning;
+};
+inline constexpr std::array<ExitStatus, 3> kExitStatuses = {{
+    {0, "done"},
+    {1, "run-time error (message on stderr)"},
+    {2, "usage error"},
+}};
+
+std::string_view kind_name(ControlKind kind);
+
+// The driver's --help text.
+void write_help(const FormDesc& form, std::ostream& out);
+
+// What a manual page tells beyond the tables: a one-line summary, the
+// description of the program's work and an example command line.
+struct ManualText {
+  std::string_view summary;
+  std::string_view description;
+  std::string_view example;
+  std::string_view version;
+};
+
+// A manual page (roff, man macros) of the program: the window, every option,
+// every control name and alias, the exit statuses, the error record and an
+// example.
+void write_manual(const FormDesc& form, const ManualText& text, std::ostream& out);
+
+}  // namespace frame
