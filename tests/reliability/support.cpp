@@ -106,12 +106,6 @@ std::string sine_data(int lines, int samples_per_cycle) {
   return data;
 }
 
-int message_code(const std::string& message) {
-  const std::string head = "エラー[";
-  const std::size_t at = message.find(head);
-  return at == std::string::npos ? -1 : std::atoi(message.c_str() + at + head.size());
-}
-
 Args with(Args args, const std::vector<std::pair<std::string, std::string>>& fields) {
   for (const auto& [name, text] : fields) args.insert(args.end(), {"--set", name + "=" + text});
   return args;
@@ -204,15 +198,6 @@ Ended run_program(const std::string& program, const Args& args, const Folder& fo
   for (const auto& entry : fs::recursive_directory_iterator(config))
     if (entry.is_regular_file()) ended.record += file_text(entry.path());
   return ended;
-}
-
-int InProcess::run(const Args& args) {
-  frame::DriverContext context{program->form(), dialogs, surface, program->files(), records};
-  std::ostringstream o, e;
-  const int status = frame::run_driver(context, args, o, e);
-  out = o.str();
-  err = e.str();
-  return status;
 }
 
 }  // namespace reliability

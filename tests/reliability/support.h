@@ -15,6 +15,7 @@
 #include "frame/driver.h"
 #include "frame/program.h"
 #include "frame/surface.h"
+#include "tests/support/support.h"
 
 namespace reliability {
 
@@ -47,8 +48,7 @@ std::string lost_files(const Folder::Picture& before, const Folder::Picture& aft
 // samples per cycle, value in columns 1..12, after two comment lines "#".
 std::string sine_data(int lines, int samples_per_cycle = 100);
 
-// The run-time error code in a message ("...:エラー[63]"), or -1.
-int message_code(const std::string& message);
+using test_support::message_code;
 
 // Adds "--set NAME=TEXT" for each pair; "--click BUTTON".
 Args with(Args args, const std::vector<std::pair<std::string, std::string>>& fields);
@@ -84,22 +84,13 @@ std::string mulrin_program();
 
 // ---- the programs in this process -------------------------------------------
 
-struct MemoryRecords : frame::ErrorRecordStore {
-  std::vector<frame::ErrorRecord> written;
-  void write(const frame::ErrorRecord& record) override { written.push_back(record); }
-};
+using MemoryRecords = test_support::RecordStore;
 
-// A program built by its factory and driven by run_driver.
-struct InProcess {
-  frame::ScriptedDialogs dialogs;
-  frame::RecordingSurface surface;
-  MemoryRecords records;
-  std::unique_ptr<frame::Program> program;
-  std::string out, err;
-
-  explicit InProcess(const frame::ProgramFactory& factory) : program(factory(dialogs, surface)) {}
-  int run(const Args& args);
-  int code() const { return message_code(err); }
+// A program built by its factory and driven by run_driver; run gives the
+// exit status.
+struct InProcess : test_support::Session {
+  using Session::Session;
+  int run(const Args& args) { return Session::run(args).status; }
 };
 
 // Rows of the test tables print as their names (in listings and test names).
