@@ -22,11 +22,11 @@ namespace reliability {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-// A folder for one test, removed afterwards (read-only files too).
+// A folder for one test, removed afterwards (read-only files too): "work"
+// in the test's scratch folder, which also keeps a program run's output.
 class Folder {
  public:
   Folder();
-  ~Folder();
   const fs::path& path() const { return path_; }
   std::string operator/(std::string_view name) const { return (path_ / name).string(); }
   std::string put(std::string_view name, std::string_view bytes) const;  // returns its path
@@ -36,6 +36,7 @@ class Folder {
   Picture picture() const;
 
  private:
+  test_support::Scratch run_;
   fs::path path_;
 };
 
