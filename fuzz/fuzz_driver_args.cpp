@@ -78,11 +78,6 @@ struct SampleProgram : frame::Program {
              text1_ = form_.bind("TEXT1"), count_ = form_.bind("TEXT2");
 };
 
-struct Records : frame::ErrorRecordStore {
-  std::vector<frame::ErrorRecord> written;
-  void write(const frame::ErrorRecord& r) override { written.push_back(r); }
-};
-
 enum class Expect { Usage, Help, Runs };
 
 // What the parse of the whole command line must decide, before any action.
@@ -120,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   frame::ScriptedDialogs dialogs;
   SandboxSurface surface;
-  Records records;
+  test_support::RecordStore records;
   SampleProgram program(dialogs);
   frame::DriverContext context{program.form(), dialogs, surface, program.files(), records};
   const std::vector<std::string> before = texts(program.form());
