@@ -19,8 +19,9 @@
 #include "frame/driver.h"
 #include "frame/numtext.h"
 #include "frame/program.h"
-#include "frame/tests/sample_form.h"
 #include "fuzz_support.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 
 namespace {
 
@@ -34,10 +35,9 @@ struct SandboxSurface : frame::RecordingSurface {
 // The sandbox folder with a few data files, made once.
 const std::string& sandbox() {
   static const std::string folder = [] {
-    frame::testing::temp_file("data.txt", "# comment\r\n1\r\n2\r\n\x1a");
-    frame::testing::temp_file("long.txt", std::string(40000, '7'));
-    frame::testing::temp_file("empty.txt", "");
-    return frame::testing::temp_folder().string();
+    test_support::temp_file("data.txt", "# comment\r\n1\r\n2\r\n\x1a");
+    test_support::temp_file("long.txt", std::string(40000, '7'));
+    return test_support::temp_file("empty.txt", "").parent_path().string();
   }();
   return folder;
 }
@@ -72,15 +72,10 @@ struct SampleProgram : frame::Program {
     form_.set_text(count_, "Number of Data:" + frame::free_form(count, frame::Kind::Single));
   }
 
-  frame::Form form_{frame::testing::kSampleForm};
+  frame::Form form_{test_support::kSampleForm};
   frame::FileTable files_;
   ControlRef mark_ = form_.bind("EDIT1"), from_ = form_.bind("EDIT2"), data_ = form_.bind("EDIT3"),
              text1_ = form_.bind("TEXT1"), count_ = form_.bind("TEXT2");
-};
-
-struct Records : frame::ErrorRecordStore {
-  std::vector<frame::ErrorRecord> written;
-  void write(const frame::ErrorRecord& r) override { written.push_back(r); }
 };
 
 enum class Expect { Usage, Help, Runs };
@@ -120,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   frame::ScriptedDialogs dialogs;
   SandboxSurface surface;
-  Records records;
+  test_support::RecordStore records;
   SampleProgram program(dialogs);
   frame::DriverContext context{program.form(), dialogs, surface, program.files(), records};
   const std::vector<std::string> before = texts(program.form());

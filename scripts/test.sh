@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and runs every test: the test suite, the
-# same suite under AddressSanitizer and UndefinedBehaviorSanitizer, and a short
-# run of every fuzz harness (FUZZ_SECONDS each, default 30), then the Debian
-# package built, unpacked and run (scripts/test-install.sh).
+# Installs what is missing, builds, and runs every test: the test suite with
+# its slow tests (label slow: huge files, millions of lines, resource limits),
+# the quick suite under AddressSanitizer and UndefinedBehaviorSanitizer, a
+# short run of every fuzz harness (FUZZ_SECONDS each, default 30), then the
+# Debian package built, unpacked and run (scripts/test-install.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
-"$root/scripts/build.sh"
+"$root/scripts/build.sh" -DTOOLS_SLOW_TESTS=ON -DTOOLS_WERROR=ON
 "$root/scripts/sanitize.sh"
 "$root/scripts/fuzz.sh"
 cd "$root/build"

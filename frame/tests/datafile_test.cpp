@@ -6,7 +6,8 @@
 
 #include "frame/numtext.h"
 #include "frame/textfile.h"
-#include "sample_form.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 
 namespace frame {
 namespace {
@@ -16,7 +17,7 @@ namespace {
 float count_data_lines(std::string_view bytes, const std::string& mark) {
   FileTable files;
   const CommentMark comment(mark);
-  files.open("I", 1, testing::temp_file("count.dat", bytes).string());
+  files.open("I", 1, test_support::temp_file("count.dat", bytes).string());
   float count = 0;
   while (!files.eof(1)) {
     if (comment.is_data(files.read_line(1))) count = count + 1;

@@ -6,7 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "sample_form.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 
 namespace frame {
 namespace {
@@ -75,7 +76,7 @@ struct FakeDialogs : FileDialogs {
 };
 
 struct Refer : ::testing::Test {
-  Form form{testing::kSampleForm};
+  Form form{test_support::kSampleForm};
   FakeDialogs dialogs;
   ControlRef data = form.bind("EDIT3");
   bool refer_data() { return refer(form, dialogs, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data); }

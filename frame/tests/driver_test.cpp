@@ -13,14 +13,15 @@
 #include "frame/numtext.h"
 #include "frame/program.h"
 #include "frame/usage.h"
-#include "sample_form.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 
 namespace frame {
 namespace {
 
-using testing::file_bytes;
-using testing::kSampleForm;
-using testing::temp_file;
+using test_support::read_file;
+using test_support::kSampleForm;
+using test_support::temp_file;
 
 unsigned g_failing_line = 0;  // the statement of the sample's failing handler
 
@@ -62,15 +63,10 @@ struct SampleProgram : Program {
              report_ = form_.bind("EDIT4"), text1_ = form_.bind("TEXT1"), count_ = form_.bind("TEXT2");
 };
 
-struct MemoryStore : ErrorRecordStore {
-  std::vector<ErrorRecord> records;
-  void write(const ErrorRecord& record) override { records.push_back(record); }
-};
-
 struct Driver : ::testing::Test {
   ScriptedDialogs dialogs;
   RecordingSurface surface;
-  MemoryStore store;
+  test_support::RecordStore store;
   SampleProgram program{dialogs};
   std::ostringstream out, err;
 
@@ -159,11 +155,11 @@ TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1AndLeavesTheHalfWritte
   const std::string location = "\r\nsample [" + std::to_string(g_failing_line) + "行]:エラー[11]";
   EXPECT_EQ(err.str().substr(0, location.size()), location);
   EXPECT_EQ(err.str().back(), '\n');
-  ASSERT_EQ(store.records.size(), 1u);
-  EXPECT_EQ(store.records[0].modl, "sample");
-  EXPECT_EQ(store.records[0].code, err::kDivisionByZero);
-  EXPECT_EQ(store.records[0].line, g_failing_line);
-  EXPECT_EQ(file_bytes(report), "half\r\n");  // as written: no closing end mark
+  ASSERT_EQ(store.written.size(), 1u);
+  EXPECT_EQ(store.written[0].modl, "sample");
+  EXPECT_EQ(store.written[0].code, err::kDivisionByZero);
+  EXPECT_EQ(store.written[0].line, g_failing_line);
+  EXPECT_EQ(read_file(report), "half\r\n");  // as written: no closing end mark
   EXPECT_NO_THROW(program.files().open("I", 2, report.string()));  // every file let go
 }
 
@@ -216,7 +212,7 @@ TEST_F(HeadlessMain, UnknownControlAtStartUpIsARunTimeErrorWithItsRecord) {
   EXPECT_EQ(run_main({"--print", "EDIT1"}, "EDIT99"), 1);
   EXPECT_EQ(err.substr(0, 10), "\r\nsample [");
   EXPECT_NE(err.find("]:エラー[1013]"), std::string::npos);
-  const std::string record = file_bytes(config / "cycle-tools" / "sample-last-error.ini");
+  const std::string record = read_file(config / "cycle-tools" / "sample-last-error.ini");
   EXPECT_NE(record.find("MODL=sample\n"), std::string::npos);
   EXPECT_NE(record.find("CODE=1013\n"), std::string::npos);
 }

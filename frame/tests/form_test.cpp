@@ -5,13 +5,14 @@
 #include <string>
 #include <vector>
 
-#include "sample_form.h"
-#include "error_code.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 
 namespace frame {
+using test_support::code_of;
 namespace {
 
-using testing::kSampleForm;
+using test_support::kSampleForm;
 
 TEST(Form, TextsStartAtCaptionsBindByExactNameFindByNameOrAlias) {
   Form form(kSampleForm);

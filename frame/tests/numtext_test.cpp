@@ -9,9 +9,10 @@
 #include <random>
 #include <string>
 #include <vector>
-#include "error_code.h"
+#include "tests/support/support.h"
 
 namespace frame {
+using test_support::code_of;
 namespace {
 
 using namespace std::string_literals;

@@ -5,13 +5,14 @@
 #include <array>
 #include <string>
 
-#include "sample_form.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 
 namespace frame {
 namespace {
 
-using testing::file_bytes;
-using testing::temp_file;
+using test_support::read_file;
+using test_support::temp_file;
 
 constexpr std::array<ControlDesc, 10> kTenFields = {{
     {"EDIT1", ControlKind::Edit, "", 0, 0, 10, 10, 4, true, ""},
@@ -47,7 +48,7 @@ TEST_F(SettingsFile, SaveOverALongerFileWritesExactlyTenLinesAndOneEndMarkThenLo
   for (std::size_t i = 0; i < 10; ++i) form.set_text(*map[i], kValues[i]);
   const auto path = temp_file("setting.ini", std::string(15, 'x') + "\r\n1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n");
   save_settings(form, files, path.string(), map);
-  EXPECT_EQ(file_bytes(path), kSaved);
+  EXPECT_EQ(read_file(path), kSaved);
   Form loaded(kTenFieldForm);
   loaded.set_text(*map[4], "was here");  // an empty line empties the field
   loaded.run_pending();

@@ -6,10 +6,11 @@
 #include <string>
 
 #include "frame/numtext.h"
-#include "sample_form.h"
-#include "error_code.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 
 namespace frame {
+using test_support::code_of;
 namespace {
 
 struct SubtractFile : ::testing::Test {
@@ -18,8 +19,8 @@ struct SubtractFile : ::testing::Test {
 
   // Reads a table from these bytes, then checks the reader let its file go.
   bool read(std::string_view bytes) {
-    const bool read = read_subtract_table(files, 1, testing::temp_file("subtract.txt", bytes).string(), table);
-    EXPECT_NO_THROW(files.open("I", 1, testing::temp_file("other.txt", "x").string()));
+    const bool read = read_subtract_table(files, 1, test_support::temp_file("subtract.txt", bytes).string(), table);
+    EXPECT_NO_THROW(files.open("I", 1, test_support::temp_file("other.txt", "x").string()));
     files.close({1});
     return read;
   }

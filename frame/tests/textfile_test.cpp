@@ -10,9 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "error_code.h"
+#include "tests/support/support.h"
 
 namespace frame {
+using test_support::code_of;
 namespace {
 
 namespace fs = std::filesystem;
@@ -21,24 +22,10 @@ using Lines = std::vector<std::string>;
 
 class TextFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    char templ[] = "/tmp/textfile_test_XXXXXX";
-    ASSERT_NE(::mkdtemp(templ), nullptr);
-    dir_ = templ;
-  }
-  void TearDown() override {
-    files_.abandon();
-    fs::remove_all(dir_);
-  }
-  std::string path(const std::string& name) const { return dir_ + "/" + name; }
-  std::string put(const std::string& name, const std::string& bytes) const {
-    std::ofstream(path(name), std::ios::binary) << bytes;
-    return path(name);
-  }
-  std::string bytes(const std::string& name) const {
-    std::ifstream in(path(name), std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-  }
+  void TearDown() override { files_.abandon(); }
+  std::string path(const std::string& name) const { return scratch_.path(name); }
+  std::string put(const std::string& name, const std::string& bytes) const { return scratch_.write(name, bytes); }
+  std::string bytes(const std::string& name) const { return scratch_.read(name); }
   // Every line (or field) of a file, testing the end of file before each read.
   Lines read_all(const std::string& p, bool fields = false, std::size_t chunk = 0) {
     files_.set_read_chunk_size(chunk);
@@ -49,7 +36,8 @@ class TextFile : public ::testing::Test {
     return out;
   }
 
-  std::string dir_;
+  test_support::Scratch scratch_;
+  const std::string dir_ = scratch_.dir().string();
   FileTable files_;
 };
 

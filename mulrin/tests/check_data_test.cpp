@@ -40,7 +40,7 @@ TEST(CheckData, CountAndSinglePrecisionRangeOfTheCorrectedValues) {
                           "EDIT2=12", "--set", "EDIT4=" + data, "--set", "EDIT11=" + subtract,
                           "--set", std::string("EDIT7=") + row.samples_per_cycle, "--click",
                           "BUTTON4"});
-    EXPECT_EQ(r.error_code(), row.code) << r.err;
+    EXPECT_EQ(r.code(), row.code) << r.err;
     if (row.texts) {
       EXPECT_EQ(s.text("TEXT6") + "\n" + s.text("TEXT15"), row.texts);
     }

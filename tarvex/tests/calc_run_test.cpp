@@ -64,9 +64,9 @@ std::string column_data() {
 }
 
 struct TarvexCalc : ::testing::Test {
-  testing::ScratchDir dir;
+  testing::Scratch dir;
   fs::path previous = fs::current_path();
-  void SetUp() override { fs::current_path(dir.path()); }
+  void SetUp() override { fs::current_path(dir.dir()); }
   void TearDown() override { fs::current_path(previous); }
 
   // Runs "Calc." on data.txt at 4 samples per cycle, one cycle per interval,
@@ -120,15 +120,15 @@ TEST_F(TarvexCalc, WholeReportsAndErrorsWithThePartialReportLeft) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     fs::remove("out.txt");
-    testing::write_bytes("data.txt", c.data);
-    testing::write_bytes("sub.txt", c.subtract);
-    if (!c.before.empty()) testing::write_bytes("out.txt", c.before);
+    testing::write_file("data.txt", c.data);
+    testing::write_file("sub.txt", c.subtract);
+    if (!c.before.empty()) testing::write_file("out.txt", c.before);
     testing::Harness h;
     EXPECT_EQ(calc(h, c.sets), c.code == 0 ? 0 : 1) << h.err;
     if (c.code) {
       EXPECT_NE(h.err.find("エラー[" + std::to_string(c.code) + "]"), std::string::npos) << h.err;
     }
-    EXPECT_EQ(fs::exists("out.txt") ? testing::read_bytes("out.txt") : "-", c.report);
+    EXPECT_EQ(fs::exists("out.txt") ? testing::read_file("out.txt") : "-", c.report);
     EXPECT_EQ(h.out, c.out);
   }
 }
@@ -136,11 +136,11 @@ TEST_F(TarvexCalc, WholeReportsAndErrorsWithThePartialReportLeft) {
 TEST_F(TarvexCalc, SixtyFifthIntervalStopsWith64RowsWritten) {
   std::string text;
   for (int i = 0; i < 70; ++i) text += "1\r\n";
-  testing::write_bytes("data.txt", text);
+  testing::write_file("data.txt", text);
   testing::Harness h;
   EXPECT_EQ(calc(h, {"EDIT8="}), 1);  // an empty file interval closes one per sample
   EXPECT_NE(h.err.find("エラー[9]"), std::string::npos) << h.err;
-  const std::string written = testing::read_bytes("out.txt");
+  const std::string written = testing::read_file("out.txt");
   EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 3 + 64);
   EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
 }
@@ -148,10 +148,10 @@ TEST_F(TarvexCalc, SixtyFifthIntervalStopsWith64RowsWritten) {
 TEST_F(TarvexCalc, TwoIntervalsOrCollinearVectorsGiveNoPoleRow) {
   for (const std::string& data : {crlf_lines({kCircle.begin(), kCircle.begin() + 8}),
         crlf_lines({"1", "-1", "-1", "1", "2", "-2", "-2", "2", "3", "-3", "-3", "3"})}) {
-    testing::write_bytes("data.txt", data);
+    testing::write_file("data.txt", data);
     testing::Harness h;
     ASSERT_EQ(calc(h, {}), 0) << h.err;
-    const std::string text = testing::read_bytes("out.txt");
+    const std::string text = testing::read_file("out.txt");
     EXPECT_NE(text.find("Standard Deviation"), std::string::npos);
     EXPECT_EQ(text.find("Pole"), std::string::npos);
   }

@@ -26,16 +26,16 @@ std::string cycles(int count, double x, double y, int extra = 0) {
 }
 
 struct TarvexDraw : ::testing::Test {
-  testing::ScratchDir dir;
+  testing::Scratch dir;
   testing::Harness h;
   // Draws `data` with the given fields over columns 1-20 at 4 samples per
   // cycle and returns the code of the error raised, or 0.
   int draw(const std::string& data, std::vector<std::pair<const char*, const char*>> fields) {
-    testing::write_bytes(dir.file("data.txt"), data);
+    testing::write_file(dir.path("data.txt"), data);
     fields.insert(fields.begin(), {{"EDIT2", "1"}, {"EDIT3", "20"}, {"EDIT4", ""}, {"EDIT5", "4"}});
-    for (auto [name, text] : fields) h.set(name, name == std::string("EDIT4") ? dir.file("data.txt") : text);
+    for (auto [name, text] : fields) h.set(name, name == std::string("EDIT4") ? dir.path("data.txt") : text);
     h.surface.calls.clear();
-    const int code = testing::error_code_of([&] { h.app.BUTTON4_ON(); });
+    const int code = testing::code_of([&] { h.app.BUTTON4_ON(); });
     h.app.files().abandon();  // as the driver does after a run-time error
     return code;
   }
@@ -118,8 +118,8 @@ TEST_F(TarvexDraw, ErrorsStopAtTheirPointInTheDrawing) {
   EXPECT_EQ(h.surface.calls.back().op, Op::Pixel);  // after the diagram
   EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT1", ""}, {"EDIT5", ""}}), frame::err::kDivisionByZero);
   EXPECT_TRUE(h.surface.calls.empty());
-  const std::string sub = dir.file("sub.txt");
-  testing::write_bytes(sub, crlf_lines({"deg=7", "0,0,1"}));
+  const std::string sub = dir.path("sub.txt");
+  testing::write_file(sub, crlf_lines({"deg=7", "0,0,1"}));
   EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT13", sub.c_str()}, {"EDIT12", "before"}}), 0);  // ends silently
   EXPECT_TRUE(h.surface.calls.empty());
   EXPECT_EQ(h.text("EDIT12"), "before");

@@ -12,9 +12,9 @@ namespace tarvex {
 namespace {
 
 using testing::crlf_lines;
-using testing::error_code_of;
+using testing::code_of;
 using testing::Harness;
-using testing::write_bytes;
+using testing::write_file;
 
 TEST(TarvexForm, FortyControlsWithUniqueAliasesLimitsAndInitialTexts) {
   ASSERT_EQ(kForm.controls.size(), 40u);
@@ -44,27 +44,27 @@ TEST(TarvexCheck, CountsLinesThatAreNotCommentLines) {
       {"", "1\n2\n3\n", "1"},                                                    // LF is no line end
       {"", millions, "1.23457E+06"},                                             // a single's text
   };
-  testing::ScratchDir dir;
+  testing::Scratch dir;
   for (const auto& c : cases) {
     Harness h;
-    write_bytes(dir.file("data.txt"), c.data);
-    h.set("EDIT4", dir.file("data.txt"));
+    write_file(dir.path("data.txt"), c.data);
+    h.set("EDIT4", dir.path("data.txt"));
     h.set("EDIT1", c.mark);
     h.set("EDIT2", "");  // the column fields are not used
     h.app.BUTTON3_ON();
     EXPECT_EQ(h.text("TEXT5"), std::string("Number of Data: ") + c.count);
   }
   Harness h;
-  h.set("EDIT4", dir.file("missing.txt"));
-  EXPECT_EQ(error_code_of([&] { h.app.BUTTON3_ON(); }), frame::err::kFileNotFound);
+  h.set("EDIT4", dir.path("missing.txt"));
+  EXPECT_EQ(code_of([&] { h.app.BUTTON3_ON(); }), frame::err::kFileNotFound);
   EXPECT_EQ(h.text("TEXT5"), "Number of data:0");
 }
 
 TEST(TarvexLoad, TakesTheSharedLinesDropsTheOthersAndStopsAtAShortFile) {
-  testing::ScratchDir dir;
+  testing::Scratch dir;
   Harness h;
-  const std::string settings = dir.file("setting.ini");
-  write_bytes(settings, crlf_lines({"9", "12", "#", "C:\\data\\a.txt", "10", "512", "100", "24",
+  const std::string settings = dir.path("setting.ini");
+  write_file(settings, crlf_lines({"9", "12", "#", "C:\\data\\a.txt", "10", "512", "100", "24",
                                     "C:\\out\\mulrin.txt", "0.5"}) + "\x1a");
   h.dialogs.answers.push_back(settings);
   h.app.BUTTON1_ON();
@@ -73,9 +73,9 @@ TEST(TarvexLoad, TakesTheSharedLinesDropsTheOthersAndStopsAtAShortFile) {
                             {"EDIT5", "100"}, {"EDIT6", "0.5"}, {"EDIT7", "10"}, {"EDIT8", "100"},
                             {"EDIT9", "tarvex.txt"}, {"EDIT10", "360"}})
     EXPECT_EQ(h.text(name), text) << name;
-  write_bytes(settings, crlf_lines({"3", "4", "%"}));
+  write_file(settings, crlf_lines({"3", "4", "%"}));
   h.dialogs.answers.push_back(settings);
-  EXPECT_EQ(error_code_of([&] { h.app.BUTTON1_ON(); }), frame::err::kInputPastEnd);
+  EXPECT_EQ(code_of([&] { h.app.BUTTON1_ON(); }), frame::err::kInputPastEnd);
   EXPECT_EQ(h.text("EDIT2"), "3");
   EXPECT_EQ(h.text("EDIT1"), "%");
 }

@@ -17,13 +17,13 @@ using testing::closed_report;
 // Writes through a ReportWriter on file 2 and returns the closed file.
 template <typename F>
 std::string written(F&& write) {
-  testing::ScratchDir dir;
+  testing::Scratch dir;
   frame::FileTable files;
-  frame::create_output(files, 2, dir.file("report.txt"));
+  frame::create_output(files, 2, dir.path("report.txt"));
   ReportWriter report(files, 2);
   write(report);
   files.close({2});
-  return testing::read_bytes(dir.file("report.txt"));
+  return testing::read_file(dir.path("report.txt"));
 }
 
 TEST(TarvexReport, SourceLineSumsTheSingleColumnFieldsInDoublePrecision) {
@@ -76,7 +76,7 @@ TEST(Dcmdsp, EveryRangeOfTheSummaryNumberText) {
   };
   for (const auto& c : cases) EXPECT_EQ(DCMDSP(c.value), c.text) << c.value;
   for (double v : {2147483647.5, 1e33, 1e-33, -1e-40})
-    EXPECT_EQ(testing::error_code_of([&] { DCMDSP(v); }), frame::err::kOverflow) << v;
+    EXPECT_EQ(testing::code_of([&] { DCMDSP(v); }), frame::err::kOverflow) << v;
 }
 
 }  // namespace

@@ -17,7 +17,7 @@
 namespace tarvex {
 namespace {
 
-using testing::error_code_of;
+using testing::code_of;
 
 TransformParams params(double spc, double origin_cycles, double interval_cycles, double speed = 360) {
   return {spc, origin_cycles * spc, angular_step(speed, spc), interval_cycles * spc, nullptr};
@@ -44,10 +44,10 @@ TEST(CycleTransform, AngleRuleOnTheAxesAndRunTimeErrors) {
   EXPECT_EQ(angle_rule(0, 0), 90);
   EXPECT_EQ(angle_rule(0, -1), 270);
   EXPECT_EQ(angle_rule(-1, 0), 180);
-  EXPECT_EQ(error_code_of([] { angular_step(360, 0); }), frame::err::kDivisionByZero);
+  EXPECT_EQ(code_of([] { angular_step(360, 0); }), frame::err::kDivisionByZero);
   CycleTransform t(params(4, 0, 1, 0));
   t.take_sample(1.5e308);
-  EXPECT_EQ(error_code_of([&] { t.take_sample(1.5e308); }), frame::err::kOverflow);
+  EXPECT_EQ(code_of([&] { t.take_sample(1.5e308); }), frame::err::kOverflow);
 }
 
 TEST(CycleTransform, SumsEqualADirectEvaluationBitForBit) {
@@ -162,7 +162,7 @@ TEST(SampleColumn, CutsTheColumnAndTestsCommentsLikeTheGeneralReaders) {
       EXPECT_EQ(std::bit_cast<std::uint64_t>(fast.value(line)), std::bit_cast<std::uint64_t>(general.value(line)))
           << line << " from " << from;
   }
-  EXPECT_EQ(error_code_of([] { SampleColumn(0, 10).value("1"); }), frame::err::kInvalidCall);
+  EXPECT_EQ(code_of([] { SampleColumn(0, 10).value("1"); }), frame::err::kInvalidCall);
   for (const char* text : {"", "#", "##", "\x1a"}) {
     const frame::CommentMark mark(text);
     for (const char* line : {"", "#", "##", "#x", " #", "x#", "\x1a"})

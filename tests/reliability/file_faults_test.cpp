@@ -145,9 +145,9 @@ TEST_P(ChangingData, MulrinEndsAsTheChangedFileAllows) {
   const DataChange& c = GetParam();
   const auto before = folder_.picture();
   InProcess run(mulrin::make_app);
-  dynamic_cast<mulrin::App&>(*run.program).one_reading = c.one_reading;
+  dynamic_cast<mulrin::App&>(run.program()).one_reading = c.one_reading;
   int polls = 0;
-  run.program->form().on_poll = [&] {
+  run.program().form().on_poll = [&] {
     if (++polls == 2002) c.change(folder_.path() / "data.txt");  // 2 comment + 2000 data lines
   };
   const int status =
@@ -176,7 +176,7 @@ TEST_F(FileFaults, TarvexDataFileCutWhileReadingEndsAtTheCut) {
   folder_.put("data.txt", sine_data(40000));
   InProcess run(tarvex::make_app);
   int polls = 0;
-  run.program->form().on_poll = [&] {
+  run.program().form().on_poll = [&] {
     if (++polls == 500) fs::resize_file(folder_.path() / "data.txt", cut_after(25000));
   };
   const Args args = with(tarvex_fields(folder_ / "data.txt", folder_ / "report.txt"),

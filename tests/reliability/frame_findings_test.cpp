@@ -8,12 +8,14 @@
 
 #include "frame/driver.h"
 #include "frame/numtext.h"
-#include "frame/tests/error_code.h"
-#include "frame/tests/sample_form.h"
+#include "tests/support/sample_form.h"
+#include "tests/support/support.h"
 #include "support.h"
 
 namespace frame {
 namespace {
+
+using test_support::code_of;
 
 // 1 to an infinite power multiplies infinity by 0 on the way: an invalid
 // operation, never a NaN handed back to the caller.
@@ -28,7 +30,7 @@ TEST(FrameFindings, PowerOfOneToAnInfiniteExponentIs5) {
 // not with the end of the process: message, record, files left as written.
 TEST(FrameFindings, DriverReportsExhaustedMemoryAs7) {
   reliability::Folder folder;
-  Form form(testing::kSampleForm);
+  Form form(test_support::kSampleForm);
   FileTable files;
   form.bind_handlers({{"BUTTON3_ON", [&] {
                          files.open("O", 2, folder / "half.txt");

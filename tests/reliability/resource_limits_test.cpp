@@ -69,7 +69,7 @@ TEST_F(ResourceLimits, SettingsLineOver32767CharactersIs15AfterTheLinesBefore) {
   InProcess run(mulrin::make_app);
   EXPECT_EQ(run.run({"--choose", folder_ / "setting.ini", "--click", "load"}), 1);
   EXPECT_EQ(run.code(), 15) << run.err;
-  const frame::Form& form = run.program->form();
+  const frame::Form& form = run.program().form();
   const auto text = [&](const char* name) { return form.text(frame::ControlRef{*form.find(name)}); };
   EXPECT_EQ(text("from") + "|" + text("letters") + "|" + text("comment-mark"), "9|12|");
 }

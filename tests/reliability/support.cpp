@@ -18,23 +18,6 @@ namespace reliability {
 
 namespace {
 
-// Every test's folders live below one folder of the test process.
-const fs::path& process_folder() {
-  static const struct Root {
-    fs::path path = fs::temp_directory_path() / ("reliability_" + std::to_string(::getpid()));
-    ~Root() {
-      std::error_code ec;
-      fs::remove_all(path, ec);
-    }
-  } root;
-  return root.path;
-}
-
-std::string file_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 // Under AddressSanitizer the address space cannot be limited (its shadow is
 // very large); a limit on single allocations stands in for it.
 #if defined(__SANITIZE_ADDRESS__)
@@ -47,28 +30,14 @@ constexpr bool kAddressSanitizer = false;
 
 }  // namespace
 
-Folder::Folder() {
-  static int next = 0;
-  path_ = process_folder() / std::to_string(next++) / "work";
-  fs::create_directories(path_);
-}
-
-Folder::~Folder() {
-  std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(path_.parent_path(), ec);
-       it != fs::recursive_directory_iterator(); it.increment(ec))
-    fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
-  fs::remove_all(path_.parent_path(), ec);
-}
+Folder::Folder() : path_(run_.dir() / "work") { fs::create_directories(path_); }
 
 std::string Folder::put(std::string_view name, std::string_view bytes) const {
-  const fs::path p = path_ / name;
-  fs::create_directories(p.parent_path());
-  std::ofstream(p, std::ios::binary).write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-  return p.string();
+  test_support::write_file(path_ / name, bytes);
+  return (path_ / name).string();
 }
 
-std::string Folder::read(std::string_view name) const { return file_text(path_ / name); }
+std::string Folder::read(std::string_view name) const { return test_support::read_file(path_ / name); }
 
 Folder::Picture Folder::picture() const {
   Picture files;
@@ -77,7 +46,7 @@ Folder::Picture Folder::picture() const {
     if (entry.is_directory()) files[name + "/"] = "folder";
     else if (!entry.is_regular_file()) files[name] = "other";
     else if (entry.file_size() > (64u << 20)) files[name] = "size " + std::to_string(entry.file_size());
-    else files[name] = file_text(entry.path());
+    else files[name] = test_support::read_file(entry.path());
   }
   return files;
 }
@@ -104,12 +73,6 @@ std::string sine_data(int lines, int samples_per_cycle) {
     data += line;
   }
   return data;
-}
-
-int message_code(const std::string& message) {
-  const std::string head = "エラー[";
-  const std::size_t at = message.find(head);
-  return at == std::string::npos ? -1 : std::atoi(message.c_str() + at + head.size());
 }
 
 Args with(Args args, const std::vector<std::pair<std::string, std::string>>& fields) {
@@ -197,22 +160,13 @@ Ended run_program(const std::string& program, const Args& args, const Folder& fo
   if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid) return ended;
   if (WIFEXITED(wstatus)) ended.status = WEXITSTATUS(wstatus);
   if (WIFSIGNALED(wstatus)) ended.signal = WTERMSIG(wstatus);
-  ended.max_rss_kb = std::atol(file_text(rss_path).c_str());
-  ended.out = file_text(out_path);
-  ended.err = file_text(err_path);
+  ended.max_rss_kb = std::atol(test_support::read_file(rss_path).c_str());
+  ended.out = test_support::read_file(out_path);
+  ended.err = test_support::read_file(err_path);
   // Wherever the build's record store keeps it (a key=value file either way).
   for (const auto& entry : fs::recursive_directory_iterator(config))
-    if (entry.is_regular_file()) ended.record += file_text(entry.path());
+    if (entry.is_regular_file()) ended.record += test_support::read_file(entry.path());
   return ended;
-}
-
-int InProcess::run(const Args& args) {
-  frame::DriverContext context{program->form(), dialogs, surface, program->files(), records};
-  std::ostringstream o, e;
-  const int status = frame::run_driver(context, args, o, e);
-  out = o.str();
-  err = e.str();
-  return status;
 }
 
 }  // namespace reliability

@@ -15,17 +15,18 @@
 #include "frame/driver.h"
 #include "frame/program.h"
 #include "frame/surface.h"
+#include "tests/support/support.h"
 
 namespace reliability {
 
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
-// A folder for one test, removed afterwards (read-only files too).
+// A folder for one test, removed afterwards (read-only files too): "work"
+// in the test's scratch folder, which also keeps a program run's output.
 class Folder {
  public:
   Folder();
-  ~Folder();
   const fs::path& path() const { return path_; }
   std::string operator/(std::string_view name) const { return (path_ / name).string(); }
   std::string put(std::string_view name, std::string_view bytes) const;  // returns its path
@@ -35,6 +36,7 @@ class Folder {
   Picture picture() const;
 
  private:
+  test_support::Scratch run_;
   fs::path path_;
 };
 
@@ -47,8 +49,7 @@ std::string lost_files(const Folder::Picture& before, const Folder::Picture& aft
 // samples per cycle, value in columns 1..12, after two comment lines "#".
 std::string sine_data(int lines, int samples_per_cycle = 100);
 
-// The run-time error code in a message ("...:エラー[63]"), or -1.
-int message_code(const std::string& message);
+using test_support::message_code;
 
 // Adds "--set NAME=TEXT" for each pair; "--click BUTTON".
 Args with(Args args, const std::vector<std::pair<std::string, std::string>>& fields);
@@ -84,22 +85,13 @@ std::string mulrin_program();
 
 // ---- the programs in this process -------------------------------------------
 
-struct MemoryRecords : frame::ErrorRecordStore {
-  std::vector<frame::ErrorRecord> written;
-  void write(const frame::ErrorRecord& record) override { written.push_back(record); }
-};
+using MemoryRecords = test_support::RecordStore;
 
-// A program built by its factory and driven by run_driver.
-struct InProcess {
-  frame::ScriptedDialogs dialogs;
-  frame::RecordingSurface surface;
-  MemoryRecords records;
-  std::unique_ptr<frame::Program> program;
-  std::string out, err;
-
-  explicit InProcess(const frame::ProgramFactory& factory) : program(factory(dialogs, surface)) {}
-  int run(const Args& args);
-  int code() const { return message_code(err); }
+// A program built by its factory and driven by run_driver; run gives the
+// exit status.
+struct InProcess : test_support::Session {
+  using Session::Session;
+  int run(const Args& args) { return Session::run(args).status; }
 };
 
 // Rows of the test tables print as their names (in listings and test names).

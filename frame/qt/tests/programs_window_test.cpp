@@ -20,19 +20,17 @@
 #include "mulrin/form_table.h"
 #include "tarvex/app.h"
 #include "tarvex/form_table.h"
+#include "tests/support/support.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct NoRecord : frame::ErrorRecordStore {
-  void write(const frame::ErrorRecord&) override {}
-};
-
+// A file name in this test process's own folder: the tests of this file
+// run as separate processes at the same time and must not share one.
 fs::path scratch(const char* name) {
-  const fs::path folder = fs::temp_directory_path() / "qt_programs_window_test";
-  fs::create_directories(folder);
-  return folder / name;
+  static const test_support::Scratch folder;
+  return folder.dir() / name;
 }
 
 // "# cosine", then count lines "HH:MM:SS" + "%12.3f" of a swing-60 cosine at
@@ -102,7 +100,7 @@ class ProgramWindow : public ::testing::Test {
 
   frame::qt::QtFileDialogs dialogs;
   std::unique_ptr<frame::qt::ImageSurface> image;
-  NoRecord store;
+  test_support::RecordStore store;
   std::unique_ptr<frame::Program> program;
   std::unique_ptr<frame::qt::MainWindow> window;
 };
