@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "frame/datafile.h"
+#include "frame/errors.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -43,6 +44,7 @@ void App::BUTTON5_ON() {
   report.column_header();
 
   const frame::CommentMark mark(s.comment_mark);
+  // Comment lines are told by the mark alone; they never reach the column.
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
   std::optional<frame::DataColumn> column;

@@ -1,5 +1,6 @@
 // "Check": counts the data lines of the data file.
 #include <cstdint>
+#include <string_view>
 
 #include "frame/datafile.h"
 #include "frame/numtext.h"
@@ -10,6 +11,7 @@ namespace tarvex {
 void App::BUTTON3_ON() {
   const std::string path = text(EDIT4);
   const frame::CommentMark mark(text(EDIT1));
+  // One byte compared per line for the usual one-character mark.
   // Neither the column nor the values matter here: every line that is not a
   // comment line counts. The count is kept exactly (a single would stop
   // counting at 16,777,216 lines) and shown through the single free form.

@@ -81,6 +81,7 @@ void App::BUTTON4_ON() {
 
   files_.open("I", kDataFile, s.data_path);
   const frame::CommentMark mark(s.comment_mark);
+  // The column is cut from the first data line on; comment lines never reach it.
   std::optional<frame::DataColumn> column;
   bool at_end = files_.eof(kDataFile);
   while (!at_end) {
