@@ -2,6 +2,7 @@
 // every part of the frame shares.
 #pragma once
 
+#include <cstddef>
 #include <string_view>
 
 namespace frame {

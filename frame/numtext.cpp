@@ -10,10 +10,14 @@
 // came out all zero (a carry may have passed through them); then the full
 // expansion (781 digits, more than any double has) decides.
 //
-// Input: the digits are scanned once; numbers of up to 19 significant digits
-// with a small power of ten are converted by one exact integer-to-float step
-// and one correctly rounded multiplication or division, everything else by
-// std::from_chars, which rounds the written decimal correctly.
+// Input: one scanner serves text to number, number fields and the data
+// column; it never throws and never allocates (long digit strings are cut to
+// the digits that can matter plus a final "something more" digit). The
+// plain-decimal shortcut is inline in the header; here the digits are
+// scanned once, numbers of up to 19 significant digits with a small power of
+// ten are converted by one exact integer-to-float step and one correctly
+// rounded multiplication or division, everything else by std::from_chars,
+// which rounds the written decimal correctly.
 #include "frame/numtext.h"
 
 #include <algorithm>
