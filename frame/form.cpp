@@ -2,10 +2,11 @@
 #include "frame/form.h"
 
 #include <array>
-#include <cctype>
 #include <string>
 #include <unordered_map>
 #include <utility>
+
+#include "frame/constants.h"
 
 namespace frame {
 
@@ -20,16 +21,6 @@ constexpr std::array<std::string_view, 2> kButtonEvents = {"ON", "DROPFILES"};
 // A control name is at most 21 characters; an empty or longer one is not a
 // name at all (5), a well-formed name the form lacks is 1013.
 constexpr std::size_t kMaxControlName = 21;
-
-bool same_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::toupper(static_cast<unsigned char>(a[i])) !=
-        std::toupper(static_cast<unsigned char>(b[i])))
-      return false;
-  }
-  return true;
-}
 
 }  // namespace
 
@@ -84,8 +75,8 @@ std::optional<int> Form::find(std::string_view name_or_alias) const {
   for (std::size_t i = 0; i < cs.size(); ++i)
     if (cs[i].alias == name_or_alias) return static_cast<int>(i);
   for (std::size_t i = 0; i < cs.size(); ++i) {
-    if (same_ignoring_case(cs[i].name, name_or_alias) ||
-        (!cs[i].alias.empty() && same_ignoring_case(cs[i].alias, name_or_alias)))
+    if (equal_ignoring_case(cs[i].name, name_or_alias) ||
+        (!cs[i].alias.empty() && equal_ignoring_case(cs[i].alias, name_or_alias)))
       return static_cast<int>(i);
   }
   return std::nullopt;

@@ -10,10 +10,14 @@
 // came out all zero (a carry may have passed through them); then the full
 // expansion (781 digits, more than any double has) decides.
 //
-// Input: the digits are scanned once; numbers of up to 19 significant digits
-// with a small power of ten are converted by one exact integer-to-float step
-// and one correctly rounded multiplication or division, everything else by
-// std::from_chars, which rounds the written decimal correctly.
+// Input: one scanner serves text to number, number fields and the data
+// column; it never throws and never allocates (long digit strings are cut to
+// the digits that can matter plus a final "something more" digit). The
+// plain-decimal shortcut is inline in the header; here the digits are
+// scanned once, numbers of up to 19 significant digits with a small power of
+// ten are converted by one exact integer-to-float step and one correctly
+// rounded multiplication or division, everything else by std::from_chars,
+// which rounds the written decimal correctly.
 #include "frame/numtext.h"
 
 #include <algorithm>
@@ -409,16 +413,17 @@ void append_number(Out& out, double value, Kind kind, const Field& f) {
 
 // ---- text to number ---------------------------------------------------------
 
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
+// Where a correctly rounded decimal landed for a type.
+enum class Range { Inside, Above, Below };
 
 // The nearest float or double to digits * 10^exp10, where digits are the
-// significant digits (first one not 0) of the written number. Returns false
-// when the value is beyond the type's range; a value too small becomes 0.
+// significant digits (first one not 0) of the written number. Above: beyond
+// the type's range; Below: too small for it, out is then a signed zero.
 template <class T>
-bool nearest(bool negative, std::string_view digits, long long exp10, T& out) {
+Range nearest(bool negative, std::string_view digits, long long exp10, T& out) {
   if (digits.empty()) {
     out = negative ? -T(0) : T(0);
-    return true;
+    return Range::Inside;
   }
   // Past 780 digits only "something more" matters (no halfway point between
   // two doubles has that many): keep 780 and a final 1 for the rest.
@@ -444,11 +449,12 @@ bool nearest(bool negative, std::string_view digits, long long exp10, T& out) {
   const auto r = std::from_chars(buf, p, value);
   if (r.ec == std::errc::result_out_of_range) {
     // Beyond the range when the first digit stands at 10^0 or above.
-    if (exp10 + static_cast<long long>(n) + (sticky ? 1 : 0) - 1 >= 0) return false;
-    value = negative ? -T(0) : T(0);
+    if (exp10 + static_cast<long long>(n) + (sticky ? 1 : 0) - 1 >= 0) return Range::Above;
+    out = negative ? -T(0) : T(0);
+    return Range::Below;
   }
   out = value;
-  return true;
+  return Range::Inside;
 }
 
 // A decimal number as written: digits of the whole and fraction parts, the
@@ -457,8 +463,10 @@ struct Written {
   bool negative = false;
   std::string_view whole;     // digits before the point
   std::string_view fraction;  // digits after the point
-  char letter = 0;            // 'E' or 'D' when an exponent was written
+  char letter = 0;            // 'E' or 'D' when an exponent letter was written
+  bool exponent_digits = false;  // the letter had digits after it
   long long exponent = 0;     // its value, held within +-10^9
+  std::size_t digits_end = 0;  // one past the last digit before any exponent
   std::size_t end = 0;        // one past the last character of the number
 };
 
@@ -476,6 +484,7 @@ Written scan_decimal(std::string_view t, std::size_t i) {
     while (i < n && is_digit(t[i])) ++i;
     w.fraction = t.substr(start, i - start);
   }
+  w.digits_end = w.end = i;
   if (i < n && (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd')) {
     w.letter = (t[i] == 'E' || t[i] == 'e') ? 'E' : 'D';
     ++i;
@@ -483,18 +492,116 @@ Written scan_decimal(std::string_view t, std::size_t i) {
     if (i < n && (t[i] == '+' || t[i] == '-')) minus = t[i++] == '-';
     long long x = 0;
     for (; i < n && is_digit(t[i]); ++i) {
+      w.exponent_digits = true;
       if (x < 1'000'000'000) x = x * 10 + (t[i] - '0');
     }
     w.exponent = minus ? -x : x;
+    w.end = i;
   }
-  w.end = i;
   return w;
 }
 
+// True when the text at i starts a decimal number: a digit, a sign followed
+// by a digit or a point, or a point followed by a digit.
+bool starts_decimal(std::string_view t, std::size_t i) {
+  const char c = t[i];
+  const char next = i + 1 < t.size() ? t[i + 1] : '\0';
+  return is_digit(c) || ((c == '+' || c == '-') && (is_digit(next) || next == '.')) ||
+         (c == '.' && is_digit(next));
+}
+
+// The significant digits of a written number, from the first digit other
+// than 0, trailing zeros included, and the power of ten of the last one.
+struct Significant {
+  std::string_view whole;   // the significant digits before the point
+  std::string_view digits;
+  long long scale = 0;
+  std::size_t count = 0;  // significant digits written (before any trimming)
+  std::uint64_t small = 0;  // the digits as an integer when count <= 19
+};
+
+// `joined` holds the digits when whole and fraction digits must be put side
+// by side (the point stands between them in the text).
+Significant significant_digits(const Written& w, char (&joined)[kExactPrecision + 2]) {
+  std::string_view sig_whole, sig_fraction;
+  std::size_t lead = w.whole.find_first_not_of('0');
+  if (lead != std::string_view::npos) {
+    sig_whole = w.whole.substr(lead);
+    sig_fraction = w.fraction;
+  } else {
+    lead = w.fraction.find_first_not_of('0');
+    if (lead != std::string_view::npos) sig_fraction = w.fraction.substr(lead);
+  }
+  Significant s;
+  s.whole = sig_whole;
+  s.count = sig_whole.size() + sig_fraction.size();
+  s.scale = w.exponent - static_cast<long long>(w.fraction.size());
+  if (s.count <= 19) {
+    for (char d : sig_whole) s.small = s.small * 10 + static_cast<std::uint64_t>(d - '0');
+    for (char d : sig_fraction) s.small = s.small * 10 + static_cast<std::uint64_t>(d - '0');
+  }
+  s.digits = sig_whole.empty() ? sig_fraction : sig_whole;
+  if (sig_whole.empty() || sig_fraction.empty()) return s;
+  if (s.count <= sizeof joined) {
+    std::memcpy(joined, sig_whole.data(), sig_whole.size());
+    std::memcpy(joined + sig_whole.size(), sig_fraction.data(), sig_fraction.size());
+    s.digits = std::string_view(joined, s.count);
+  } else if (sig_whole.size() >= static_cast<std::size_t>(kExactPrecision)) {
+    // The fraction lies beyond the digits that can matter; it only adds
+    // "something more" (when not all zeros) to the whole part.
+    s.digits = sig_whole;
+    s.scale = w.exponent;
+    if (sig_fraction.find_first_not_of('0') != std::string_view::npos) {
+      std::memcpy(joined, sig_whole.data(), kExactPrecision);
+      joined[kExactPrecision] = '1';
+      s.digits = std::string_view(joined, kExactPrecision + 1);
+      s.scale = w.exponent + static_cast<long long>(sig_whole.size()) - kExactPrecision - 1;
+    }
+  } else {
+    // Fill up to the digits that matter from the fraction, then the rest as
+    // "something more".
+    const std::size_t from_fraction = kExactPrecision - sig_whole.size();
+    std::memcpy(joined, sig_whole.data(), sig_whole.size());
+    std::memcpy(joined + sig_whole.size(), sig_fraction.data(), from_fraction);
+    std::size_t len = kExactPrecision;
+    s.scale = w.exponent - static_cast<long long>(from_fraction);
+    if (sig_fraction.find_first_not_of('0', from_fraction) != std::string_view::npos) {
+      joined[len++] = '1';
+      --s.scale;
+    }
+    s.digits = std::string_view(joined, len);
+  }
+  return s;
+}
+
+// The value of short numbers: the digits as one integer, scaled by one
+// exactly rounded operation (both operands exact, so the result is the
+// nearest value). False when the number is too long or its power of ten too
+// large for that.
+bool exact_float(const Significant& s, bool negative, float& out) {
+  if (s.count > 19 || s.small > (1u << 24) || s.scale < -10 || s.scale > 10) return false;
+  float f = static_cast<float>(s.small);
+  f = s.scale < 0 ? f / kFloatPow10[-s.scale] : f * kFloatPow10[s.scale];
+  out = negative ? -f : f;
+  return true;
+}
+
+bool exact_double(const Significant& s, bool negative, double& out) {
+  if (s.count > 19 || s.small > (std::uint64_t{1} << 53) || s.scale < -22 || s.scale > 22) {
+    return false;
+  }
+  double d = static_cast<double>(s.small);
+  d = s.scale < 0 ? d / kDoublePow10[-s.scale] : d * kDoublePow10[s.scale];
+  out = negative ? -d : d;
+  return true;
+}
+
 // "&H" / "&O" whole numbers (the digits after the prefix), as a double.
-double radix_value(std::string_view digits, bool hex, Where where) {
+// False beyond the double range.
+bool radix_value(std::string_view digits, bool hex, double& out) {
+  out = 0;
   const std::size_t first = digits.find_first_not_of('0');
-  if (first == std::string_view::npos) return 0;
+  if (first == std::string_view::npos) return true;
   digits.remove_prefix(first);
   const std::size_t fits = hex ? 16 : 21;  // digits that fit in 64 bits
   if (digits.size() <= fits) {
@@ -503,14 +610,15 @@ double radix_value(std::string_view digits, bool hex, Where where) {
       const int d = c <= '9' ? c - '0' : (c | 0x20) - 'a' + 10;
       v = v * (hex ? 16 : 8) + static_cast<std::uint64_t>(d);
     }
-    return static_cast<double>(v);  // one correct rounding
+    out = static_cast<double>(v);  // one correct rounding
+    return true;
   }
   // Longer: as hexadecimal digits for from_chars, octal regrouped from the
   // last digit up (3 bits per octal digit, 4 per hex digit).
   char buf[300];
   std::string_view hex_digits = digits;
   if (!hex) {
-    if (digits.size() > 342) raise(err::kOverflow, where);  // >= 8^342 = 2^1026
+    if (digits.size() > 342) return false;  // >= 8^342 = 2^1026
     char* end = buf + sizeof buf;
     char* p = end;
     unsigned acc = 0;
@@ -527,146 +635,166 @@ double radix_value(std::string_view digits, bool hex, Where where) {
     if (bits > 0) *--p = "0123456789abcdef"[acc & 15];
     hex_digits = std::string_view(p, static_cast<std::size_t>(end - p));
   }
-  double v = 0;
   const auto r = std::from_chars(hex_digits.data(), hex_digits.data() + hex_digits.size(),
-                                 v, std::chars_format::hex);
-  if (r.ec != std::errc{}) raise(err::kOverflow, where);
-  return v;
+                                 out, std::chars_format::hex);
+  return r.ec == std::errc{};
+}
+
+// "&H" or "&O" (any case) at i, with its digits: the whole number as a
+// double. NotANumber when no such prefix stands there.
+Scanned scan_radix(std::string_view t, std::size_t i) {
+  const char radix = i + 1 < t.size() ? static_cast<char>(t[i + 1] | 0x20) : '\0';
+  if (radix != 'h' && radix != 'o') return {0, Kind::Short, 0, ScanError::NotANumber};
+  const bool hex = radix == 'h';
+  std::size_t j = i + 2;
+  auto radix_digit = [hex](char d) {
+    const char lower = static_cast<char>(d | 0x20);
+    return hex ? is_digit(d) || (lower >= 'a' && lower <= 'f') : (d >= '0' && d <= '7');
+  };
+  while (j < t.size() && radix_digit(t[j])) ++j;
+  Scanned s{0, Kind::Double, j, ScanError::None};
+  if (!radix_value(t.substr(i + 2, j - i - 2), hex, s.value)) s.error = ScanError::Overflow;
+  return s;
+}
+
+constexpr Scanned overflow(std::size_t end) { return {0, Kind::Double, end, ScanError::Overflow}; }
+
+// A value held by the kind a field asks for: Short and Long the whole number
+// (halves away from zero), Single the value rounded to single precision,
+// each within its range.
+Scanned in_kind(double value, Kind kind, std::size_t end) {
+  switch (kind) {
+    case Kind::Short:
+    case Kind::Long: {
+      const double r = round_half_away(value);
+      const double lo = kind == Kind::Short ? -32768.0 : -2147483648.0;
+      const double hi = kind == Kind::Short ? 32767.0 : 2147483647.0;
+      if (!(r >= lo && r <= hi)) return overflow(end);
+      return {static_cast<double>(static_cast<std::int32_t>(r)), kind, end, ScanError::None};
+    }
+    case Kind::Single: {
+      const auto f = static_cast<float>(value);
+      if (std::isinf(f)) return overflow(end);
+      return {f, kind, end, ScanError::None};
+    }
+    case Kind::Double:
+      break;
+  }
+  return {value, kind, end, ScanError::None};
 }
 
 }  // namespace
 
-Number text_to_number(std::string_view t, Where where) {
+namespace detail {
+
+Scanned scan_number_general(std::string_view t) noexcept {
   const std::size_t n = t.size();
   std::size_t i = 0;
   while (i < n && t[i] == ' ') ++i;
-  if (i == n) return {};
-  const char c = t[i];
-  const char next = i + 1 < n ? t[i + 1] : '\0';
-  if (c == '&') {
-    const char radix = static_cast<char>(next | 0x20);
-    if (radix != 'h' && radix != 'o') return {};
-    const bool hex = radix == 'h';
-    std::size_t j = i + 2;
-    auto radix_digit = [hex](char d) {
-      const char lower = static_cast<char>(d | 0x20);
-      return hex ? is_digit(d) || (lower >= 'a' && lower <= 'f') : (d >= '0' && d <= '7');
-    };
-    while (j < n && radix_digit(t[j])) ++j;
-    return {radix_value(t.substr(i + 2, j - i - 2), hex, where), Kind::Double};
-  }
-  const bool starts = is_digit(c) || ((c == '+' || c == '-') && (is_digit(next) || next == '.')) ||
-                      (c == '.' && is_digit(next));
-  if (!starts) return {};
+  const Scanned none{0, Kind::Short, 0, ScanError::NotANumber};
+  if (i == n) return none;
+  if (t[i] == '&') return scan_radix(t, i);
+  if (!starts_decimal(t, i)) return none;
 
   const Written w = scan_decimal(t, i);
-
-  // The significant digits: from the first digit other than 0, trailing
-  // zeros included. The whole and fraction digits are contiguous in the
-  // text but for the point between them.
-  std::size_t lead = w.whole.find_first_not_of('0');
-  std::string_view sig_whole, sig_fraction;
-  if (lead != std::string_view::npos) {
-    sig_whole = w.whole.substr(lead);
-    sig_fraction = w.fraction;
-  } else {
-    lead = w.fraction.find_first_not_of('0');
-    if (lead != std::string_view::npos) sig_fraction = w.fraction.substr(lead);
-  }
-  const std::size_t significant = sig_whole.size() + sig_fraction.size();
+  char joined[kExactPrecision + 2];
+  const Significant s = significant_digits(w, joined);
   const bool whole = w.letter == 0 && w.fraction.find_first_not_of('0') == std::string_view::npos;
-  // The value is digits * 10^exp10 with the digits of sig_whole + sig_fraction.
-  const long long exp10 = w.exponent - static_cast<long long>(w.fraction.size());
 
-  // A type character directly after the number.
+  // A type character directly after the number requests its kind.
   const char type = w.end < n ? t[w.end] : '\0';
+  const bool typed = type == '%' || type == '&' || type == '!' || type == '#';
+  const std::size_t end = w.end + (typed ? 1 : 0);
 
   if (whole) {
     std::uint64_t v = 0;
-    const bool small = sig_whole.size() <= 10;
+    const bool small = s.whole.size() <= 10;
     if (small) {
-      for (char d : sig_whole) v = v * 10 + static_cast<std::uint64_t>(d - '0');
+      for (char d : s.whole) v = v * 10 + static_cast<std::uint64_t>(d - '0');
     }
     const std::uint64_t short_limit = w.negative ? 32768 : 32767;
     const std::uint64_t long_limit = w.negative ? 2147483648u : 2147483647u;
     if (type == '%' || type == '&') {
-      if (!small || v > (type == '%' ? short_limit : long_limit)) raise(err::kOverflow, where);
+      if (!small || v > (type == '%' ? short_limit : long_limit)) return overflow(end);
     }
     if (small && v <= long_limit && type != '!' && type != '#') {
       const double value = w.negative ? -static_cast<double>(v) : static_cast<double>(v);
       const bool short_kind = type == '%' || (type != '&' && v <= short_limit);
-      return {value == 0 ? 0.0 : value, short_kind ? Kind::Short : Kind::Long};
+      return {value == 0 ? 0.0 : value, short_kind ? Kind::Short : Kind::Long, end,
+              ScanError::None};
     }
   }
 
-  bool single = w.letter == 'E' || (w.letter == 0 && significant < 8);
+  bool single = w.letter == 'E' || (w.letter == 0 && s.count < 8);
   if (type == '!') single = true;
   if (type == '#') single = false;
   const bool single_required = w.letter == 'E' || type == '!';
 
-  // Short numbers: the digits as one integer, scaled by one exactly rounded
-  // operation (both operands exact, so the result is the nearest value).
-  if (significant <= 19) {
-    std::uint64_t m = 0;
-    for (char d : sig_whole) m = m * 10 + static_cast<std::uint64_t>(d - '0');
-    for (char d : sig_fraction) m = m * 10 + static_cast<std::uint64_t>(d - '0');
-    if (single && m <= (1u << 24) && exp10 >= -10 && exp10 <= 10) {
-      float f = static_cast<float>(m);
-      f = exp10 < 0 ? f / kFloatPow10[-exp10] : f * kFloatPow10[exp10];
-      return {w.negative ? -f : f, Kind::Single};
-    }
-    if (!single && m <= (std::uint64_t{1} << 53) && exp10 >= -22 && exp10 <= 22) {
-      double d = static_cast<double>(m);
-      d = exp10 < 0 ? d / kDoublePow10[-exp10] : d * kDoublePow10[exp10];
-      return {w.negative ? -d : d, Kind::Double};
-    }
-  }
-
-  // Everything else through from_chars on the significant digits. The two
-  // parts are joined in a buffer only when both are present.
-  char joined[kExactPrecision + 2];
-  std::string_view digits = sig_whole.empty() ? sig_fraction : sig_whole;
-  long long scale = exp10;
-  if (!sig_whole.empty() && !sig_fraction.empty()) {
-    if (significant <= sizeof joined) {
-      std::memcpy(joined, sig_whole.data(), sig_whole.size());
-      std::memcpy(joined + sig_whole.size(), sig_fraction.data(), sig_fraction.size());
-      digits = std::string_view(joined, significant);
-    } else if (sig_whole.size() >= static_cast<std::size_t>(kExactPrecision)) {
-      // The fraction lies beyond the digits that can matter; it only adds
-      // "something more" (when not all zeros) to the whole part.
-      digits = sig_whole;
-      scale = w.exponent;
-      if (sig_fraction.find_first_not_of('0') != std::string_view::npos) {
-        std::memcpy(joined, sig_whole.data(), kExactPrecision);
-        joined[kExactPrecision] = '1';
-        digits = std::string_view(joined, kExactPrecision + 1);
-        scale = w.exponent + static_cast<long long>(sig_whole.size()) - kExactPrecision - 1;
-      }
-    } else {
-      // Fill up to the digits that matter from the fraction, then the rest
-      // as "something more".
-      const std::size_t from_fraction = kExactPrecision - sig_whole.size();
-      std::memcpy(joined, sig_whole.data(), sig_whole.size());
-      std::memcpy(joined + sig_whole.size(), sig_fraction.data(), from_fraction);
-      std::size_t len = kExactPrecision;
-      scale = w.exponent - static_cast<long long>(from_fraction);
-      if (sig_fraction.find_first_not_of('0', from_fraction) != std::string_view::npos) {
-        joined[len++] = '1';
-        --scale;
-      }
-      digits = std::string_view(joined, len);
-    }
-  }
-
   if (single) {
     float f;
-    if (nearest(w.negative, digits, scale, f)) return {f, Kind::Single};
-    if (single_required) raise(err::kOverflow, where);
+    if (exact_float(s, w.negative, f)) return {f, Kind::Single, end, ScanError::None};
+    if (nearest(w.negative, s.digits, s.scale, f) != Range::Above) {
+      return {f, Kind::Single, end, ScanError::None};
+    }
+    if (single_required) return overflow(end);
   }
   double d;
-  if (!nearest(w.negative, digits, scale, d)) raise(err::kOverflow, where);
-  return {d, Kind::Double};
+  if ((single || !exact_double(s, w.negative, d)) &&
+      nearest(w.negative, s.digits, s.scale, d) == Range::Above) {
+    return overflow(end);
+  }
+  return {d, Kind::Double, end, ScanError::None};
+}
+
+}  // namespace detail
+
+Scanned scan_number(std::string_view t, Kind target) noexcept {
+  const Scanned none{0, Kind::Short, 0, ScanError::NotANumber};
+  if (t.empty()) return none;
+  if (t[0] == '&') {
+    Scanned s = scan_radix(t, 0);
+    if (s.error != ScanError::None) return s;
+    return in_kind(s.value, target, s.end);
+  }
+  if (!starts_decimal(t, 0)) return none;
+  const Written w = scan_decimal(t, 0);
+  if (w.whole.empty() && w.fraction.empty()) {
+    return {0, target, w.end, ScanError::None};  // "+." and "-."
+  }
+  // An exponent letter counts only with digits after it (its value is then
+  // 0 anyway); the characters after the number are not looked at.
+  const std::size_t end = w.exponent_digits ? w.end : w.digits_end;
+  char joined[kExactPrecision + 2];
+  const Significant s = significant_digits(w, joined);
+  if (target == Kind::Single) {
+    float f;
+    if (exact_float(s, w.negative, f)) return {f, target, end, ScanError::None};
+    switch (nearest(w.negative, s.digits, s.scale, f)) {
+      case Range::Inside:
+        return {f, target, end, ScanError::None};
+      case Range::Above:
+        return overflow(end);
+      case Range::Below: {
+        // Too small for a single: the double's nearest single, and 0 (without
+        // sign) when the double is too small as well.
+        double d;
+        if (nearest(w.negative, s.digits, s.scale, d) != Range::Inside) d = 0;
+        return {static_cast<float>(d), target, end, ScanError::None};
+      }
+    }
+  }
+  double d;
+  if (!exact_double(s, w.negative, d) &&
+      nearest(w.negative, s.digits, s.scale, d) == Range::Above) {
+    return overflow(end);
+  }
+  return in_kind(d, target, end);
+}
+
+Number text_to_number(std::string_view t, Where where) {
+  const Scanned s = scan_number(t);
+  if (s.error == ScanError::Overflow) raise(err::kOverflow, where);
+  return {s.value, s.kind};
 }
 
 std::string free_form(double value, Kind kind) {

@@ -6,16 +6,12 @@
 #include <cmath>
 #include <string>
 
+#include "frame/constants.h"
 #include "frame/numtext.h"
 
 namespace frame {
 
 namespace {
-
-// pi as both programs set it at start-up: this 15-digit value, not the double
-// nearest to pi; the degrees-per-radian factor is derived from it.
-constexpr double kPi = 3.14159265358979;
-constexpr double kDegreesPerRadian = 180.0 / kPi;
 
 // The whole part of a degree, cut toward zero (2.5 -> 2). Whether a negative
 // degree is cut toward zero or down makes no difference: every use takes at

@@ -9,13 +9,14 @@
 // writing.
 #include "frame/textfile.h"
 
+#include "frame/constants.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <charconv>
 #include <cstring>
 #include <filesystem>
 
@@ -45,139 +46,6 @@ std::string full_path(std::string_view path) {
     if (!ec) p = cwd / p;
   }
   return p.lexically_normal().string();
-}
-
-bool same_path_ignoring_case(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    unsigned char x = static_cast<unsigned char>(a[i]);
-    unsigned char y = static_cast<unsigned char>(b[i]);
-    if (x >= 'A' && x <= 'Z') x = static_cast<unsigned char>(x - 'A' + 'a');
-    if (y >= 'A' && y <= 'Z') y = static_cast<unsigned char>(y - 'A' + 'a');
-    if (x != y) return false;
-  }
-  return true;
-}
-
-bool is_digit(char c) { return c >= '0' && c <= '9'; }
-
-// The value of a number in the field's kind. Short and long take the whole
-// number (halves away from zero, out of range 6); a single is stored with its
-// range check.
-double to_kind(double value, Kind kind, Where where) {
-  switch (kind) {
-    case Kind::Short:
-    case Kind::Long:
-      return whole_number(value, kind, where);
-    case Kind::Single:
-      return to_single(value, where);
-    case Kind::Double:
-      break;
-  }
-  return value;
-}
-
-// A decimal number read from a field straight into its kind: the nearest
-// double (or single) to the written digits, with no single-precision step on
-// the way to a double. `digits_int`/`digits_frac` are the digits before and
-// after the point, `exponent` the written exponent (clamped, it only has to
-// tell overflow from underflow).
-double decimal_value(bool negative, std::string_view digits_int,
-                     std::string_view digits_frac, long exponent,
-                     bool has_exponent, Kind kind, Where where) {
-  std::string text;
-  text.reserve(digits_int.size() + digits_frac.size() + 16);
-  if (negative) text += '-';
-  text += digits_int.empty() ? std::string_view("0") : digits_int;
-  if (!digits_frac.empty()) {
-    text += '.';
-    text += digits_frac;
-  }
-  if (has_exponent) {
-    text += 'e';
-    text += std::to_string(exponent);
-  }
-  const char* first = text.data();
-  const char* last = text.data() + text.size();
-
-  // The decimal exponent of the first significant digit: beyond the range
-  // when positive, below it (a zero) when negative.
-  auto magnitude = [&]() -> long {
-    std::size_t k = digits_int.find_first_not_of('0');
-    if (k != std::string_view::npos)
-      return static_cast<long>(digits_int.size() - k - 1) + exponent;
-    k = digits_frac.find_first_not_of('0');
-    return -static_cast<long>(k + 1) + exponent;
-  };
-
-  if (kind == Kind::Single) {
-    float f = 0;
-    auto [ptr, ec] = std::from_chars(first, last, f);
-    (void)ptr;
-    if (ec == std::errc()) return f;
-    if (magnitude() >= 0) raise(err::kOverflow, where);
-    // Below the normal range of a single: the double's nearest single.
-    double d = 0;
-    std::from_chars(first, last, d);
-    return static_cast<float>(d);
-  }
-  double d = 0;
-  auto [ptr, ec] = std::from_chars(first, last, d);
-  (void)ptr;
-  if (ec != std::errc()) {
-    if (magnitude() >= 0) raise(err::kOverflow, where);
-    d = negative ? -0.0 : 0.0;
-  }
-  return to_kind(d, kind, where);
-}
-
-// The number at the start of a field text (sign, digits, point, exponent
-// with E or D, or the "&H"/"&O" prefixes); what follows it is ignored. A
-// field that does not begin with a number is 58.
-double field_number(std::string_view t, Kind kind, Where where) {
-  if (t.size() >= 2 && t[0] == '&') {
-    char p = t[1];
-    if (p == 'H' || p == 'h' || p == 'O' || p == 'o')
-      return to_kind(text_to_number(t, where).value, kind, where);
-    raise(err::kBadNumberField, where);
-  }
-  std::size_t i = 0;
-  bool negative = false;
-  if (i < t.size() && (t[i] == '+' || t[i] == '-')) {
-    negative = t[i] == '-';
-    ++i;
-    if (i == t.size() || !(is_digit(t[i]) || t[i] == '.'))
-      raise(err::kBadNumberField, where);
-  } else if (i == t.size() ||
-             !(is_digit(t[i]) ||
-               (t[i] == '.' && i + 1 < t.size() && is_digit(t[i + 1])))) {
-    raise(err::kBadNumberField, where);
-  }
-  std::size_t b = i;
-  while (i < t.size() && is_digit(t[i])) ++i;
-  std::string_view digits_int = t.substr(b, i - b);
-  std::string_view digits_frac;
-  if (i < t.size() && t[i] == '.') {
-    b = ++i;
-    while (i < t.size() && is_digit(t[i])) ++i;
-    digits_frac = t.substr(b, i - b);
-  }
-  long exponent = 0;
-  bool has_exponent = false;
-  if (i < t.size() && (t[i] == 'E' || t[i] == 'e' || t[i] == 'D' || t[i] == 'd')) {
-    std::size_t j = i + 1;
-    bool exp_negative = false;
-    if (j < t.size() && (t[j] == '+' || t[j] == '-')) exp_negative = t[j++] == '-';
-    if (j < t.size() && is_digit(t[j])) {
-      has_exponent = true;
-      for (; j < t.size() && is_digit(t[j]); ++j)
-        exponent = std::min(exponent * 10 + (t[j] - '0'), 99999999L);
-      if (exp_negative) exponent = -exponent;
-    }
-  }
-  if (digits_int.empty() && digits_frac.empty()) return 0.0;  // "+." and "-."
-  return decimal_value(negative, digits_int, digits_frac, exponent,
-                       has_exponent, kind, where);
 }
 
 }  // namespace
@@ -377,7 +245,7 @@ void FileTable::abandon() noexcept {
 bool FileTable::is_open_path(std::string_view path) const {
   std::string full = full_path(path);
   for (const auto& slot : files_)
-    if (slot && same_path_ignoring_case(slot->path, full)) return true;
+    if (slot && equal_ignoring_case(slot->path, full)) return true;
   return false;
 }
 
@@ -620,7 +488,10 @@ double FileTable::read_field_number(int number, Kind kind, Where where) {
     }
     c = peek(f, where);
   }
-  return field_number(text, kind, where);
+  const Scanned scanned = scan_number(text, kind);
+  if (scanned.error == ScanError::NotANumber) raise(err::kBadNumberField, where);
+  if (scanned.error == ScanError::Overflow) raise(err::kOverflow, where);
+  return scanned.value;
 }
 
 // ---- writing -----------------------------------------------------------------

@@ -22,7 +22,7 @@ App::App(frame::FileDialogs& dialogs, frame::Surface& surface)
   });
 
   // Start-up: the constants, then the control variables by name.
-  tan_30_ = std::tan(kPi / 6);
+  tan_30_ = std::tan(frame::kPi / 6);
   EDIT1 = form_.bind("EDIT1");
   EDIT2 = form_.bind("EDIT2");
   EDIT3 = form_.bind("EDIT3");

@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "frame/datafile.h"
-#include "tarvex/sample_column.h"
+#include "frame/errors.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -40,18 +40,18 @@ void App::BUTTON5_ON() {
   ReportWriter report(files_, kReportFile);
   report.source_line(s.data_path, s.from, s.letters);
   if (!s.subtract_path.empty()) report.subtract_line(s.subtract_path);
-  report.speed_line(s.angular_step * kDegreesPerRadian * s.samples_per_cycle);
+  report.speed_line(s.angular_step * frame::kDegreesPerRadian * s.samples_per_cycle);
   report.column_header();
 
   const frame::CommentMark mark(s.comment_mark);
-  const CommentTest comment(mark);
+  // Comment lines are told by the mark alone; they never reach the column.
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
-  std::optional<SampleColumn> column;
+  std::optional<frame::DataColumn> column;
   while (!files_.eof(kDataFile)) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();
-    if (comment.is_comment(line)) continue;
+    if (mark.is_comment(line)) continue;
     if (!column) column.emplace(s.from, s.letters);
     if (transform.take_sample(column->value(line))) {
       report.interval_row(series.close(transform));

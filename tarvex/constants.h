@@ -1,13 +1,10 @@
-// The constants tarvex sets at start-up.
+// The constants tarvex sets at start-up besides pi and the factors derived
+// from it (frame/constants.h).
 #pragma once
 
-namespace tarvex {
+#include "frame/constants.h"
 
-// pi as the 15-digit value the analyser has always used, not the closest
-// double to pi: every angle and every phase in the report is computed with it.
-inline constexpr double kPi = 3.14159265358979;
-inline constexpr double kDegreesPerRadian = 180.0 / kPi;
-inline constexpr double kTwoPi = kPi * 2;
+namespace tarvex {
 
 // The highest amplitude-polynomial degree a subtract file may set.
 inline constexpr int kSubtractDegreeLimit = 6;

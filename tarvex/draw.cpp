@@ -1,9 +1,9 @@
 // "Draw": the cycle display. The path of the interval vectors of every
 // display interval in a polar diagram, coloured by file interval.
 #include <cmath>
+#include <optional>
 
 #include "frame/datafile.h"
-#include "tarvex/sample_column.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -81,13 +81,13 @@ void App::BUTTON4_ON() {
 
   files_.open("I", kDataFile, s.data_path);
   const frame::CommentMark mark(s.comment_mark);
-  const CommentTest comment(mark);
-  std::optional<SampleColumn> column;
+  // The column is cut from the first data line on; comment lines never reach it.
+  std::optional<frame::DataColumn> column;
   bool at_end = files_.eof(kDataFile);
   while (!at_end) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();
-    if (!comment.is_comment(line)) {
+    if (!mark.is_comment(line)) {
       if (!column) column.emplace(s.from, s.letters);
       if (transform.take_sample(column->value(line))) {
         const Vec v = transform.interval_vector();

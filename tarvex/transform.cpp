@@ -7,7 +7,7 @@
 namespace tarvex {
 
 double angle_rule(double x, double y) {
-  double angle = x == 0 ? 90 : std::atan(y / x) * kDegreesPerRadian;
+  double angle = x == 0 ? 90 : std::atan(y / x) * frame::kDegreesPerRadian;
   if (x < 0 && y >= 0) angle += 180;
   if (x <= 0 && y < 0) angle += 180;
   if (angle < 0) angle += 360;
@@ -16,7 +16,7 @@ double angle_rule(double x, double y) {
 
 double angular_step(double speed, double samples_per_cycle, frame::Where where) {
   return frame::checked_div(frame::checked_div(speed, samples_per_cycle, where),
-                            kDegreesPerRadian, where);
+                            frame::kDegreesPerRadian, where);
 }
 
 CycleTransform::CycleTransform(const TransformParams& params)

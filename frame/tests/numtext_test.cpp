@@ -264,6 +264,68 @@ TEST(TextToNumber, MatchesFromCharsOnRandomTexts) {
   }
 }
 
+TEST(ScanNumber, ReportsEndAndErrorWithoutThrowingInBothModes) {
+  struct Row { const char* text; bool field; Kind kind; double value; std::size_t end; ScanError error; };
+  const Row rows[] = {
+      {"  -7 x", false, Kind::Short, -7, 4, ScanError::None},
+      {"12.5abc", false, Kind::Single, 12.5, 4, ScanError::None},
+      {"7&x", false, Kind::Long, 7, 2, ScanError::None},
+      {"1e", false, Kind::Single, 1, 2, ScanError::None},
+      {"&H1Fz", false, Kind::Double, 31, 4, ScanError::None},
+      {"\t1", false, Kind::Short, 0, 0, ScanError::NotANumber},
+      {"1D400", false, Kind::Double, 0, 5, ScanError::Overflow},
+      {"1e", true, Kind::Double, 1, 1, ScanError::None},
+      {"0.1", true, Kind::Double, 0.1, 3, ScanError::None},
+      {"-2.5x", true, Kind::Short, -3, 4, ScanError::None},
+      {"40000", true, Kind::Short, 0, 5, ScanError::Overflow},
+      {"3.5e38", true, Kind::Single, 0, 6, ScanError::Overflow},
+      {"&HFFFFFFFFFF", true, Kind::Long, 0, 12, ScanError::Overflow},
+      {"-.", true, Kind::Double, 0, 2, ScanError::None},
+      {" 1", true, Kind::Double, 0, 0, ScanError::NotANumber},
+      {"&x", true, Kind::Double, 0, 0, ScanError::NotANumber},
+  };
+  for (const Row& r : rows) {
+    const Scanned s = r.field ? scan_number(r.text, r.kind) : scan_number(r.text);
+    EXPECT_EQ(s.error, r.error) << r.text;
+    EXPECT_EQ(s.end, r.end) << r.text;
+    if (r.error == ScanError::None) { EXPECT_EQ(s.kind, r.kind) << r.text; }
+    if (r.error != ScanError::Overflow) { EXPECT_EQ(s.value, r.value) << r.text; }
+  }
+}
+
+// The plain-decimal shortcut gives bit for bit what the general scanner gives,
+// -0 and the one single rounding included, or leaves the text to it.
+TEST(ScanNumber, PlainShortcutMatchesTheGeneralScannerOrDeclines) {
+  const auto same = [](const std::string& text) {
+    Scanned plain;
+    if (!detail::scan_plain(text, plain)) return false;
+    const Scanned general = detail::scan_number_general(text);
+    EXPECT_EQ(std::bit_cast<std::uint64_t>(plain.value), std::bit_cast<std::uint64_t>(general.value)) << text;
+    EXPECT_EQ(plain.kind, general.kind) << text;
+    EXPECT_EQ(plain.error, general.error) << text;
+    if (plain.error == ScanError::None) { EXPECT_EQ(plain.end, general.end) << text; }
+    return true;
+  };
+  for (const char* text : {"", "-0", "-0.000", "5.", "12345678", "-1.2345678", "0.00000001", "123456789",
+                           "-32768", "32768", "0.1", "-.5", "1 2", "  42  ", "00000001.5"})
+    EXPECT_TRUE(same(text)) << text;
+  for (const char* text : {"1e3", "1D3", "12.5abc", "1,234", "&H1F", "\t42", "-", ".", "- 5", "1234567890",
+                           "0.0000000001", "5!", "5#", "1234567.000", "+x"})
+    EXPECT_FALSE(same(text)) << text;
+  std::mt19937_64 rng(12345);
+  for (int n = 0; n < 20000; ++n) {
+    std::string text(rng() % 3, ' ');
+    if (rng() % 2) text += rng() % 2 ? '-' : '+';
+    const std::size_t width = 1 + rng() % 9, at = rng() % 9;
+    for (std::size_t i = 0; i < width; ++i) {
+      if (i == at) text += '.';
+      text += static_cast<char>('0' + rng() % 10);
+    }
+    if (rng() % 4 == 0) text += " 7";
+    same(text);
+  }
+}
+
 // ---- whole number, floor, power -------------------------------------------------------
 
 TEST(WholeNumber, HalvesAwayFromZeroAndOverflowOutsideTheKind) {

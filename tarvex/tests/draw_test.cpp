@@ -142,7 +142,7 @@ struct CountingSurface : frame::Surface {
 std::vector<Vec> rotating(double degrees_per_interval) {
   std::vector<Vec> points;
   for (int k = 0; k < 64; ++k) {
-    const double a = degrees_per_interval * k / kDegreesPerRadian;
+    const double a = degrees_per_interval * k / frame::kDegreesPerRadian;
     points.push_back({1 + std::cos(a), 1 + std::sin(a)});
   }
   return points;
@@ -163,7 +163,7 @@ TEST(PoleEstimate, ThreeAndFivePointExamples) {
   EXPECT_FLOAT_EQ(circle.x2, 3);  // the radius
   std::vector<Vec> five;  // on the unit circle around (1, 1)
   for (double d : {0, 50, 130, 200, 290})
-    five.push_back({1 + std::cos(d / kDegreesPerRadian), 1 + std::sin(d / kDegreesPerRadian)});
+    five.push_back({1 + std::cos(d / frame::kDegreesPerRadian), 1 + std::sin(d / frame::kDegreesPerRadian)});
   const auto pole5 = estimate_pole(five, 1, surface);
   ASSERT_TRUE(pole5);
   EXPECT_NEAR(pole5->swing, 1.41421356, 1e-8);

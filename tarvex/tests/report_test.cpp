@@ -35,7 +35,7 @@ TEST(TarvexReport, FirstTwoRowsOfHundredCycleIntervals) {
   const TransformParams p{20, 0, angular_step(360, 20), 2000, nullptr};
   CycleTransform t(p);
   IntervalSeries series(20, 0, p.interval);
-  const double ten = 10 / kDegreesPerRadian;
+  const double ten = 10 / frame::kDegreesPerRadian;
   std::vector<IntervalRow> rows;
   for (Vec v : {Vec{2, 0}, Vec{2.5 * std::cos(ten), 2.5 * std::sin(ten)}}) {
     t.m = 2000;  // a closed interval of 2000 samples whose vector is v

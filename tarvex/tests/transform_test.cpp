@@ -1,5 +1,4 @@
-// The per-cycle transform, its interval rows and statistics, and the fast
-// sample column reader it is fed by.
+// The per-cycle transform, its interval rows and statistics.
 #include "tarvex/transform.h"
 
 #include <gtest/gtest.h>
@@ -11,7 +10,6 @@
 
 #include "frame/datafile.h"
 #include "frame/numtext.h"
-#include "tarvex/sample_column.h"
 #include "tarvex/tests/test_util.h"
 
 namespace tarvex {
@@ -85,7 +83,7 @@ TEST(CycleTransform, PureCosineGivesSwing2AndPhase0OrPhase90AfterAQuarterCycleOr
 TEST(CycleTransform, PhaseFrom350To10WrapsToPlus20) {
   CalcLoop loop(params(4, 0, 1));
   for (double deg : {350.0, 10.0}) {
-    const double x = std::cos(deg / kDegreesPerRadian), y = std::sin(deg / kDegreesPerRadian);
+    const double x = std::cos(deg / frame::kDegreesPerRadian), y = std::sin(deg / frame::kDegreesPerRadian);
     for (double v : {x, -y, -x, y}) loop.feed(v);  // one cycle whose vector is (x, y)
   }
   ASSERT_EQ(loop.rows.size(), 2u);
@@ -120,54 +118,6 @@ TEST(RunningStat, DeviationOfEqualValuesIsGuardedAgainstANegativeSquare) {
   for (double v : {0.1, 0.1}) equal.add(v);
   EXPECT_GE(equal.deviation(2), 0);  // the absolute-value guard
   EXPECT_NEAR(equal.deviation(2), 0, 1e-8);
-}
-
-// The fast conversion gives exactly what the general one gives, -0 and the
-// single rounding included, or declines.
-void expect_same_as_general(const std::string& text) {
-  double fast = 0;
-  if (plain_decimal_value(text, fast)) {
-    EXPECT_EQ(std::bit_cast<std::uint64_t>(fast), std::bit_cast<std::uint64_t>(frame::val(text))) << text;
-  }
-}
-
-TEST(SampleColumn, PlainDecimalsMatchTheGeneralConversionBitForBitOrAreDeclined) {
-  for (const char* text : {"", "-0", "-0.000", "5.", "12345678", "-1.2345678", "0.00000001", "123456789",
-                           "2147483647", "0.1", "0.10000000", "-.5", "1 2", "  42  ", "000000000000001.5"})
-    expect_same_as_general(text);
-  double v = 0;
-  for (const char* text : {"1e3", "1D3", "12.5abc", "1,234", "&H1F", "\t42", "-", ".", "- 5", "1234567890",
-                           "0.0000000001", "5!", "5#", "1234567.000", "+x"})
-    EXPECT_FALSE(plain_decimal_value(text, v)) << text;
-  std::mt19937_64 rng(12345);
-  std::uniform_int_distribution<int> width(1, 9), point(0, 8), sign(0, 3), blanks(0, 3), digit(0, 9);
-  for (int n = 0; n < 20000; ++n) {
-    std::string text(static_cast<std::size_t>(blanks(rng)), ' ');
-    const int s = sign(rng), w = width(rng), at = point(rng);
-    if (s < 2) text += s == 0 ? '-' : '+';
-    for (int i = 0; i < w; ++i) {
-      if (i == at) text += '.';
-      text += static_cast<char>('0' + digit(rng));
-    }
-    if (blanks(rng) == 0) text += " 7";
-    expect_same_as_general(text);
-  }
-}
-
-TEST(SampleColumn, CutsTheColumnAndTestsCommentsLikeTheGeneralReaders) {
-  for (auto [from, letters] : {std::pair{9.0f, 12.0f}, {5.0f, 3.0f}, {2.5f, 0.0f}, {3.0f, 2.4f}}) {
-    const SampleColumn fast(from, letters);
-    const frame::DataColumn general(from, letters);
-    for (const char* line : {"00:00:01    1000.123", "abcd12345", "abc", "", "12:30:00  -12.5e1 ", "  &H10"})
-      EXPECT_EQ(std::bit_cast<std::uint64_t>(fast.value(line)), std::bit_cast<std::uint64_t>(general.value(line)))
-          << line << " from " << from;
-  }
-  EXPECT_EQ(code_of([] { SampleColumn(0, 10).value("1"); }), frame::err::kInvalidCall);
-  for (const char* text : {"", "#", "##", "\x1a"}) {
-    const frame::CommentMark mark(text);
-    for (const char* line : {"", "#", "##", "#x", " #", "x#", "\x1a"})
-      EXPECT_EQ(CommentTest(mark).is_comment(line), mark.is_comment(line)) << text << " / " << line;
-  }
 }
 
 }  // namespace
