@@ -2,8 +2,7 @@
 // mulrin driven through the headless command line.
 #pragma once
 
-#include <unistd.h>
-
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -22,7 +21,8 @@ namespace mulrin::testing {
 struct Scratch {
   inline static int serial = 0;
   const std::filesystem::path dir = std::filesystem::temp_directory_path() /
-      ("mulrin_tests_" + std::to_string(::getpid()) + "_" + std::to_string(++serial));
+      ("mulrin_tests_" + std::to_string(std::chrono::steady_clock::now().time_since_epoch().count()) +
+       "_" + std::to_string(++serial));
   Scratch() { std::filesystem::create_directories(dir); }
   ~Scratch() { std::error_code ec; std::filesystem::remove_all(dir, ec); }
   std::string path(std::string_view name) const { return (dir / name).string(); }
