@@ -11,8 +11,19 @@
 
 namespace mulrin {
 
+namespace {
+
 // Blocks above which samples are never scanned as they arrive.
 constexpr double kEagerBlocks = 1 << 26;
+
+// The blocks by formula for a series of `count` samples, one more for the
+// stepped starts of a step that is not a whole number.
+double blocks_for(double count, const BlockSettings& settings) {
+  if (count < settings.length) return 0;
+  return std::floor((count - settings.length) / settings.step) + 2;
+}
+
+}  // namespace
 
 BlockScan::BlockScan(const BlockSettings& settings, double count_bound, frame::Where where)
     : settings_(settings), exponent_(engine_exponent(settings.exponent)) {
@@ -21,18 +32,26 @@ BlockScan::BlockScan(const BlockSettings& settings, double count_bound, frame::W
   } catch (const std::bad_alloc&) {
     frame::raise(frame::err::kOutOfMemory, where);
   }
-  // The blocks by formula for the longest series, one more for the stepped
-  // starts of a step that is not a whole number.
   const double length = settings.length;
-  const double blocks = std::floor((count_bound - length) / settings.step) + 2;
-  eager_ = exponent_ != 0 && settings.step > 0 && count_bound >= length &&
-           blocks <= kEagerBlocks && analysis_bytes(blocks, length) <= memory_limit();
+  const double limit = memory_limit();
+  if (exponent_ == 0 || !(settings.step > 0)) {
+    eager_blocks_ = 0;  // nothing to transform, or a run that ends with an error
+  } else if (count_bound != std::numeric_limits<double>::infinity()) {
+    const double blocks = blocks_for(count_bound, settings);
+    const bool fits = blocks <= kEagerBlocks && analysis_bytes(blocks, length) <= limit;
+    eager_blocks_ = fits ? std::numeric_limits<double>::infinity() : 0;
+  } else {
+    const double fixed = analysis_bytes(0, length);
+    eager_blocks_ = std::min(kEagerBlocks, std::floor((limit / 4 - fixed) /
+                                                      (analysis_bytes(1, length) - fixed)));
+  }
+  paused_ = !(eager_blocks_ > 0);
 }
 
 void BlockScan::hold() {
   const double bytes = static_cast<double>(held_.size() + 2) * kChunk * sizeof(double);
-  if (failure_ != 0 || !(bytes <= memory_limit())) {
-    failure_ = frame::err::kOutOfMemory;  // the series does not fit: nothing more is held
+  if (hold_failed_ || !(bytes <= memory_limit())) {
+    hold_failed_ = true;  // the series does not fit: nothing more is held
     return;
   }
   held_.push_back(std::move(filling_));
@@ -93,7 +112,10 @@ void BlockScan::stop_worker() {
 }
 
 void BlockScan::hand_over(bool more_to_come) {
-  if (!eager_ && more_to_come) {
+  if (!paused_ && blocks_for(static_cast<double>(pushed_), settings_) > eager_blocks_) {
+    paused_ = true;
+  }
+  if (paused_ && more_to_come) {
     hold();
     filled_ = 0;
     return;
@@ -119,14 +141,18 @@ void BlockScan::hand_over(bool more_to_come) {
 
 void BlockScan::finish(std::int64_t samples_needed) {
   while (pushed_ < samples_needed) push(0.0);
-  if (eager_) {
+  if (!paused_) {
     hand_over(false);
     stop_worker();
     return;
   }
-  // The held samples and the last chunk, scanned here, in order.
-  if (failure_ == 0) {
-    set_up();
+  // The scan goes on where it paused: the held samples and the last chunk,
+  // here, in order.
+  stop_worker();
+  if (hold_failed_) {
+    failure_ = frame::err::kOutOfMemory;
+  } else {
+    if (!set_up_) set_up();
     for (const std::vector<double>& chunk : held_) scan(chunk.data(), chunk.size());
     scan(filling_.data(), filled_);
   }

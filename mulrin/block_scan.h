@@ -20,11 +20,14 @@ namespace mulrin {
 
 class BlockScan {
  public:
-  // `count_bound`: no series will be longer (infinity when not known). When
-  // the tables for a series of that length fit in memory, blocks are
-  // transformed while the samples arrive; otherwise the samples are held
-  // and the blocks wait for finish(), which the run reaches only once the
-  // tables for the actual count are known to fit.
+  // `count_bound`: no series will be longer (infinity when not known).
+  // Blocks are transformed while the samples arrive as long as the tables
+  // are sure to fit: always when they fit for a series of `count_bound`
+  // samples; for a series of unknown length while the tables for the samples
+  // so far take at most a quarter of the memory limit; never when the bound
+  // is known and its tables do not fit. Past that the samples are held and
+  // the blocks wait for finish(), which the run reaches only once the tables
+  // for the actual count are known to fit.
   BlockScan(const BlockSettings& settings, double count_bound,
             frame::Where where = frame::Where::current());
 
@@ -70,7 +73,9 @@ class BlockScan {
   std::vector<double> filling_;
   std::size_t filled_ = 0;
   bool set_up_ = false;
-  bool eager_ = false;  // blocks are transformed while the samples arrive
+  double eager_blocks_ = 0;  // blocks that may be transformed as the samples arrive
+  bool paused_ = false;      // past them: the samples are held
+  bool hold_failed_ = false; // the held samples outgrew the memory limit
   std::vector<std::vector<double>> held_;  // chunks waiting for finish()
 
   // The scan side (on the second thread when there is one).
