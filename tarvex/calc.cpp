@@ -74,13 +74,12 @@ void App::BUTTON5_ON() {
   if (series.count() >= 3) {
     // The pole estimate, marked in the cycle display: every estimate a
     // silver pixel, the pole a yellow circle of radius 3.
-    const PoleEstimates estimates =
-        estimate_pole(std::span<const Vec>(series.table().data(), series.count()));
     const double factor = display_factor;
-    for (const Vec& p : estimates.points) {
-      surface_.pixel(frame::to_single(kCentreX + p.x * factor),
-                     frame::to_single(kCentreY - p.y * factor), kEstimateColour);
-    }
+    const PoleEstimates estimates = estimate_pole(
+        std::span<const Vec>(series.table().data(), series.count()), [&](const Vec& p) {
+          surface_.pixel(frame::to_single(kCentreX + p.x * factor),
+                         frame::to_single(kCentreY - p.y * factor), kEstimateColour);
+        });
     if (const std::optional<Vec> pole = estimates.pole()) {
       surface_.circle(frame::to_single(kCentreX + pole->x * factor),
                       frame::to_single(kCentreY - pole->y * factor), 3, kPoleColour);

@@ -6,7 +6,8 @@
 
 namespace tarvex {
 
-PoleEstimates estimate_pole(std::span<const Vec> table) {
+PoleEstimates estimate_pole(std::span<const Vec> table,
+                            const std::function<void(const Vec&)>& found) {
   PoleEstimates e;
   const int r = static_cast<int>(table.size());
   if (r < 3) return e;
@@ -37,7 +38,8 @@ PoleEstimates estimate_pole(std::span<const Vec> table) {
               det;
           const double x0 = mid_x - ay * t;
           const double y0 = mid_y + ax * t;
-          e.points.push_back({x0, y0});
+          found(Vec{x0, y0});
+          ++e.count;
           const float wt = static_cast<float>((j - i) + (l - k)) - 0.5f;
           e.sum_x += x0 * wt;
           e.sum_y += y0 * wt;

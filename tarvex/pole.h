@@ -3,8 +3,8 @@
 #pragma once
 
 #include <optional>
+#include <functional>
 #include <span>
-#include <vector>
 
 #include "frame/errors.h"
 #include "tarvex/transform.h"
@@ -23,9 +23,9 @@ inline constexpr double kCentreY = 220;
 inline constexpr int kEstimateColour = 14;  // silver
 inline constexpr int kPoleColour = 13;      // yellow
 
-// Every estimate of a pole, in the order found, and their weighted sums.
+// The weighted sums of the estimates of a pole.
 struct PoleEstimates {
-  std::vector<Vec> points;
+  long count = 0;  // estimates found
   double sum_x = 0;
   double sum_y = 0;
   float weight = 0;  // single, as the weights are
@@ -38,7 +38,10 @@ struct PoleEstimates {
 // below 3): for i < k and j < l the chords (P_i, P_j) and (P_k, P_l) give the
 // intersection of their perpendicular bisectors, one estimate added with the
 // single-precision weight (j - i) + (l - k) - 0.5. Parallel chords give none.
-PoleEstimates estimate_pole(std::span<const Vec> table);
+// Each estimate is handed to `found` as it is found, in order (up to 1.3
+// million of them for 64 vectors: they are not kept).
+PoleEstimates estimate_pole(std::span<const Vec> table,
+                            const std::function<void(const Vec&)>& found);
 
 // The pole's swing: sqrt(x^2 + y^2), the squares by the power function.
 double pole_swing(const Vec& pole, frame::Where where = frame::Where::current());
