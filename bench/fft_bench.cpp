@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "mulrin/fft.h"
+#include "mulrin/tests/fft_reference.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <exception>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -90,6 +91,31 @@ std::string_view catalogue_text(int code);
 // "\r\n" + module + " [" + line + "行]:エラー[" + code + "]", then, when the
 // catalogue has a text for the code, "\n" and that text.
 std::string error_message(std::string_view module, unsigned line, int code);
+
+// The first run-time error of work whose failures are due only later: a
+// stretch that runs ahead of the point where its errors belong (one reading
+// of a file that stands for two) runs each step through attempt(), which
+// keeps the first error with the statement that raised it and skips every
+// step after it; raise_if_any() raises that error where it is due.
+class PendingError {
+ public:
+  template <class Step>
+  void attempt(Step&& step) {
+    if (error_) return;
+    try {
+      step();
+    } catch (const RuntimeError& e) {
+      error_.emplace(e);
+    }
+  }
+  bool any() const { return error_.has_value(); }
+  void raise_if_any() const {
+    if (error_) throw *error_;
+  }
+
+ private:
+  std::optional<RuntimeError> error_;
+};
 
 // ---- floating-point checks -------------------------------------------------
 // The checks that a processor's exception flags would make after each step:

@@ -67,7 +67,7 @@ int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory fac
   std::vector<std::string> args(argv + 1, argv + argc);
 
   ScriptedDialogs dialogs;
-  RecordingSurface surface;
+  NullSurface surface;  // nothing is shown, so nothing is kept
   FileRecordStore records(desc.program);
 
   std::unique_ptr<Program> program;

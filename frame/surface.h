@@ -58,6 +58,20 @@ class Surface {
   virtual bool save_png(const std::string& path) = 0;
 };
 
+// Draws nothing and keeps nothing: the surface of a program run without a
+// window, where no one sees the drawing. It cannot be saved.
+class NullSurface : public Surface {
+ public:
+  void clear() override {}
+  void fill_rect(float, float, float, float, int) override {}
+  void line(float, float, float, float, int) override {}
+  void line_to(float, float, int) override {}
+  void circle(float, float, float, int) override {}
+  void pixel(float, float, int) override {}
+  void text(float, float, std::string_view, int) override {}
+  bool save_png(const std::string&) override { return false; }
+};
+
 // Records every call, for tests: no pixels, just the operations in order.
 class RecordingSurface : public Surface {
  public:

@@ -62,6 +62,11 @@ class OpenFile {
   // the last byte of the file is 0x1A.
   std::uint64_t data_end = 0;
   std::uint64_t column = 0;  // output: characters since the last line end
+  // Input from a pipe or device: read in order, its size unknown until the
+  // end; one byte is read ahead so that a chunk knows whether the data end
+  // (and a final 0x1A) follows it.
+  bool stream = false;
+  int ahead = -1;
 
   // Input chunk: bytes [chunk_start, chunk_start + chunk_len) of the file.
   std::unique_ptr<char[]> chunk;
@@ -147,9 +152,10 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
     int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     f->fd = fd;
-    f->size = S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    f->stream = !S_ISREG(st.st_mode);
+    f->size = f->stream ? UINT64_MAX : static_cast<std::uint64_t>(st.st_size);
     f->data_end = f->size;
-    if (f->size > 0) {
+    if (f->size > 0 && !f->stream) {
       unsigned char last = 0;
       if (::pread(fd, &last, 1, static_cast<off_t>(f->size - 1)) == 1 &&
           last == kEndOfData)
@@ -251,9 +257,41 @@ bool FileTable::is_open_path(std::string_view path) const {
 
 // ---- reading -----------------------------------------------------------------
 
+// Reads from a stream into `to` until `want` bytes or its end.
+static std::size_t read_stream(int fd, char* to, std::size_t want, Where where) {
+  std::size_t got = 0;
+  while (got < want) {
+    const ssize_t n = ::read(fd, to + got, want - got);
+    if (n < 0) {
+      if (errno == EINTR) continue;
+      raise_os(errno, where);
+    }
+    if (n == 0) break;
+    got += static_cast<std::size_t>(n);
+  }
+  return got;
+}
+
 // Loads the chunk that starts at the position.
 void FileTable::fill(OpenFile& f, Where where) {
   if (!f.chunk) f.chunk = std::make_unique<char[]>(f.chunk_capacity);
+  if (f.stream) {
+    // The byte read ahead, then the rest of the chunk, then one byte ahead.
+    std::size_t got = 0;
+    if (f.ahead >= 0) f.chunk[got++] = static_cast<char>(f.ahead);
+    got += read_stream(f.fd, f.chunk.get() + got, f.chunk_capacity - got, where);
+    char next = 0;
+    const bool more = got == f.chunk_capacity && read_stream(f.fd, &next, 1, where) == 1;
+    f.ahead = more ? static_cast<unsigned char>(next) : -1;
+    f.chunk_start = f.position;
+    f.chunk_len = got;
+    if (!more) {
+      f.size = f.data_end = f.position + got;
+      if (got > 0 && static_cast<unsigned char>(f.chunk[got - 1]) == kEndOfData) --f.data_end;
+    }
+    f.chunk_has_nul = std::memchr(f.chunk.get(), 0, got) != nullptr;
+    return;
+  }
   std::size_t want = static_cast<std::size_t>(
       std::min<std::uint64_t>(f.chunk_capacity, f.size - f.position));
   std::size_t got = 0;
@@ -297,6 +335,8 @@ int FileTable::peek(OpenFile& f, Where where) {
 bool FileTable::eof(int number, Where where) {
   OpenFile& f = record(number, where);
   if (f.output) raise(err::kBadFileMode, where);
+  // A stream knows its end only once the chunk before it is read.
+  if (f.stream && f.position < f.data_end && !f.in_chunk(f.position)) fill(f, where);
   return f.position >= f.data_end;
 }
 

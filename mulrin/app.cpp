@@ -5,26 +5,25 @@
 #include <memory>
 #include <optional>
 
-#include "frame/settings.h"
+#include "frame/numtext.h"
 #include "mulrin/form_table.h"
 
 namespace mulrin {
 
 App::App(frame::FileDialogs& dialogs) : form_(kForm), dialogs_(dialogs) {
   form_.bind_handlers({
-      {"BUTTON1_ON", [this] { BUTTON1_ON(*this); }},
-      {"BUTTON2_ON", [this] { BUTTON2_ON(*this); }},
-      {"BUTTON3_ON", [this] { BUTTON3_ON(*this); }},
-      {"BUTTON4_ON", [this] { BUTTON4_ON(*this); }},
-      {"BUTTON5_ON", [this] { BUTTON5_ON(*this); }},
-      {"BUTTON6_ON", [this] { BUTTON6_ON(*this); }},
-      {"BUTTON7_ON", [this] { BUTTON7_ON(*this); }},
-      {"EDIT5_CHANGE", [this] { EDIT5_CHANGE(*this); }},
-      {"EDIT7_CHANGE", [this] { EDIT7_CHANGE(*this); }},
+      {"BUTTON1_ON", [this] { BUTTON1_ON(); }},
+      {"BUTTON2_ON", [this] { BUTTON2_ON(); }},
+      {"BUTTON3_ON", [this] { BUTTON3_ON(); }},
+      {"BUTTON4_ON", [this] { BUTTON4_ON(); }},
+      {"BUTTON5_ON", [this] { BUTTON5_ON(); }},
+      {"BUTTON6_ON", [this] { BUTTON6_ON(); }},
+      {"BUTTON7_ON", [this] { BUTTON7_ON(); }},
+      {"EDIT5_CHANGE", [this] { EDIT5_CHANGE(); }},
+      {"EDIT7_CHANGE", [this] { EDIT7_CHANGE(); }},
   });
-  // The start-up code: constants first (see Constants), then the control
-  // variables, by name.
-  constants_ = Constants{};
+  // The start-up code binds the control variables by name; the angle
+  // constants are frame/constants.h.
   EDIT1 = form_.bind("EDIT1");
   EDIT2 = form_.bind("EDIT2");
   EDIT3 = form_.bind("EDIT3");
@@ -47,44 +46,51 @@ std::unique_ptr<frame::Program> make_app(frame::FileDialogs& dialogs, frame::Sur
 }
 
 namespace {
-
 constexpr std::string_view kSettingsFilter = "Setting Data(*.ini)";
-
-// The settings file's ten lines are the texts of EDIT1 .. EDIT10, in order.
-frame::SettingsMap settings_map(const App& app) {
-  return {app.EDIT1, app.EDIT2, app.EDIT3, app.EDIT4, app.EDIT5,
-          app.EDIT6, app.EDIT7, app.EDIT8, app.EDIT9, app.EDIT10};
-}
-
 }  // namespace
 
-void BUTTON1_ON(App& app) {
+float App::single_field(frame::ControlRef field, frame::Where where) const {
+  return frame::to_single(frame::val(text(field), where), where);
+}
+
+frame::SettingsMap App::settings_map() const {
+  return {EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9, EDIT10};
+}
+
+void App::show_count(std::int64_t count) {
+  // Counted exactly (a single-precision count would stop at 16,777,216
+  // lines), shown through the single-precision free form.
+  set_text(TEXT6, "Number of Data:" +
+                      frame::free_form(static_cast<double>(count), frame::Kind::Single));
+}
+
+void App::BUTTON1_ON() {
   const std::optional<std::string> path = frame::choose_file(
-      app.dialogs(), frame::DialogKind::Open, "Load Setting Data", "*.ini", kSettingsFilter);
+      dialogs_, frame::DialogKind::Open, "Load Setting Data", "*.ini", kSettingsFilter);
   if (!path) return;
-  frame::load_settings(app.form(), app.files(), *path, settings_map(app));
+  frame::load_settings(form_, files_, *path, settings_map());
 }
 
-void BUTTON2_ON(App& app) {
+void App::BUTTON2_ON() {
   const std::optional<std::string> path = frame::choose_file(
-      app.dialogs(), frame::DialogKind::Save, "Save Setting Data", "setting.ini", kSettingsFilter);
+      dialogs_, frame::DialogKind::Save, "Save Setting Data", "setting.ini", kSettingsFilter);
   if (!path) return;
-  frame::save_settings(app.form(), app.files(), *path, settings_map(app));
+  frame::save_settings(form_, files_, *path, settings_map());
 }
 
-void BUTTON3_ON(App& app) {
-  frame::refer(app.form(), app.dialogs(), frame::DialogKind::Open, "Data for FFT", "*.*",
-               "Data File(*.*)", app.EDIT4);
+void App::BUTTON3_ON() {
+  frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for FFT", "*.*",
+               "Data File(*.*)", EDIT4);
 }
 
-void BUTTON5_ON(App& app) {
-  frame::refer(app.form(), app.dialogs(), frame::DialogKind::Save, "Output File", "mulrin.txt",
-               "Output File(*.*)", app.EDIT9);
+void App::BUTTON5_ON() {
+  frame::refer(form_, dialogs_, frame::DialogKind::Save, "Output File", "mulrin.txt",
+               "Output File(*.*)", EDIT9);
 }
 
-void BUTTON7_ON(App& app) {
-  frame::refer(app.form(), app.dialogs(), frame::DialogKind::Open, "Data for Subtract", "*.*",
-               "Subtract File(*.*)", app.EDIT11);
+void App::BUTTON7_ON() {
+  frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for Subtract", "*.*",
+               "Subtract File(*.*)", EDIT11);
 }
 
 }  // namespace mulrin

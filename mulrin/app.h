@@ -1,5 +1,5 @@
-// The mulrin program: its form, its start-up constants, the control
-// variables bound by name, and its event handlers.
+// The mulrin program: its form, its open files and dialogs, the control
+// variables bound by name at start-up, and its event handlers.
 #pragma once
 
 #include <memory>
@@ -9,68 +9,58 @@
 #include "frame/dialogs.h"
 #include "frame/form.h"
 #include "frame/program.h"
+#include "frame/settings.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
 
 namespace mulrin {
 
-// The constants set at start-up. pi is the 15-digit value the analyser has
-// always used, not the double nearest to pi: every phase and rate of the
-// report is computed with it.
-struct Constants {
-  double pi = 3.14159265358979;
-  double degrees_per_radian = 180.0 / 3.14159265358979;  // 180 / pi
-  double two_pi = 2.0 * 3.14159265358979;                // 2 * pi
-  int subtract_degree_limit = 6;  // highest amplitude-polynomial degree
-};
-
 class App : public frame::Program {
  public:
-  // Builds the form, binds the handlers, sets the constants and binds the
-  // control variables (a missing control is error 1013).
+  // Builds the form, binds the handlers and the control variables (a
+  // missing control is error 1013).
   explicit App(frame::FileDialogs& dialogs);
 
   frame::Form& form() override { return form_; }
   frame::FileTable& files() override { return files_; }
-  frame::FileDialogs& dialogs() { return dialogs_; }
-  const Constants& constants() const { return constants_; }
 
+  // The handlers, bound by name.
+  void BUTTON1_ON();    // LOAD: settings file into EDIT1..EDIT10
+  void BUTTON2_ON();    // SAVE: EDIT1..EDIT10 into a settings file
+  void BUTTON3_ON();    // Refer: the data file
+  void BUTTON4_ON();    // Check Data: count and range of the corrected data
+  void BUTTON5_ON();    // Refer: the report file
+  void BUTTON6_ON();    // Calculate: the block analysis and its report
+  void BUTTON7_ON();    // Refer: the subtract file
+  void EDIT5_CHANGE();  // FFT length and resolution labels
+  void EDIT7_CHANGE();  // resolution label
+
+ private:
   const std::string& text(frame::ControlRef control) const { return form_.text(control); }
   void set_text(frame::ControlRef control, std::string text) {
     form_.set_text(control, std::move(text));
   }
+  // A field's number held in a single.
+  float single_field(frame::ControlRef field, frame::Where where = frame::Where::current()) const;
+  // The settings file's ten lines are the texts of EDIT1 .. EDIT10, in order.
+  frame::SettingsMap settings_map() const;
+  // r = c / N * 360 with N = 2^E, c from EDIT7.
+  double resolution(double length) const;
+  // TEXT6: "Number of Data:" and the count in the single-precision free form.
+  void show_count(std::int64_t count);
 
-  // Whether Calculate may count and load the data in one reading of the file
-  // when its tables allow (see calculate.cpp); off, it always reads twice.
-  // Both ways write the same report.
-  bool one_reading = true;
+  frame::Form form_;
+  frame::FileTable files_;
+  frame::FileDialogs& dialogs_;
 
   // Control variables, bound by name at start-up.
   frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9,
       EDIT10, EDIT11;
   frame::ControlRef TEXT6, TEXT8, TEXT14, TEXT15;
-
- private:
-  frame::Form form_;
-  frame::FileTable files_;
-  frame::FileDialogs& dialogs_;
-  Constants constants_;
 };
 
 // The program's factory for frame::program_main.
 std::unique_ptr<frame::Program> make_app(frame::FileDialogs& dialogs, frame::Surface& surface);
-
-// ---- handlers -----------------------------------------------------------------
-
-void BUTTON1_ON(App& app);   // LOAD: settings file into EDIT1..EDIT10
-void BUTTON2_ON(App& app);   // SAVE: EDIT1..EDIT10 into a settings file
-void BUTTON3_ON(App& app);   // Refer: the data file
-void BUTTON4_ON(App& app);   // Check Data: count and range of the corrected data
-void BUTTON5_ON(App& app);   // Refer: the report file
-void BUTTON6_ON(App& app);   // Calculate: the block analysis and its report
-void BUTTON7_ON(App& app);   // Refer: the subtract file
-void EDIT5_CHANGE(App& app);  // FFT length and resolution labels
-void EDIT7_CHANGE(App& app);  // resolution label
 
 // The resolution text of a bin spacing of r degrees per cycle, without its
 // "Resol=" head: "0deg", "0.35156deg", "126.5625deg" (see labels.cpp).

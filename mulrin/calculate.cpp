@@ -1,96 +1,65 @@
 // "Calculate": the fields, the subtract file and the data file in, the block
 // analysis run over the series, the report out.
 //
-// The run reads the data file to count its data lines and then to load
-// their values. Whenever a table for the most blocks the file could hold
-// fits in memory, both are done in one reading: the values stream into the
-// blocks while the lines are counted, and what the second reading would
-// raise (a column that cannot be cut, a value out of range, a failing
-// subtract model) is raised only once the count is shown and known to be
-// enough for a block, in the order two readings would give. Otherwise the
-// file is read twice.
-#include <sys/stat.h>
-
-#include <cmath>
+// The data file is read once, whatever it is (a regular file, a pipe): its
+// values stream into the block analysis while its data lines are counted
+// (which transforms blocks at once when the tables for the most lines the
+// file could hold fit in memory, and otherwise holds the values). What
+// a separate reading of the values after the count would raise (a column
+// that cannot be cut, a value out of range, a failing subtract model, tables
+// that do not fit) is raised only once the count is shown and known to be
+// enough for a block, in the order two readings would give.
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <string>
 
+#include "frame/constants.h"
 #include "frame/datafile.h"
 #include "frame/numtext.h"
+#include "frame/platform/platform.h"
 #include "frame/subtract.h"
 #include "frame/textfile.h"
 #include "mulrin/app.h"
+#include "mulrin/block_table.h"
 #include "mulrin/blocks.h"
 #include "mulrin/report.h"
 
 namespace mulrin {
 
 namespace {
-
 constexpr int kDataFile = 1;
 constexpr int kSubtractFile = 1;
-
-// Blocks above which one reading is not tried (the bound is walked block by
-// block).
-constexpr double kOneReadingBlocks = 1 << 26;
-
-// A field's number held in a single.
-float single_field(const App& app, frame::ControlRef field,
-                   frame::Where where = frame::Where::current()) {
-  return frame::to_single(frame::val(app.text(field), where), where);
-}
-
-// The blocks a table must hold for one reading of the data file, or 0 when
-// the file is to be read twice. The file's size in bytes bounds its count
-// of lines, and more samples never mean fewer blocks.
-std::int64_t one_reading_capacity(const std::string& path, const BlockSettings& settings) {
-  if (engine_exponent(settings.exponent) == 0 || !(settings.step > 0)) return 0;
-  struct stat st {};
-  if (stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return 0;
-  const double size = static_cast<double>(st.st_size);
-  if (size < settings.length) return 0;  // too few lines for a block: counting is all
-  const double last = std::floor((size - settings.length) / settings.step);
-  if (last + 2 > kOneReadingBlocks || analysis_bytes(last + 2, settings.length) > memory_limit())
-    return 0;
-  BlockSettings bound = settings;
-  bound.count = static_cast<std::int64_t>(st.st_size);
-  const ScanPlan plan = plan_scan(bound);
-  if (analysis_bytes(static_cast<double>(plan.blocks), settings.length) > memory_limit()) return 0;
-  return plan.blocks;
-}
-
 }  // namespace
 
-void BUTTON6_ON(App& app) {
-  const Constants& constants = app.constants();
-  frame::FileTable& files = app.files();
+void App::BUTTON6_ON() {
+  frame::FileTable& files = files_;
 
-  // 1. An empty subtract table.
+  // An empty subtract table.
   frame::SubtractTable subtract;
 
-  // 2. The fields, in this order; the three run constants right after the
+  // The fields, in this order; the three run constants right after the
   // origin, before anything else is touched (a step of 0 fails here).
-  const std::string data_path = app.text(app.EDIT4);
-  const frame::CommentMark mark(app.text(app.EDIT3));
-  const float from = single_field(app, app.EDIT1);
-  const float letters = single_field(app, app.EDIT2);
-  const float exponent = single_field(app, app.EDIT5);
+  const std::string data_path = text(EDIT4);
+  const frame::CommentMark mark(text(EDIT3));
+  const float from = single_field(EDIT1);
+  const float letters = single_field(EDIT2);
+  const float exponent = single_field(EDIT5);
   const float length = frame::to_single(frame::power(2, exponent));
-  const float step = single_field(app, app.EDIT6);
-  const double c = frame::val(app.text(app.EDIT7));
-  const double origin = frame::checked(frame::val(app.text(app.EDIT10)) * c);
-  const double bin_rate_factor = frame::checked(frame::checked_div(c, length) * constants.two_pi);
-  const double phase_step = frame::checked_div(constants.two_pi, length);
+  const float step = single_field(EDIT6);
+  const double c = frame::val(text(EDIT7));
+  const double origin = frame::checked(frame::val(text(EDIT10)) * c);
+  const double bin_rate_factor = frame::checked(frame::checked_div(c, length) * frame::kTwoPi);
+  const double phase_step = frame::checked_div(frame::kTwoPi, length);
   const double refined_rate_factor = frame::checked_div(c, step);
-  const float threshold = single_field(app, app.EDIT8);
-  const std::string subtract_path = app.text(app.EDIT11);
-  const std::string report_path = app.text(app.EDIT9);
+  const float threshold = single_field(EDIT8);
+  const std::string subtract_path = text(EDIT11);
+  const std::string report_path = text(EDIT9);
 
-  // 3. No old report survives a run that gets this far.
+  // No old report survives a run that gets this far.
   if (frame::exists(report_path)) frame::delete_file(files, report_path);
 
-  // 4. The subtract table; a degree above the limit ends the run silently.
+  // The subtract table; a degree above the limit ends the run silently.
   if (!frame::read_subtract_table(files, kSubtractFile, subtract_path, subtract)) return;
 
   BlockSettings settings;
@@ -100,7 +69,10 @@ void BUTTON6_ON(App& app) {
   settings.samples_per_cycle = c;
   settings.origin = origin;
   settings.phase_step = phase_step;
-  const Angles angles{constants.pi, constants.two_pi, constants.degrees_per_radian};
+  // A regular file's size in bytes bounds its count of lines.
+  const std::optional<std::uint64_t> size = frame::platform::file_size_if_regular(data_path);
+  BlockAnalysis analysis(settings, size ? static_cast<double>(*size)
+                                        : std::numeric_limits<double>::infinity());
 
   // The value of a data line: its column (cut from the first data line on),
   // corrected by the subtract model at its sample index.
@@ -114,86 +86,41 @@ void BUTTON6_ON(App& app) {
     return value;
   };
 
-  // 5. The count, shown through the single-precision free form. Counted
-  // exactly: a single-precision count would stop at 16,777,216 lines.
-  auto show_count = [&](std::int64_t count) {
-    app.set_text(app.TEXT6, "Number of Data:" +
-                                frame::free_form(static_cast<double>(count), frame::Kind::Single));
-  };
-  // 7. The last block index by formula: a negative one (a negative step) is
-  // error 5 and the table for blocks 0 .. L must fit before anything is
-  // allocated. The scan then decides the blocks exactly (with a step that is
-  // not a whole number the stepped starts may visit more or fewer blocks than
-  // L + 1): the table and the report hold exactly the blocks it visits.
-  auto check_last_block = [&](std::int64_t count) {
-    const double last_block = frame::floor_value(
-        frame::checked_div(static_cast<double>(count) - static_cast<double>(length), step));
-    if (last_block < 0) frame::raise(frame::err::kInvalidCall);
-    check_memory(analysis_bytes(last_block + 1, length));
-  };
-
+  // Count the data lines and stream their values into the scan. Errors of
+  // the file itself stop the run here; errors of the values are due after
+  // the count, and no value after the first failing one is taken.
   std::int64_t count = 0;
-  std::optional<BlockAnalysis> analysis;
-  const std::int64_t capacity = app.one_reading ? one_reading_capacity(data_path, settings) : 0;
-  if (capacity > 0) {
-    // 5. and 8. in one reading.
-    analysis.emplace(settings, angles, capacity);
-    std::optional<frame::RuntimeError> value_error;  // the first one, for after step 7
-    files.open("I", kDataFile, data_path);
-    while (!files.eof(kDataFile)) {
-      const std::string_view line = files.read_line(kDataFile);
-      app.form().poll();
-      if (mark.is_comment(line)) continue;
-      if (!value_error) {
-        try {
-          analysis->push(value_of(line, count));
-        } catch (const frame::RuntimeError& e) {
-          value_error = e;
-        }
-      }
-      ++count;
-    }
-    files.close({kDataFile});
-    show_count(count);
-    // 6. Too few data for one block: end without a report.
-    if (static_cast<double>(count) < static_cast<double>(length)) return;
-    check_last_block(count);
-    if (value_error) throw *value_error;
-  } else {
-    // 5. Count pass.
-    files.open("I", kDataFile, data_path);
-    while (!files.eof(kDataFile)) {
-      if (mark.is_data(files.read_line(kDataFile))) ++count;
-      app.form().poll();
-    }
-    files.close({kDataFile});
-    show_count(count);
-    // 6. Too few data for one block: end without a report.
-    if (static_cast<double>(count) < static_cast<double>(length)) return;
-    // 7.
-    check_last_block(count);
-    settings.count = count;
-    analysis.emplace(settings, angles, plan_scan(settings).blocks);
-    // 8. Value pass: a data line beyond the count (the file grew) is a
-    // sample beyond the series.
-    files.open("I", kDataFile, data_path);
-    std::int64_t index = 0;
-    while (!files.eof(kDataFile)) {
-      const std::string_view line = files.read_line(kDataFile);
-      app.form().poll();
-      if (mark.is_comment(line)) continue;
-      const double value = value_of(line, index);
-      if (index >= count) frame::raise(frame::err::kSubscript);
-      analysis->push(value);
-      ++index;
-    }
-    files.close({kDataFile});
+  frame::PendingError value_error;
+  files.open("I", kDataFile, data_path);
+  while (!files.eof(kDataFile)) {
+    const std::string_view line = files.read_line(kDataFile);
+    form_.poll();
+    if (mark.is_comment(line)) continue;
+    if (!value_error.any()) value_error.attempt([&] { analysis.push(value_of(line, count)); });
+    ++count;
   }
-  // 9./10. The twiddle table was built with the analysis; the blocks left
-  // are transformed, then the selection and the statistics.
-  analysis->finish(count, threshold);
+  files.close({kDataFile});
+  show_count(count);
 
-  // 11. The report.
+  // Too few data for one block: the run ends without a report.
+  if (static_cast<double>(count) < static_cast<double>(length)) return;
+
+  // The last block index by formula: a negative one (a negative step) is
+  // error 5, and the tables for blocks 0 .. L must fit. The scan decides
+  // the blocks exactly (with a step that is not a whole number the stepped
+  // starts may visit more or fewer blocks than L + 1); the tables for every
+  // block it visits must fit as well.
+  const double last_block = frame::floor_value(
+      frame::checked_div(static_cast<double>(count) - static_cast<double>(length), step));
+  if (last_block < 0) frame::raise(frame::err::kInvalidCall);
+  check_memory(analysis_bytes(last_block + 1, length));
+  analysis.check_tables(count);
+  value_error.raise_if_any();
+
+  // The blocks left are transformed, then the selection and the statistics.
+  analysis.finish(count, threshold);
+
+  // The report.
   ReportSource source;
   source.data_path = data_path;
   source.from = from;
@@ -206,7 +133,7 @@ void BUTTON6_ON(App& app) {
   source.origin = origin;
   source.bin_rate_factor = bin_rate_factor;
   source.refined_rate_factor = refined_rate_factor;
-  write_report(files, report_path, source, *analysis, angles);
+  write_report(files, report_path, source, analysis);
 }
 
 }  // namespace mulrin

@@ -16,25 +16,25 @@ constexpr int kDataFile = 1;
 constexpr int kSubtractFile = 1;
 }  // namespace
 
-void BUTTON4_ON(App& app) {
-  frame::FileTable& files = app.files();
+void App::BUTTON4_ON() {
+  frame::FileTable& files = files_;
 
-  // 1. The parameters.
-  const std::string data_path = app.text(app.EDIT4);
-  const frame::CommentMark mark(app.text(app.EDIT3));
-  const float from = frame::to_single(frame::val(app.text(app.EDIT1)));
-  const float letters = frame::to_single(frame::val(app.text(app.EDIT2)));
-  const std::string subtract_path = app.text(app.EDIT11);
-  const double c = frame::val(app.text(app.EDIT7));
-  const double origin = frame::checked(frame::val(app.text(app.EDIT10)) * c);
+  // The parameters.
+  const std::string data_path = text(EDIT4);
+  const frame::CommentMark mark(text(EDIT3));
+  const float from = single_field(EDIT1);
+  const float letters = single_field(EDIT2);
+  const std::string subtract_path = text(EDIT11);
+  const double c = frame::val(text(EDIT7));
+  const double origin = frame::checked(frame::val(text(EDIT10)) * c);
 
-  // 2. The subtract table; a degree above the limit ends at once, the texts
+  // The subtract table; a degree above the limit ends at once, the texts
   // keep their values.
   frame::SubtractTable subtract;
   if (!frame::read_subtract_table(files, kSubtractFile, subtract_path, subtract)) return;
 
-  // 3./4. One pass; the count is exact (a single-precision count would stop
-  // at 16,777,216), maximum and minimum are held in single precision.
+  // One pass over the data lines; the count is exact (a single-precision
+  // count would stop at 16,777,216), maximum and minimum are singles.
   files.open("I", kDataFile, data_path);
   std::int64_t count = 0;
   float maximum = 0;
@@ -42,7 +42,7 @@ void BUTTON4_ON(App& app) {
   std::optional<frame::DataColumn> column;  // cut at the first data line
   while (!files.eof(kDataFile)) {
     const std::string_view line = files.read_line(kDataFile);
-    app.form().poll();
+    form_.poll();
     if (mark.is_comment(line)) continue;
     if (!column) column.emplace(from, letters);
     double value = column->value(line);
@@ -57,13 +57,12 @@ void BUTTON4_ON(App& app) {
     if (value < minimum) minimum = frame::to_single(value);
     ++count;
   }
-  // 5.
   files.close({kDataFile});
 
-  // 6.
+  // The count and the range.
   const auto single = [](double v) { return frame::free_form(v, frame::Kind::Single); };
-  app.set_text(app.TEXT6, "Number of Data:" + single(static_cast<double>(count)));
-  app.set_text(app.TEXT15, "max:" + single(maximum) + ", min:" + single(minimum) + ".");
+  show_count(count);
+  set_text(TEXT15, "max:" + single(maximum) + ", min:" + single(minimum) + ".");
 }
 
 }  // namespace mulrin

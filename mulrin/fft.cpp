@@ -1,4 +1,4 @@
-// The block transform and its plain reference form.
+// The block transform.
 //
 // Fft keeps real and imaginary parts in separate arrays and computes several
 // outputs at once in vector lanes: two doubles on every x86-64 processor,
@@ -21,11 +21,10 @@
 #include <new>
 #include <stdexcept>
 
+#include "frame/constants.h"
+
 namespace mulrin {
 namespace {
-
-// The program's pi: a 15-digit decimal constant, not the closest double to pi.
-constexpr double kPi = 3.14159265358979;
 
 // Largest exponent whose tables are even considered: 2^48 entries of several
 // doubles is far beyond any memory, and the shifts stay defined.
@@ -33,8 +32,7 @@ constexpr int kMaxExponent = 47;
 
 // Twiddle entry m of N: (cos(2*pi*m/N), -sin(2*pi*m/N)), angle (two_pi*m)/N.
 inline double twiddle_angle(std::size_t m, std::size_t n) {
-  const double two_pi = 2.0 * kPi;
-  return (two_pi * static_cast<double>(m)) / static_cast<double>(n);
+  return (frame::kTwoPi * static_cast<double>(m)) / static_cast<double>(n);
 }
 
 // ---- lanes -------------------------------------------------------------------
@@ -359,11 +357,6 @@ Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
   }
 }
 
-double Fft::bytes_for(int exponent) {
-  if (exponent < 1) return 0.0;
-  return 7.0 * sizeof(double) * std::ldexp(1.0, exponent);
-}
-
 bool Fft::wide_stages_available() { return processor_has_wide_unit(); }
 
 void Fft::transform(const double* x, double* re, double* im,
@@ -383,60 +376,6 @@ void Fft::transform(const double* x, double* re, double* im,
   } else {
     run_stages_pairs(w, x, re, im);
   }
-}
-
-// ---- the plain form ---------------------------------------------------------
-
-FftReference::FftReference(int exponent) : exponent_(exponent), n_(0) {
-  if (exponent < 1) return;
-  if (exponent > kMaxExponent) frame::raise(frame::err::kOutOfMemory);
-  n_ = std::size_t{1} << exponent;
-  w_.resize(n_);
-  buf_[0].resize(n_);
-  buf_[1].resize(n_);
-  for (std::size_t m = 0; m < n_; ++m) {
-    const double angle = twiddle_angle(m, n_);
-    w_[m] = {std::cos(angle), -std::sin(angle)};
-  }
-}
-
-// Kept scalar on purpose: this is the form the vector stages are held to.
-#if defined(__GNUC__) && !defined(__clang__)
-[[gnu::optimize("no-tree-vectorize")]]
-#endif
-void FftReference::transform(
-    const double* x, double* re, double* im) {
-  if (exponent_ < 1) frame::raise(frame::err::kSubscript);
-  const std::size_t n = n_;
-  for (std::size_t i = 0; i < n; ++i) buf_[0][i] = {x[i], 0.0};
-  int src = 0;
-  for (int s = 1; s <= exponent_; ++s) {
-    const std::size_t h = std::size_t{1} << (exponent_ - s);
-    const std::size_t groups = std::size_t{1} << s;
-    const Complex* in = buf_[src].data();
-    Complex* out = buf_[1 - src].data();
-    for (std::size_t j = 0; j < groups; ++j) {
-      const std::size_t t = h * j;
-      const Complex w = w_[t];
-      for (std::size_t k = 0; k < h; ++k) {
-        const Complex a = in[k + ((2 * j + 1) * h) % n];
-        const Complex b = in[k + ((2 * j) * h) % n];
-        Complex& d = out[k + h * j];
-        d.re = a.re * w.re - a.im * w.im + b.re;
-        d.im = a.re * w.im + a.im * w.re + b.im;
-      }
-    }
-    src = 1 - src;
-  }
-  const double n_d = static_cast<double>(n);
-  for (std::size_t k = 0; k < n; ++k) {
-    re[k] = buf_[src][k].re / n_d;
-    im[k] = buf_[src][k].im / n_d;
-  }
-}
-
-void fft_reference(int exponent, const double* x, double* re, double* im) {
-  FftReference(exponent).transform(x, re, im);
 }
 
 }  // namespace mulrin

@@ -29,11 +29,6 @@ class Fft {
   // failed allocation) are run-time error 7.
   explicit Fft(int exponent, frame::Where where = frame::Where::current());
 
-  // Bytes an Fft of this exponent holds (twiddle table, its even entries and
-  // the two work buffers: 7 * 2^exponent doubles), as a double so that no
-  // exponent overflows it: lets a run check its memory before building one.
-  static double bytes_for(int exponent);
-
   int exponent() const { return exponent_; }
   std::size_t size() const { return n_; }
 
@@ -60,26 +55,5 @@ class Fft {
   std::vector<double> even_re_, even_im_;    // its even entries, W[2m]
   std::vector<double> buf_re_[2], buf_im_[2];  // the two work buffers
 };
-
-// The same transform written plainly, one complex value at a time, exactly as
-// the scheme states it: the reference for the bit-for-bit tests of Fft.
-// FftReference keeps its table and buffers between blocks (for timing the
-// plain form); fft_reference builds them for one call.
-class FftReference {
- public:
-  explicit FftReference(int exponent);
-  void transform(const double* x, double* re, double* im);
-
- private:
-  struct Complex {
-    double re, im;
-  };
-  int exponent_;
-  std::size_t n_;
-  std::vector<Complex> w_;
-  std::vector<Complex> buf_[2];
-};
-
-void fft_reference(int exponent, const double* x, double* re, double* im);
 
 }  // namespace mulrin

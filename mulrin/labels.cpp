@@ -25,13 +25,12 @@ std::string whole_text(double whole) {
   return frame::free_form(whole, fits ? frame::Kind::Long : frame::Kind::Double).substr(1);
 }
 
-// r = c / N * 360 with N = 2^E.
-double resolution(const App& app, double length) {
-  const double c = frame::val(app.text(app.EDIT7));
+}  // namespace
+
+double App::resolution(double length) const {
+  const double c = frame::val(text(EDIT7));
   return frame::checked(frame::checked_div(c, length) * 360);
 }
-
-}  // namespace
 
 std::string resolution_text(double r) {
   if (r == 0) return "0deg";
@@ -49,20 +48,20 @@ std::string resolution_text(double r) {
   return frame::free_form(rounded, frame::Kind::Double).substr(1) + "deg";
 }
 
-void EDIT5_CHANGE(App& app) {
+void App::EDIT5_CHANGE() {
   // N in single precision, as the label shows it: 2^20 is =1.04858E+06.
-  const float length = frame::to_single(frame::power(2, frame::val(app.text(app.EDIT5))));
+  const float length = frame::to_single(frame::power(2, frame::val(text(EDIT5))));
   // "=" in place of the sign position (N is never negative).
   std::string shown = frame::free_form(length, frame::Kind::Single);
   shown[0] = '=';
-  app.set_text(app.TEXT8, std::move(shown));
-  app.set_text(app.TEXT14, "Resol=" + resolution_text(resolution(app, length)));
+  set_text(TEXT8, std::move(shown));
+  set_text(TEXT14, "Resol=" + resolution_text(resolution(length)));
 }
 
-void EDIT7_CHANGE(App& app) {
+void App::EDIT7_CHANGE() {
   // Here N stays a double: not rounded to single precision.
-  const double length = frame::power(2, frame::val(app.text(app.EDIT5)));
-  app.set_text(app.TEXT14, "Resol=" + resolution_text(resolution(app, length)));
+  const double length = frame::power(2, frame::val(text(EDIT5)));
+  set_text(TEXT14, "Resol=" + resolution_text(resolution(length)));
 }
 
 }  // namespace mulrin

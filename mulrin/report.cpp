@@ -1,6 +1,7 @@
 // Writing the report, item by item, through the file layer.
 #include "mulrin/report.h"
 
+#include "frame/constants.h"
 #include "frame/numtext.h"
 
 namespace mulrin {
@@ -38,7 +39,7 @@ void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q
 }  // namespace
 
 void write_report(frame::FileTable& files, std::string_view path, const ReportSource& source,
-                  const BlockAnalysis& analysis, const Angles& angles, frame::Where where) {
+                  const BlockAnalysis& analysis, frame::Where where) {
   frame::create_output(files, kReportFile, path, where);
 
   // The data column: first and last character. The first is a single as
@@ -79,7 +80,7 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
                      where);
   }
 
-  const double degrees = angles.degrees_per_radian;
+  const double degrees = frame::kDegreesPerRadian;
   bool in_run = false;  // the previous bin was reported
   for (std::size_t k = 0; k < analysis.bins(); ++k) {
     if (!analysis.selected(k)) {

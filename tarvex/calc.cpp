@@ -72,10 +72,19 @@ void App::BUTTON5_ON() {
   report.deviation_row(series.stats(), n);
 
   if (series.count() >= 3) {
-    const auto pole = estimate_pole(
-        std::span<const Vec>(series.table().data(), series.count()), display_factor,
-        surface_);
-    if (pole) report.pole_row(pole->swing, pole->phase);
+    // The pole estimate, marked in the cycle display: every estimate a
+    // silver pixel, the pole a yellow circle of radius 3.
+    const double factor = display_factor;
+    const PoleEstimates estimates = estimate_pole(
+        std::span<const Vec>(series.table().data(), series.count()), [&](const Vec& p) {
+          surface_.pixel(frame::to_single(kCentreX + p.x * factor),
+                         frame::to_single(kCentreY - p.y * factor), kEstimateColour);
+        });
+    if (const std::optional<Vec> pole = estimates.pole()) {
+      surface_.circle(frame::to_single(kCentreX + pole->x * factor),
+                      frame::to_single(kCentreY - pole->y * factor), 3, kPoleColour);
+      report.pole_row(pole_swing(*pole), angle_rule(pole->x, pole->y));
+    }
   }
   files_.close({kReportFile});
 }

@@ -6,15 +6,11 @@
 
 namespace tarvex {
 
-std::optional<PoleResult> estimate_pole(std::span<const Vec> table, float display_factor,
-                                        frame::Surface& surface, frame::Where where) {
+PoleEstimates estimate_pole(std::span<const Vec> table,
+                            const std::function<void(const Vec&)>& found) {
+  PoleEstimates e;
   const int r = static_cast<int>(table.size());
-  if (r < 3) return std::nullopt;
-
-  const double factor = display_factor;
-  double sum_x = 0;
-  double sum_y = 0;
-  float weight_total = 0;  // single, as the weights are
+  if (r < 3) return e;
 
   for (int i = 0; i <= r - 3; ++i) {
     for (int j = i + 1; j <= r - 2; ++j) {
@@ -42,28 +38,26 @@ std::optional<PoleResult> estimate_pole(std::span<const Vec> table, float displa
               det;
           const double x0 = mid_x - ay * t;
           const double y0 = mid_y + ax * t;
-          surface.pixel(frame::to_single(kCentreX + x0 * factor, where),
-                        frame::to_single(kCentreY - y0 * factor, where), kEstimateColour);
+          found(Vec{x0, y0});
+          ++e.count;
           const float wt = static_cast<float>((j - i) + (l - k)) - 0.5f;
-          sum_x += x0 * wt;
-          sum_y += y0 * wt;
-          weight_total += wt;
+          e.sum_x += x0 * wt;
+          e.sum_y += y0 * wt;
+          e.weight += wt;
         }
       }
     }
   }
-  if (!(weight_total > 0)) return std::nullopt;
+  return e;
+}
 
-  PoleResult result;
-  result.pole = {frame::checked(sum_x / weight_total, where),
-                 frame::checked(sum_y / weight_total, where)};
-  surface.circle(frame::to_single(kCentreX + result.pole.x * factor, where),
-                 frame::to_single(kCentreY - result.pole.y * factor, where), 3,
-                 kPoleColour);
-  result.swing = std::sqrt(frame::power(result.pole.x, 2, where) +
-                           frame::power(result.pole.y, 2, where));
-  result.phase = angle_rule(result.pole.x, result.pole.y);
-  return result;
+std::optional<Vec> PoleEstimates::pole(frame::Where where) const {
+  if (!(weight > 0)) return std::nullopt;
+  return Vec{frame::checked(sum_x / weight, where), frame::checked(sum_y / weight, where)};
+}
+
+double pole_swing(const Vec& pole, frame::Where where) {
+  return std::sqrt(frame::power(pole.x, 2, where) + frame::power(pole.y, 2, where));
 }
 
 }  // namespace tarvex

@@ -20,14 +20,10 @@ std::string numbers(int count) {
   return s;
 }
 
-// One reading of the data file must behave as two: what the second reading
-// would raise waits until the count is shown and found enough for a block;
-// what the first would raise comes first.
-class Readings : public ::testing::TestWithParam<bool> {};
-
-INSTANTIATE_TEST_SUITE_P(Calculate, Readings, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "One" : "Two"; });
-
+// The data file is read once, yet the run behaves as if it counted first and
+// read the values after: what the values would raise waits until the count
+// is shown and found enough for a block; what the file itself raises comes
+// first.
 enum Old { kUnchecked, kGone, kKept, kHeaderOnly };
 
 struct Case {
@@ -57,7 +53,7 @@ const Case kCases[] = {
     {"ZeroSamplesPerCycleAtFirstTimeLabel", numbers(64), "3", "8", "", "", 5, nullptr, kHeaderOnly},
 };
 
-TEST_P(Readings, SilentEndsAndErrorsLeaveTheCountAndTheReportAsTheirStepDemands) {
+TEST(Calculate, SilentEndsAndErrorsLeaveTheCountAndTheReportAsTheirStepDemands) {
   for (const Case& c : kCases) {
     SCOPED_TRACE(c.name);
     Scratch dir;
@@ -70,7 +66,6 @@ TEST_P(Readings, SilentEndsAndErrorsLeaveTheCountAndTheReportAsTheirStepDemands)
     if (const auto at = extra.find('@'); at != std::string::npos) extra.replace(at, 1, dir.path(""));
     if (!extra.empty()) args.insert(args.end() - 2, {"--set", extra});
     Session s;
-    s.app.one_reading = GetParam();
     const auto r = s.run(args);
     EXPECT_EQ(r.code(), c.code) << r.err;
     EXPECT_EQ(r.status, c.code ? 1 : 0);
@@ -87,12 +82,11 @@ TEST_P(Readings, SilentEndsAndErrorsLeaveTheCountAndTheReportAsTheirStepDemands)
   }
 }
 
-TEST_P(Readings, FiftyOneHundredLinesWithOneHundredCommentsLayEightBlocks) {
+TEST(Calculate, FiftyOneHundredLinesWithOneHundredCommentsLayEightBlocks) {
   Scratch dir;
   std::string text;
   for (int i = 0; i < 5100; ++i) text += i % 51 ? std::to_string(i % 13) + "\r\n" : "# comment\r\n";
   Session s;
-  s.app.one_reading = GetParam();
   auto args = calculate_args(dir.write("data.txt", text), dir.path("out.txt"), "10", "512", "512");
   args.insert(args.end(), {"--print", "TEXT6"});
   const auto r = s.run(args);

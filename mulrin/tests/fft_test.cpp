@@ -1,4 +1,5 @@
 #include "mulrin/fft.h"
+#include "mulrin/tests/fft_reference.h"
 
 #include <gtest/gtest.h>
 

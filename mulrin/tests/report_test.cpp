@@ -34,25 +34,17 @@ std::size_t occurrences(const std::string& text, const std::string& part) {
 
 const std::string kHeading = "Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase";
 
-// Each hand-worked report is written the same by one reading of the data
-// file and by two.
-class HandReport : public ::testing::TestWithParam<bool> {};
-
-INSTANTIATE_TEST_SUITE_P(Readings, HandReport, ::testing::Values(true, false),
-                         [](const auto& info) { return info.param ? "One" : "Two"; });
-
 // N = 4, step 3 over a signal of period 3 (3, 1, -1, ...): the three blocks
 // hold the same samples. Bin 0: X = 1.5. Bin 1: X = 1 + 0.5i, swing
 // 2*sqrt(1.25), phase atan(0.5) = 26.5651 deg, referred to the origin by
 // -3 * 90 deg per block: 26.5651, 116.5651, 206.5651 deg, changes of +90 deg.
 // At 12 samples per cycle the bin rate is 1 * 3 * 360 = 1080 and the refined
 // rate 1080 + 90 * 12/3 = 1440, the true rate of a period of 3 samples.
-TEST_P(HandReport, PeriodThreeSignalInBlocksOfFourByHand) {
+TEST(HandReport, PeriodThreeSignalInBlocksOfFourByHand) {
   Scratch dir;
   const std::string data = dir.write(
       "data.txt", lines({"# period three", "3", "1", "-1", "3", "1", "-1", "3", "1", "-1", "3"}));
   Session s;
-  s.app.one_reading = GetParam();
   const auto r = s.run(calculate_args(data, dir.path("out.txt"), "2", "3", "12", "1.5"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(s.text("TEXT6"), "Number of Data: 10");
@@ -75,12 +67,11 @@ TEST_P(HandReport, PeriodThreeSignalInBlocksOfFourByHand) {
 // N = 2 (bin 0 only), a subtract file removing a constant 1, origin half a
 // cycle of 4 samples (2 samples): corrected values 1, 3 | -2, -4 | 0.5, 0.5 | 9
 // give swings 2, 3, 0.5 and phases 0, 180, 0 deg; block times (2b - 2) / 4.
-TEST_P(HandReport, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
+TEST(HandReport, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
   Scratch dir;
   const std::string data = dir.write("data.txt", lines({"2", "4", "-1", "-3", "1.5", "1.5", "10"}));
   const std::string subtract = dir.write("sub.txt", lines({"deg=0", "0,0,1"}));
   Session s;
-  s.app.one_reading = GetParam();
   auto args = calculate_args(data, dir.path("out.txt"), "1", "2", "4", "2.5");
   args.insert(args.begin(), {"--set", "EDIT10=0.5", "--set", "EDIT11=" + subtract});
   const auto r = s.run(args);
@@ -96,13 +87,12 @@ TEST_P(HandReport, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
             ":   0.0000,   0.0000dg:   1.0000, 180.0000dg:  -2.5000,-180.0000dg\r\n\x1a");
 }
 
-TEST_P(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
+TEST(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
   // L = floor(44 / 1.1) = 39, but the single-stepped starts visit 41 blocks.
   Scratch dir;
   std::vector<std::string> values;
   for (int n = 0; n < 46; ++n) values.push_back(std::to_string(n % 5));
   Session s;
-  s.app.one_reading = GetParam();
   const std::string data = dir.write("data.txt", lines(values));
   ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "1", "1.1", "1", "0")).status, 0);
   const std::vector<std::string> report = split_lines(dir.read("out.txt"));

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -131,6 +132,25 @@ TEST_F(TarvexCalc, WholeReportsAndErrorsWithThePartialReportLeft) {
     EXPECT_EQ(fs::exists("out.txt") ? testing::read_file("out.txt") : "-", c.report);
     EXPECT_EQ(h.out, c.out);
   }
+}
+
+// Every chord pair of the circle data crosses at (1, 1): at display factor
+// 10 each estimate is a silver pixel at (440, 210), then the pole a yellow
+// circle of radius 3 there.
+TEST_F(TarvexCalc, PoleEstimatesAreMarkedInTheCycleDisplay) {
+  testing::write_bytes("data.txt", circle_data());
+  testing::Harness h;
+  ASSERT_EQ(calc(h, {"EDIT11=10"}), 0) << h.err;
+  const auto& calls = h.surface.calls;
+  ASSERT_GE(calls.size(), 2u);
+  for (std::size_t i = 0; i + 1 < calls.size(); ++i) {
+    const auto& c = calls[i];
+    EXPECT_TRUE(c.op == frame::RecordingSurface::Op::Pixel && c.colour == 14 &&
+                std::abs(c.x1 - 440) < 1e-3f && std::abs(c.y1 - 210) < 1e-3f) << i;
+  }
+  const auto& circle = calls.back();
+  EXPECT_TRUE(circle.op == frame::RecordingSurface::Op::Circle && circle.colour == 13 &&
+              circle.x2 == 3 && std::abs(circle.x1 - 440) < 1e-3f && std::abs(circle.y1 - 210) < 1e-3f);
 }
 
 TEST_F(TarvexCalc, SixtyFifthIntervalStopsWith64RowsWritten) {

@@ -1,0 +1,67 @@
+// The platform services on a POSIX system.
+#include <sys/mman.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <limits>
+#include <utility>
+
+#include "frame/platform/platform.h"
+
+namespace frame::platform {
+
+double physical_memory_bytes() {
+  const long pages = sysconf(_SC_PHYS_PAGES);
+  const long page_size = sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || page_size <= 0) return 0;
+  return static_cast<double>(pages) * static_cast<double>(page_size);
+}
+
+double address_space_limit() {
+  double limit = std::numeric_limits<double>::infinity();
+  for (const int resource : {RLIMIT_AS, RLIMIT_DATA}) {
+    rlimit r{};
+    if (getrlimit(resource, &r) == 0 && r.rlim_cur != RLIM_INFINITY) {
+      limit = std::min(limit, static_cast<double>(r.rlim_cur));
+    }
+  }
+  return limit;
+}
+
+std::optional<std::uint64_t> file_size_if_regular(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
+PageTable::PageTable(std::size_t bytes) noexcept {
+  if (bytes == 0) return;
+  void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE,
+                 MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  if (p == MAP_FAILED) return;
+#ifdef MADV_HUGEPAGE
+  madvise(p, bytes, MADV_HUGEPAGE);
+#endif
+  data_ = p;
+  bytes_ = bytes;
+}
+
+PageTable::~PageTable() {
+  if (data_) munmap(data_, bytes_);
+}
+
+PageTable::PageTable(PageTable&& other) noexcept
+    : data_(std::exchange(other.data_, nullptr)), bytes_(std::exchange(other.bytes_, 0)) {}
+
+PageTable& PageTable::operator=(PageTable&& other) noexcept {
+  if (this != &other) {
+    if (data_) munmap(data_, bytes_);
+    data_ = std::exchange(other.data_, nullptr);
+    bytes_ = std::exchange(other.bytes_, 0);
+  }
+  return *this;
+}
+
+}  // namespace frame::platform
