@@ -138,7 +138,7 @@ TEST_F(TarvexCalc, WholeReportsAndErrorsWithThePartialReportLeft) {
 // 10 each estimate is a silver pixel at (440, 210), then the pole a yellow
 // circle of radius 3 there.
 TEST_F(TarvexCalc, PoleEstimatesAreMarkedInTheCycleDisplay) {
-  testing::write_bytes("data.txt", circle_data());
+  testing::write_file("data.txt", circle_data());
   testing::Harness h;
   ASSERT_EQ(calc(h, {"EDIT11=10"}), 0) << h.err;
   const auto& calls = h.surface.calls;
