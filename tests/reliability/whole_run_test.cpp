@@ -41,6 +41,7 @@ struct Row {
   std::vector<std::string> changes = {};   // files the run may change
   void (*prepare)(const Folder&) = nullptr;
   Limits limits = {};
+  void (*after)(const Folder&) = nullptr;  // further checks of the files
 };
 
 class WholeRuns : public ::testing::TestWithParam<Row> {
@@ -73,6 +74,7 @@ TEST_P(WholeRuns, KeepEveryFileAndTellTheTruth) {
   EXPECT_NE(ended.err.find(r.err), std::string::npos) << ended.err;
   if (!r.reference.empty()) { EXPECT_EQ(ended.out, out); }
   EXPECT_EQ(lost_files(before, folder_.picture(), r.changes), "");
+  if (r.after) r.after(folder_);
 }
 
 Args tarvex_calc(const std::string& data, const std::string& report) {
@@ -148,11 +150,18 @@ const Row kRows[] = {
     {.name = "ReportLinkedToADeviceIs55", .mulrin = false, .args = tarvex_calc("data.txt", "report.txt"),
      .status = 1, .code = 55, .prepare = link_report_to_device},
     {.name = "ReportLinkedToAFileReplacesTheFile", .mulrin = true, .args = mulrin_calc("data.txt", "report.txt"),
-     .status = 0, .changes = {"old.txt", "report.txt"}, .prepare = link_report_to_old},
+     .status = 0, .changes = {"old.txt", "report.txt"}, .prepare = link_report_to_old,
+     .after = [](const Folder& f) {
+       EXPECT_TRUE(fs::is_symlink(f / "report.txt"));
+       EXPECT_TRUE(f.read("old.txt").starts_with("data.txt")) << f.read("old.txt");
+     }},
     // Letter case alone names another file.
     {.name = "ReportDifferingInCaseOnlyIsAnotherFile", .mulrin = false,
-     .args = tarvex_calc("D5.txt", "d5.txt"), .status = 0,
-     .prepare = [](const Folder& f) { fs::copy_file(f / "data.txt", f / "D5.txt"); }},
+     .args = tarvex_calc("D5.txt", "d5.txt"), .status = 0, .changes = {"d5.txt"},
+     .prepare = [](const Folder& f) {
+       fs::copy_file(f / "data.txt", f / "D5.txt");
+       f.put("d5.txt", "an earlier report\r\n");
+     }},
     // The whole command line is checked before the first action runs.
     {.name = "ChooseRefusedLaterRunsNothing", .mulrin = false,
      .args = click(Args{"--choose", "/nonexistent"}, "load"), .status = 2,
@@ -203,7 +212,9 @@ TEST_F(WholeRuns, ReportLockedByAnotherRunIs75) {
 // the report is watched until rows appear, then the run is killed.
 TEST_F(WholeRuns, KilledRunLeavesWholeLines) {
   folder_.put("data.txt", sine_data(3'000'000));
-  const int pid = start_program(tarvex_program(), tarvex_calc("data.txt", "report.txt"), folder_);
+  // 60 rows of 500 cycles each.
+  const Args calc = click(with(tarvex_fields("data.txt", "report.txt"), {{"file-interval", "500"}}), "calc");
+  const int pid = start_program(tarvex_program(), calc, folder_);
   std::string report;
   int wstatus = 0;
   for (int tries = 0; tries < 20000; ++tries) {
@@ -214,6 +225,7 @@ TEST_F(WholeRuns, KilledRunLeavesWholeLines) {
   }
   ASSERT_EQ(::kill(pid, SIGKILL), 0) << "the run ended before ten lines reached the disk";
   ::waitpid(pid, &wstatus, 0);
+  EXPECT_TRUE(WIFSIGNALED(wstatus));
   report = folder_.read("report.txt");
   EXPECT_GE(std::count(report.begin(), report.end(), '\n'), 10);
   EXPECT_TRUE(report.ends_with("\r\n")) << report.substr(report.size() - 40);
