@@ -798,6 +798,18 @@ void create_output(FileTable& files, int number, std::string_view path,
   files.create(number, path, where);
 }
 
+void create_output(FileTable& files, int number, std::string_view path,
+                   const std::vector<std::string>& inputs, Where where) {
+  check_not_input(path, inputs, where);
+  files.create(number, path, where);
+}
+
+void delete_old_output(FileTable& files, std::string_view path,
+                       const std::vector<std::string>& inputs, Where where) {
+  check_not_input(path, inputs, where);
+  if (exists(path, where)) delete_file(files, path, where);
+}
+
 void check_not_input(std::string_view output, const std::vector<std::string>& inputs,
                      Where where) {
   if (output.empty() || output.size() > kMaxPath) return;

@@ -154,5 +154,13 @@ std::string clear_output(const FileTable& files, std::string_view path,
 // FileTable::create).
 void create_output(FileTable& files, int number, std::string_view path,
                    Where where = Where::current());
+// The same for a report: first a path that names one of the run's input
+// files is 52 (check_not_input).
+void create_output(FileTable& files, int number, std::string_view path,
+                   const std::vector<std::string>& inputs, Where where = Where::current());
+// The deletion of an old report before a run reads its inputs: 52 for a
+// path that names one of them, then exists and delete.
+void delete_old_output(FileTable& files, std::string_view path,
+                       const std::vector<std::string>& inputs, Where where = Where::current());
 
 }  // namespace frame

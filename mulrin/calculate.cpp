@@ -87,10 +87,8 @@ void BUTTON6_ON(App& app) {
   const std::string subtract_path = app.text(app.EDIT11);
   const std::string report_path = app.text(app.EDIT9);
 
-  // 3. No old report survives a run that gets this far; but a report path
-  // that names the data or the subtract file deletes nothing (52).
-  frame::check_not_input(report_path, {data_path, subtract_path});
-  if (frame::exists(report_path)) frame::delete_file(files, report_path);
+  // 3. No old report survives a run that gets this far (nor an input: 52).
+  frame::delete_old_output(files, report_path, {data_path, subtract_path});
 
   // 4. The subtract table; a degree above the limit ends the run silently.
   if (!frame::read_subtract_table(files, kSubtractFile, subtract_path, subtract)) return;
