@@ -301,6 +301,10 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
     int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
     f->identity = platform::identity_of_handle(fd);
+    if (platform::is_device(fd)) {  // endless or interactive: no disk file
+      ::close(fd);
+      raise(err::kBadFileName, where);
+    }
     if (platform::is_stream(fd)) {
       // A pipe, FIFO or size-less file is read to its end into a temporary
       // file first: then it reads exactly as a regular file of those bytes.

@@ -34,8 +34,10 @@ std::string followed_path(const std::string& path);
 bool is_fifo(const std::string& path);
 
 // True for a handle that reads a stream whose length is not known in advance
-// (a pipe, a FIFO, a device, or a regular file that reports no size).
+// (a pipe, a FIFO, a socket, or a regular file that reports no size).
 bool is_stream(int handle);
+// True for a device (a terminal, /dev/zero, a disk): no data file.
+bool is_device(int handle);
 // Copies everything the stream handle yields, up to its end, into a new
 // temporary file that has no name, and returns that file's handle positioned
 // at 0. On failure returns -1 with the error number in `error`.

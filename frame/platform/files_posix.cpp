@@ -76,6 +76,11 @@ bool is_stream(int handle) {
   return !S_ISREG(st.st_mode) || st.st_size == 0;
 }
 
+bool is_device(int handle) {
+  struct stat st {};
+  return ::fstat(handle, &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode));
+}
+
 int spool_to_temporary(int handle, int& error) {
   const char* folder = std::getenv("TMPDIR");
   std::string name = std::string(folder && *folder ? folder : "/tmp") + "/spool-XXXXXX";
