@@ -285,8 +285,19 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
   if (m == 'I') {
     // Non-blocking only while opening, so that a device cannot hang the
     // open; a FIFO waits for its writer, as any reader of it does.
-    const int wait = platform::is_fifo(f->path) ? 0 : O_NONBLOCK;
-    int fd = ::open(f->path.c_str(), O_RDONLY | O_CLOEXEC | wait);
+    // A FIFO read before is read again from its copy: its writer has gone.
+    const bool fifo = platform::is_fifo(f->path);
+    const platform::FileIdentity fifo_identity = fifo ? platform::identity_of(f->path)
+                                                      : platform::FileIdentity{};
+    int fd = -1;
+    for (auto it = spools_.begin(); it != spools_.end(); ++it) {
+      if (!platform::same_file(it->first, fifo_identity)) continue;
+      fd = it->second;
+      spools_.erase(it);
+      break;
+    }
+    const bool respooled = fd >= 0;
+    if (!respooled) fd = ::open(f->path.c_str(), O_RDONLY | O_CLOEXEC | (fifo ? 0 : O_NONBLOCK));
     if (fd < 0) raise_os(errno, where);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -300,7 +311,7 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
     }
     int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    f->identity = platform::identity_of_handle(fd);
+    f->identity = respooled ? fifo_identity : platform::identity_of_handle(fd);
     if (platform::is_device(fd)) {  // endless or interactive: no disk file
       ::close(fd);
       raise(err::kBadFileName, where);
@@ -313,6 +324,15 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
       ::close(fd);
       if (spool < 0) raise_os(error, where);
       fd = spool;
+      // One more reading of the same FIFO in this run (a count, then the
+      // values) gets the copy.
+      if (fifo) {
+        if (spools_.size() >= 4) {
+          ::close(spools_.front().second);
+          spools_.erase(spools_.begin());
+        }
+        spools_.emplace_back(f->identity, ::dup(fd));
+      }
       if (::fstat(fd, &st) != 0) {
         error = errno;
         ::close(fd);
@@ -415,7 +435,13 @@ void FileTable::abandon_one(int number) noexcept {
   slot.reset();
 }
 
+void FileTable::forget_spools() noexcept {
+  for (const auto& spool : spools_) ::close(spool.second);
+  spools_.clear();
+}
+
 void FileTable::abandon() noexcept {
+  forget_spools();
   for (auto& slot : files_) {
     if (!slot) continue;
     if (slot->output) drain(*slot);

@@ -17,6 +17,7 @@
 
 #include "frame/errors.h"
 #include "frame/numtext.h"
+#include "frame/platform/files.h"
 
 namespace frame {
 
@@ -117,12 +118,15 @@ class FileTable {
   void separate(OpenFile& file, Sep sep, Where where);
   int drain(OpenFile& file) noexcept;
   void abandon_one(int number) noexcept;
+  void forget_spools() noexcept;
   int close_one(int number) noexcept;
 
   std::array<std::unique_ptr<OpenFile>, 256> files_;
   std::size_t read_chunk_;
   std::size_t write_buffer_;
   WriteFunction write_;
+  // Copies of FIFOs read in this run, kept for a second reading (at most 4).
+  std::vector<std::pair<platform::FileIdentity, int>> spools_;
 };
 
 // A directory search for the path: true when an entry matched.
