@@ -183,23 +183,6 @@ double field_number(std::string_view t, Kind kind, Where where) {
                        has_exponent, kind, where);
 }
 
-// Deletes a file that exists, unless another run holds its lock: that run
-// is writing it, and the refusal is a sharing violation (75). A link into
-// nowhere leaves nothing to delete.
-void unlink_unless_locked(const std::string& target, Where where) {
-  if (platform::kind_of(target) == platform::PathKind::Missing) return;
-  const int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  int error = 0;
-  if (held >= 0 && !platform::try_lock(held, error)) {
-    ::close(held);
-    raise(err::kAccessDenied, where);
-  }
-  const int result = ::unlink(target.c_str());
-  error = errno;
-  if (held >= 0) ::close(held);
-  if (result != 0) raise_os(error, where);
-}
-
 }  // namespace
 
 // One open file.
@@ -457,6 +440,23 @@ bool FileTable::is_open_path(std::string_view path) const {
     if (slot && (slot->path == full || platform::same_file(identity, slot->identity)))
       return true;
   return false;
+}
+
+// Deletes a file that exists, unless another run holds its lock: that run
+// is writing it, and the refusal is a sharing violation (75). A link into
+// nowhere leaves nothing to delete.
+static void unlink_unless_locked(const std::string& target, Where where) {
+  if (platform::kind_of(target) == platform::PathKind::Missing) return;
+  const int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int error = 0;
+  if (held >= 0 && !platform::try_lock(held, error)) {
+    ::close(held);
+    raise(err::kAccessDenied, where);
+  }
+  const int result = ::unlink(target.c_str());
+  error = errno;
+  if (held >= 0) ::close(held);
+  if (result != 0) raise_os(error, where);
 }
 
 std::string clear_output(const FileTable& files, std::string_view path, Where where) {
