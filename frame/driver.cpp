@@ -33,6 +33,20 @@ std::string next_answer(std::deque<std::string>& answers) {
   return answer;
 }
 
+// Why a dialog of this kind refuses the answer (empty: it takes it): an open
+// dialog wants an existing file, a save dialog an existing folder.
+std::string refusal(ButtonDialog kind, const std::string& answer) {
+  std::error_code ec;
+  if (kind == ButtonDialog::Open) {
+    if (!fs::is_regular_file(answer, ec)) return "no such file for the open dialog";
+  } else {
+    const std::string full = full_path(answer);
+    if (!fs::is_directory(fs::path(full).parent_path(), ec) || fs::is_directory(full, ec))
+      return "no such folder for the save dialog";
+  }
+  return {};
+}
+
 struct Action {
   enum class Type { Set, Click, Choose, Print, SaveDrawing } type;
   int control = -1;
@@ -45,6 +59,9 @@ struct Action {
 std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std::string>& args,
                                          std::ostream& out) {
   std::vector<Action> actions;
+  // The --choose answers not yet taken by a dialog: each click of a button
+  // with a dialog takes the oldest, as the run will.
+  std::deque<std::string> answers;
   auto control_named = [&form](const std::string& option, std::string_view name) {
     std::optional<int> index = form.find(name);
     if (!index)
@@ -71,15 +88,29 @@ std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std
       action.type = Action::Type::Set;
       action.control = control_named(option, std::string_view(value).substr(0, eq));
       action.value = value.substr(eq + 1);
+      if (form.control(action.control).kind == ControlKind::Edit &&
+          action.value.find_first_of(std::string_view("\r\n\0", 3)) != std::string::npos)
+        throw UsageError("--set " + std::string(form.control(action.control).name) +
+                         ": a one-line field cannot hold a line break or NUL");
     } else if (option == "--click") {
       action.type = Action::Type::Click;
       action.control = control_named(option, value);
       if (form.control(action.control).kind != ControlKind::Button)
         throw UsageError("--click " + value + ": " + std::string(form.control(action.control).name) +
                          " is not a button");
+      const ButtonDialog dialog = form.control(action.control).dialog;
+      if (dialog != ButtonDialog::None && !answers.empty()) {
+        const std::string answer = std::move(answers.front());
+        answers.pop_front();
+        if (!answer.empty())
+          if (const std::string why = refusal(dialog, answer); !why.empty())
+            throw UsageError("--choose " + answer + ": " + why + " of " +
+                             std::string(form.control(action.control).name));
+      }
     } else if (option == "--choose") {
       action.type = Action::Type::Choose;
       action.value = value;
+      answers.push_back(value);
     } else if (option == "--print") {
       action.type = Action::Type::Print;
       action.control = control_named(option, value);
@@ -100,10 +131,18 @@ void run_action(DriverContext& program, const Action& action, std::ostream& out)
     case Action::Type::Click: form.raise_event(action.control, "ON"); break;
     case Action::Type::Choose: program.dialogs.answers.push_back(action.value); break;
     case Action::Type::Print: out << form.text(control) << '\n'; break;
-    case Action::Type::SaveDrawing:
-      if (!program.surface.save_png(action.value))
+    case Action::Type::SaveDrawing: {
+      // The drawing is an output file like a report: it never replaces a
+      // file the form names, a read-only file or anything but a disk file.
+      std::vector<std::string> named;
+      for (int i = 0; i < form.control_count(); ++i)
+        if (form.control(i).kind == ControlKind::Edit) named.push_back(form.text(ControlRef{i}));
+      check_not_input(action.value, named);
+      const std::string target = clear_output(program.files, action.value);
+      if (!program.surface.save_png(target))
         throw UsageError("--save-drawing " + action.value + ": cannot write drawing");
       break;
+    }
   }
   form.run_pending();
 }
@@ -116,8 +155,7 @@ std::string ScriptedDialogs::open(std::string_view title, std::string_view initi
   std::string answer = next_answer(answers);
   if (answer == kCancelMarker) return answer;
   // Like the real dialog: the file must exist.
-  std::error_code ec;
-  if (!fs::is_regular_file(answer, ec))
+  if (!refusal(ButtonDialog::Open, answer).empty())
     throw UsageError("--choose " + answer + ": no such file for the open dialog \"" +
                      std::string(title) + "\"");
   return full_path(answer);
@@ -130,12 +168,23 @@ std::string ScriptedDialogs::save(std::string_view title, std::string_view initi
   if (answer == kCancelMarker) return answer;
   // Like the real dialog: the folder must exist (the file need not).
   std::string full = full_path(answer);
-  std::error_code ec;
-  if (!fs::is_directory(fs::path(full).parent_path(), ec) || fs::is_directory(full, ec))
+  if (!refusal(ButtonDialog::Save, answer).empty())
     throw UsageError("--choose " + answer + ": no such folder for the save dialog \"" +
                      std::string(title) + "\"");
   return full;
 }
+
+namespace {
+// Standard output that refused what the run printed: the run has failed.
+int output_status(std::string_view name, std::ostream& out, std::ostream& err, int status) {
+  out.flush();
+  if (!out && status == 0) {
+    err << name << ": cannot write to standard output\n";
+    return 1;
+  }
+  return status;
+}
+}  // namespace
 
 int run_driver(DriverContext& program, const std::vector<std::string>& args,
                std::ostream& out, std::ostream& err) {
@@ -143,7 +192,7 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args,
   std::vector<Action> actions;
   try {
     std::optional<std::vector<Action>> parsed = parse(program.form, args, out);
-    if (!parsed) return 0;
+    if (!parsed) return output_status(name, out, err, 0);
     actions = std::move(*parsed);
   } catch (const UsageError& e) {
     err << name << ": " << e.what() << '\n';
@@ -176,8 +225,7 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args,
     err << name << ": " << e.what() << '\n';
     return 2;
   }
-  out.flush();
-  return 0;
+  return output_status(name, out, err, 0);
 }
 
 }  // namespace frame

@@ -13,8 +13,12 @@
 // run-time error (message on stderr, UTF-8; the last-error record written);
 // 2 on a usage error, with a one-line reason naming the bad argument. The
 // whole command line is checked (options, values, control names, --click on
-// a button) before the first action runs. A drawing that cannot be written
-// and a --choose answer a dialog refuses are usage errors too (2).
+// a button, a line break or NUL set into an edit field, each --choose answer
+// against the dialog of the click that takes it) before the first action
+// runs. A drawing that cannot be written is a usage error too (2); its path
+// follows the rules of every output file (run-time errors 52, 55, 75).
+// Standard output that refuses the printed text ends the run with status 1
+// and one line on stderr.
 #pragma once
 
 #include <deque>

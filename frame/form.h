@@ -22,6 +22,9 @@ namespace frame {
 
 enum class ControlKind : std::uint8_t { Edit, Static, Button };
 
+// The file dialog a button's handler shows (once per click), if any.
+enum class ButtonDialog : std::uint8_t { None, Open, Save };
+
 struct ControlDesc {
   std::string_view name;     // EDITn, TEXTn, BUTTONn
   ControlKind kind;
@@ -30,6 +33,7 @@ struct ControlDesc {
   int max_length = 0;        // edit fields: characters a user can type
   bool digits_only = false;  // edit fields: digit keys only
   std::string_view alias;    // readable name for the command line
+  ButtonDialog dialog = ButtonDialog::None;  // buttons: the dialog a click shows
 };
 
 struct FormDesc {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "frame/driver.h"
+#include "frame/platform/files.h"
 #include "frame/program.h"
 
 namespace frame {
@@ -19,14 +20,18 @@ namespace fs = std::filesystem;
 // The per-user record of the last run-time error: key=value lines in
 // <config>/cycle-tools/<program>-last-error.ini, where <config> is
 // $XDG_CONFIG_HOME or ~/.config. A record that cannot be written is skipped:
-// it never changes how the run ends.
+// it never changes how the run ends. Without either folder there is nowhere
+// to keep it: one line on stderr says so.
 class FileRecordStore : public ErrorRecordStore {
  public:
   explicit FileRecordStore(std::string_view program) : program_(program) {}
 
   void write(const ErrorRecord& r) override {
     const fs::path folder = config_folder();
-    if (folder.empty()) return;
+    if (folder.empty()) {
+      std::cerr << program_ << ": no home folder: the last-error record is not kept\n";
+      return;
+    }
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) return;
@@ -48,7 +53,7 @@ class FileRecordStore : public ErrorRecordStore {
   static fs::path config_folder() {
     if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg && *xdg)
       return fs::path(xdg) / "cycle-tools";
-    if (const char* home = std::getenv("HOME"); home && *home)
+    if (const std::string home = platform::home_folder(); !home.empty())
       return fs::path(home) / ".config" / "cycle-tools";
     return {};
   }
@@ -59,6 +64,7 @@ class FileRecordStore : public ErrorRecordStore {
 }  // namespace
 
 int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory factory) {
+  platform::prepare_process();
   if (argc <= 1) {
     std::cerr << desc.program << ": this build has no window; give actions on the command"
               << " line (see " << desc.program << " --help)\n";

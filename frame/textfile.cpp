@@ -20,6 +20,8 @@
 #include <cstring>
 #include <filesystem>
 
+#include "frame/platform/files.h"
+
 namespace frame {
 
 namespace {
@@ -48,6 +50,19 @@ std::string full_path(std::string_view path) {
   return p.lexically_normal().string();
 }
 
+// Where an output path leads: a symbolic link is followed to its target,
+// which must be a regular file or not exist yet; a link into a folder, a
+// device or a loop is no disk file (55). The link itself is never replaced.
+std::string output_target(std::string_view path, Where where) {
+  const std::string full = full_path(path);
+  if (platform::kind_of(full) != platform::PathKind::Link) return full;
+  const std::string target = platform::followed_path(full);
+  const platform::PathKind kind = platform::kind_of(target);
+  if (target.empty() || (kind != platform::PathKind::Regular && kind != platform::PathKind::Missing))
+    raise(err::kBadFileName, where);
+  return full_path(target);
+}
+
 }  // namespace
 
 // One open file.
@@ -55,6 +70,7 @@ class OpenFile {
  public:
   bool output = false;
   std::string path;  // full path, resolved when opened
+  platform::FileIdentity identity;  // the file itself, whatever its names
   int fd = -1;
   std::uint64_t position = 0;  // next byte read or written
   std::uint64_t size = 0;      // file size, kept up to date by writes
@@ -135,9 +151,21 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
   auto f = std::make_unique<OpenFile>();
   f->path = full_path(path);
   if (m == 'I') {
-    // Non-blocking only while opening, so that a pipe without a writer
-    // cannot hang the open.
-    int fd = ::open(f->path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    // Non-blocking only while opening, so that a device cannot hang the
+    // open; a FIFO waits for its writer, as any reader of it does.
+    // A FIFO read before is read again from its copy: its writer has gone.
+    const bool fifo = platform::is_fifo(f->path);
+    const platform::FileIdentity fifo_identity = fifo ? platform::identity_of(f->path)
+                                                      : platform::FileIdentity{};
+    int fd = -1;
+    for (auto it = spools_.begin(); it != spools_.end(); ++it) {
+      if (!platform::same_file(it->first, fifo_identity)) continue;
+      fd = it->second;
+      spools_.erase(it);
+      break;
+    }
+    const bool respooled = fd >= 0;
+    if (!respooled) fd = ::open(f->path.c_str(), O_RDONLY | O_CLOEXEC | (fifo ? 0 : O_NONBLOCK));
     if (fd < 0) raise_os(errno, where);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
@@ -151,6 +179,34 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
     }
     int flags = ::fcntl(fd, F_GETFL);
     if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    f->identity = respooled ? fifo_identity : platform::identity_of_handle(fd);
+    if (platform::is_device(fd)) {  // endless or interactive: no disk file
+      ::close(fd);
+      raise(err::kBadFileName, where);
+    }
+    if (platform::is_stream(fd)) {
+      // A pipe, FIFO or size-less file is read to its end into a temporary
+      // file first: then it reads exactly as a regular file of those bytes.
+      int error = 0;
+      const int spool = platform::spool_to_temporary(fd, error);
+      ::close(fd);
+      if (spool < 0) raise_os(error, where);
+      fd = spool;
+      // One more reading of the same FIFO in this run (a count, then the
+      // values) gets the copy.
+      if (fifo) {
+        if (spools_.size() >= 4) {
+          ::close(spools_.front().second);
+          spools_.erase(spools_.begin());
+        }
+        spools_.emplace_back(f->identity, ::dup(fd));
+      }
+      if (::fstat(fd, &st) != 0) {
+        error = errno;
+        ::close(fd);
+        raise_os(error, where);
+      }
+    }
     f->fd = fd;
     f->stream = !S_ISREG(st.st_mode);
     f->size = f->stream ? UINT64_MAX : static_cast<std::uint64_t>(st.st_size);
@@ -176,6 +232,7 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
     if (fd < 0) raise_os(errno, where);
     f->output = true;
     f->fd = fd;
+    f->identity = platform::identity_of_handle(fd);
   }
   files_[static_cast<std::size_t>(number)] = std::move(f);
 }
@@ -239,7 +296,21 @@ void FileTable::close_all(Where where) {
   if (first_error != 0) raise_os(first_error, where);
 }
 
+void FileTable::abandon_one(int number) noexcept {
+  auto& slot = files_[static_cast<std::size_t>(number)];
+  if (!slot) return;
+  if (slot->output) drain(*slot);
+  ::close(slot->fd);
+  slot.reset();
+}
+
+void FileTable::forget_spools() noexcept {
+  for (const auto& spool : spools_) ::close(spool.second);
+  spools_.clear();
+}
+
 void FileTable::abandon() noexcept {
+  forget_spools();
   for (auto& slot : files_) {
     if (!slot) continue;
     if (slot->output) drain(*slot);
@@ -249,10 +320,57 @@ void FileTable::abandon() noexcept {
 }
 
 bool FileTable::is_open_path(std::string_view path) const {
-  std::string full = full_path(path);
+  const std::string full = full_path(path);
+  const platform::FileIdentity identity = platform::identity_of(full);
   for (const auto& slot : files_)
-    if (slot && equal_ignoring_case(slot->path, full)) return true;
+    if (slot && (slot->path == full || platform::same_file(identity, slot->identity)))
+      return true;
   return false;
+}
+
+// Deletes a file that exists, unless another run holds its lock: that run
+// is writing it, and the refusal is a sharing violation (75). A link into
+// nowhere leaves nothing to delete.
+static void unlink_unless_locked(const std::string& target, Where where) {
+  if (platform::kind_of(target) == platform::PathKind::Missing) return;
+  const int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  int error = 0;
+  if (held >= 0 && !platform::try_lock(held, error)) {
+    ::close(held);
+    raise(err::kAccessDenied, where);
+  }
+  const int result = ::unlink(target.c_str());
+  error = errno;
+  if (held >= 0) ::close(held);
+  if (result != 0) raise_os(error, where);
+}
+
+std::string clear_output(const FileTable& files, std::string_view path, Where where) {
+  if (!exists(path, where)) return std::string(path);
+  std::string target = output_target(path, where);
+  check_deletable(files, target, where);
+  unlink_unless_locked(target, where);
+  return target;
+}
+
+void FileTable::create(int number, std::string_view path, Where where) {
+  const std::string target = clear_output(*this, path, where);
+  try {
+    open("O", number, target, where);
+  } catch (const RuntimeError& e) {
+    // Created by another run between the deletion and this creation.
+    if (e.code() == err::kFileExists) raise(err::kAccessDenied, where);
+    throw;
+  }
+  OpenFile& f = *files_[static_cast<std::size_t>(number)];
+  int error = 0;
+  // The lock is held until the file is closed; a run that took the new file
+  // first, or replaced it already, leaves this one nothing to write.
+  if (!platform::try_lock(f.fd, error) ||
+      !platform::same_file(platform::identity_of(f.path), f.identity)) {
+    abandon_one(number);
+    raise(err::kAccessDenied, where);
+  }
 }
 
 // ---- reading -----------------------------------------------------------------
@@ -548,8 +666,11 @@ void FileTable::put(OpenFile& f, std::string_view bytes, Where where) {
 void FileTable::separate(OpenFile& f, Sep sep, Where where) {
   switch (sep) {
     case Sep::EndOfLine:
+      // Every complete line goes to the disk at once: a run that is killed
+      // leaves whole lines behind.
       put(f, "\r\n", where);
       f.column = 0;
+      if (int e = drain(f)) raise_os(e, where);
       break;
     case Sep::None:
       break;
@@ -599,26 +720,58 @@ bool exists(std::string_view path, Where where) {
   return ::lstat(std::string(path).c_str(), &st) == 0;
 }
 
+void check_deletable(const FileTable& files, std::string_view path, Where where) {
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path))
+    raise(err::kBadFileName, where);
+  if (path.empty()) raise_os(ENOENT, where);
+  const std::string full = full_path(path);
+  struct stat st {};
+  const bool found = ::lstat(full.c_str(), &st) == 0;
+  if (found && !S_ISREG(st.st_mode)) raise(err::kBadFileName, where);
+  if (files.is_open_path(path)) raise(err::kFileAlreadyOpen, where);
+  // A file that nobody may write is read-only: it is not deleted.
+  if (found && (st.st_mode & 0222) == 0) raise_os(EACCES, where);
+}
+
 void delete_file(FileTable& files, std::string_view path, Where where) {
   if (path.size() > kMaxPath || has_wildcard_or_nul(path))
     raise(err::kBadFileName, where);
   if (path.empty()) raise_os(ENOENT, where);
-  std::string full = full_path(path);
-  struct stat st {};
-  bool found = ::lstat(full.c_str(), &st) == 0;
-  if (found && !S_ISREG(st.st_mode) && !S_ISLNK(st.st_mode))
-    raise(err::kBadFileName, where);
-  if (files.is_open_path(path)) raise(err::kFileAlreadyOpen, where);
-  // A file that nobody may write is read-only: it is not deleted.
-  if (found && S_ISREG(st.st_mode) && (st.st_mode & 0222) == 0)
-    raise_os(EACCES, where);
-  if (::unlink(full.c_str()) != 0) raise_os(errno, where);
+  // A link stays: the file it leads to is the one deleted.
+  const std::string target = output_target(path, where);
+  check_deletable(files, target, where);
+  // A plain name that names nothing is the system's refusal (63).
+  if (target == full_path(path) && platform::kind_of(target) == platform::PathKind::Missing)
+    raise_os(ENOENT, where);
+  unlink_unless_locked(target, where);
 }
 
 void create_output(FileTable& files, int number, std::string_view path,
                    Where where) {
+  files.create(number, path, where);
+}
+
+void create_output(FileTable& files, int number, std::string_view path,
+                   const std::vector<std::string>& inputs, Where where) {
+  check_not_input(path, inputs, where);
+  files.create(number, path, where);
+}
+
+void delete_old_output(FileTable& files, std::string_view path,
+                       const std::vector<std::string>& inputs, Where where) {
+  check_not_input(path, inputs, where);
   if (exists(path, where)) delete_file(files, path, where);
-  files.open("O", number, path, where);
+}
+
+void check_not_input(std::string_view output, const std::vector<std::string>& inputs,
+                     Where where) {
+  if (output.empty() || output.size() > kMaxPath) return;
+  const platform::FileIdentity target = platform::identity_of(full_path(output));
+  for (const std::string& input : inputs) {
+    if (input.empty() || input.size() > kMaxPath) continue;
+    if (platform::same_file(target, platform::identity_of(full_path(input))))
+      raise(err::kFileAlreadyOpen, where);
+  }
 }
 
 }  // namespace frame

@@ -17,6 +17,7 @@
 
 #include "frame/errors.h"
 #include "frame/numtext.h"
+#include "frame/platform/files.h"
 
 namespace frame {
 
@@ -81,9 +82,16 @@ class FileTable {
   void write_pattern(int number, std::string_view pattern, double value,
                      Kind kind, Sep sep, Where where = Where::current());
 
-  // True when the path (resolved to a full path, letter case ignored) is open
-  // under any number.
+  // True when the path names a file open under any number: the same full
+  // path, or another name of the same file (a link, another spelling).
   bool is_open_path(std::string_view path) const;
+
+  // The creation of an output file: an old file of that name is deleted and a
+  // new one opened "O" under the number, locked against other runs until it
+  // is closed. A link is followed (its target is replaced, the link stays). A
+  // file that another run is writing, or that another run creates meanwhile,
+  // is 75 and nothing is deleted.
+  void create(int number, std::string_view path, Where where = Where::current());
 
   // ---- tuning and test hooks: what is read and written never depends on them.
   // Bytes read from the disk at a time by files opened afterwards (default
@@ -109,12 +117,16 @@ class FileTable {
   void put(OpenFile& file, std::string_view bytes, Where where);
   void separate(OpenFile& file, Sep sep, Where where);
   int drain(OpenFile& file) noexcept;
+  void abandon_one(int number) noexcept;
+  void forget_spools() noexcept;
   int close_one(int number) noexcept;
 
   std::array<std::unique_ptr<OpenFile>, 256> files_;
   std::size_t read_chunk_;
   std::size_t write_buffer_;
   WriteFunction write_;
+  // Copies of FIFOs read in this run, kept for a second reading (at most 4).
+  std::vector<std::pair<platform::FileIdentity, int>> spools_;
 };
 
 // A directory search for the path: true when an entry matched.
@@ -122,12 +134,37 @@ class FileTable {
 bool exists(std::string_view path, Where where = Where::current());
 
 // Deletes a disk file: over 260 characters or not a disk file 55, open in the
-// table 52, a refusal of the operating system its mapped code.
+// table 52, a read-only file 75, a refusal of the operating system its mapped
+// code. A symbolic link is never deleted: the regular file it leads to is.
 void delete_file(FileTable& files, std::string_view path,
                  Where where = Where::current());
+// The checks of delete_file on a path that is no link, without deleting.
+void check_deletable(const FileTable& files, std::string_view path,
+                     Where where = Where::current());
 
-// The creation sequence of every output file: exists, delete, open "O".
+// An output path that names one of the run's input files (by any name) is
+// 52, raised before anything is deleted or written. Empty inputs and paths
+// that name no file are passed over.
+void check_not_input(std::string_view output, const std::vector<std::string>& inputs,
+                     Where where = Where::current());
+
+// Makes way for a new output file without opening it, as create does: an
+// old file is deleted (a link's target; a link stays). Returns the path to
+// write.
+std::string clear_output(const FileTable& files, std::string_view path,
+                         Where where = Where::current());
+
+// The creation sequence of every output file: exists, delete, open "O" (see
+// FileTable::create).
 void create_output(FileTable& files, int number, std::string_view path,
                    Where where = Where::current());
+// The same for a report: first a path that names one of the run's input
+// files is 52 (check_not_input).
+void create_output(FileTable& files, int number, std::string_view path,
+                   const std::vector<std::string>& inputs, Where where = Where::current());
+// The deletion of an old report before a run reads its inputs: 52 for a
+// path that names one of them, then exists and delete.
+void delete_old_output(FileTable& files, std::string_view path,
+                       const std::vector<std::string>& inputs, Where where = Where::current());
 
 }  // namespace frame

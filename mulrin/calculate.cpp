@@ -56,8 +56,9 @@ void App::BUTTON6_ON() {
   const std::string subtract_path = text(EDIT11);
   const std::string report_path = text(EDIT9);
 
-  // No old report survives a run that gets this far.
-  if (frame::exists(report_path)) frame::delete_file(files, report_path);
+  // No old report survives a run that gets this far; a report path that names
+  // an input of the run is refused (52) before anything is deleted.
+  frame::delete_old_output(files, report_path, {data_path, subtract_path});
 
   // The subtract table; a degree above the limit ends the run silently.
   if (!frame::read_subtract_table(files, kSubtractFile, subtract_path, subtract)) return;

@@ -35,7 +35,7 @@ void App::BUTTON5_ON() {
   IntervalSeries series(s.samples_per_cycle, s.origin, file_interval);
 
   files_.open("I", kDataFile, s.data_path);
-  frame::create_output(files_, kReportFile, report_path);
+  frame::create_output(files_, kReportFile, report_path, {s.data_path, s.subtract_path});
 
   ReportWriter report(files_, kReportFile);
   report.source_line(s.data_path, s.from, s.letters);

@@ -13,7 +13,7 @@ constexpr auto kButton = frame::ControlKind::Button;
 // right of x = 220 is the cycle display.
 const std::array<frame::ControlDesc, kControlCount> kControls = {{
     {"EDIT1", kEdit, "", 112, 7, 42, 21, 8, false, "comment-mark"},
-    {"BUTTON1", kButton, "LOAD", 168, 7, 49, 20, 0, false, "load"},
+    {"BUTTON1", kButton, "LOAD", 168, 7, 49, 20, 0, false, "load", frame::ButtonDialog::Open},
     {"TEXT1", kText, "Mark of Cmt.", 7, 7, 98, 16, 0, false, "label-mark"},
     {"EDIT2", kEdit, "", 49, 35, 42, 21, 4, true, "from"},
     {"EDIT3", kEdit, "", 112, 35, 42, 21, 4, true, "letters"},
@@ -21,7 +21,7 @@ const std::array<frame::ControlDesc, kControlCount> kControls = {{
     {"TEXT3", kText, "letters", 161, 35, 56, 16, 0, false, "label-letters"},
     {"EDIT4", kEdit, "", 7, 84, 210, 21, 255, false, "data-file"},
     {"TEXT4", kText, "Data File", 7, 63, 77, 16, 0, false, "label-data-file"},
-    {"BUTTON2", kButton, "Refer", 91, 63, 49, 20, 0, false, "refer-data"},
+    {"BUTTON2", kButton, "Refer", 91, 63, 49, 20, 0, false, "refer-data", frame::ButtonDialog::Open},
     {"BUTTON3", kButton, "Check", 147, 63, 70, 20, 0, false, "check"},
     {"TEXT5", kText, "Number of data:0", 7, 140, 210, 16, 0, false, "count"},
     {"TEXT6", kText, "1cycle->", 7, 161, 68, 16, 0, false, "label-cycle"},
@@ -40,7 +40,7 @@ const std::array<frame::ControlDesc, kControlCount> kControls = {{
     {"BUTTON5", kButton, "Calc.", 161, 392, 56, 20, 0, false, "calc"},
     {"EDIT9", kEdit, "tarvex.txt", 7, 413, 210, 21, 255, false, "report-file"},
     {"TEXT14", kText, "Output File", 7, 392, 91, 16, 0, false, "label-output-file"},
-    {"BUTTON6", kButton, "Refer", 105, 392, 49, 20, 0, false, "refer-report"},
+    {"BUTTON6", kButton, "Refer", 105, 392, 49, 20, 0, false, "refer-report", frame::ButtonDialog::Save},
     {"TEXT15", kText, "Angular Spd.", 7, 231, 98, 16, 0, false, "label-speed"},
     {"EDIT10", kEdit, "360", 105, 231, 63, 21, 16, false, "angular-speed"},
     {"TEXT16", kText, "deg/c", 175, 231, 42, 16, 0, false, "label-speed-unit"},
@@ -50,7 +50,7 @@ const std::array<frame::ControlDesc, kControlCount> kControls = {{
     {"TEXT18", kText, "cycle", 175, 189, 42, 16, 0, false, "label-origin-unit"},
     {"TEXT19", kText, "~~~~~~~~~~~~~~~~~~~~~~~~~", 7, 210, 210, 12, 0, false, "separator"},
     {"EDIT13", kEdit, "", 49, 112, 119, 21, 255, false, "subtract-file"},
-    {"BUTTON7", kButton, "Refer", 168, 112, 49, 20, 0, false, "refer-subtract"},
+    {"BUTTON7", kButton, "Refer", 168, 112, 49, 20, 0, false, "refer-subtract", frame::ButtonDialog::Open},
     {"TEXT20", kText, "Subt", 7, 112, 36, 16, 0, false, "label-subtract"},
 }};
 

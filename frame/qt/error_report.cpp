@@ -2,6 +2,9 @@
 
 #include <QMessageBox>
 #include <QSettings>
+#include <iostream>
+
+#include "frame/platform/files.h"
 
 namespace frame::qt {
 
@@ -12,6 +15,11 @@ QString from_bytes(std::string_view s) {
 }  // namespace
 
 void SettingsErrorStore::write(const ErrorRecord& record) {
+  // Without a home folder the settings would go to a folder below the root.
+  if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME") && platform::home_folder().empty()) {
+    std::cerr << application_.toStdString() << ": no home folder: the last-error record is not kept\n";
+    return;
+  }
   QSettings settings(QString::fromLatin1(kRecordOrganisation), application_);
   settings.beginGroup(QString::fromLatin1(kRecordGroup));
   settings.setValue(QStringLiteral("MODL"), from_bytes(record.modl));

@@ -1,7 +1,7 @@
 // The start-up of both programs where the build has the Qt window: without
 // arguments the window, with arguments the headless driver on an image
-// surface (so --save-drawing writes a PNG), on Qt's offscreen platform unless
-// the user chose another.
+// surface (so --save-drawing writes a PNG), always on Qt's offscreen
+// platform: a run with arguments never needs a display.
 #include <QApplication>
 #include <QGuiApplication>
 #include <iostream>
@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "frame/driver.h"
+#include "frame/platform/files.h"
 #include "frame/program.h"
 #include "frame/qt/error_report.h"
 #include "frame/qt/file_dialogs.h"
@@ -30,7 +31,9 @@ void quiet_messages(QtMsgType type, const QMessageLogContext&, const QString& me
 
 int run_headless(const FormDesc& desc, const ProgramFactory& factory,
                  const std::vector<std::string>& args, const char* argv0) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+  // Whatever platform the environment names: one without a display would
+  // end the process before the driver could run.
+  qputenv("QT_QPA_PLATFORM", "offscreen");
   qInstallMessageHandler(quiet_messages);
   int qt_argc = 1;
   char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
@@ -112,6 +115,7 @@ int run_window(const FormDesc& desc, const ProgramFactory& factory, const char* 
 }  // namespace
 
 int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory factory) {
+  platform::prepare_process();
   const char* argv0 = argc > 0 ? argv[0] : desc.program.data();
   if (argc > 1) {
     return run_headless(desc, factory, std::vector<std::string>(argv + 1, argv + argc), argv0);

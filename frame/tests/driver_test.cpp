@@ -97,8 +97,13 @@ TEST_F(Driver, UsageErrorsNameTheArgumentAndRunNothing) {
       {{"--set", "nothing=1"}, "sample: --set: the form has no control named \"nothing\"\n"},
       {{"--set", "EDIT1=x", "--click", "mark"}, "sample: --click mark: EDIT1 is not a button\n"},
       {{"--save-drawing", "/tmp/frame-drawing.png"}, "sample: --save-drawing /tmp/frame-drawing.png: cannot write drawing\n"},
-      {{"--set", "mark=;", "--choose", "/nonexistent/frame.dat", "--click", "refer", "--print", "mark"},
-       "sample: --choose /nonexistent/frame.dat: no such file for the open dialog \"Data for FFT\"\n"},
+      // Answers are checked against the dialog of the click that takes them.
+      {{"--set", "EDIT1=x", "--choose", "", "--click", "refer", "--choose", "/nonexistent/frame.dat",
+        "--click", "BUTTON3", "--click", "refer", "--print", "mark"},
+       "sample: --choose /nonexistent/frame.dat: no such file for the open dialog of BUTTON1\n"},
+      // A one-line field holds no line break and no NUL.
+      {{"--set", "EDIT1=x", "--set", std::string("data=a\0b", 8)}, "sample: --set EDIT3: a one-line field cannot hold a line break or NUL\n"},
+      {{"--set", "EDIT1=x", "--set", "data=a\rb"}, "sample: --set EDIT3: a one-line field cannot hold a line break or NUL\n"},
   };
   for (const auto& [args, message] : cases) {
     out.str("");

@@ -73,15 +73,28 @@ TEST_F(TextFile, NumbersMustBeOpenAndInTheRightMode) {
   EXPECT_EQ(bytes("out.txt"), "\x1A");
 }
 
-TEST_F(TextFile, OpenPathIsFullAndComparedIgnoringCase) {
+// An open file is the file itself: every other name of it (spelling, hard or
+// symbolic link) is open too; a name differing in letter case only is another
+// file on a case-sensitive file system.
+TEST_F(TextFile, OpenPathIsTheSameFileByAnyName) {
   put("Data.txt", "1");
+  put("DATA.TXT", "2");
+  fs::create_hard_link(path("Data.txt"), path("hard.txt"));
+  fs::create_symlink(path("Data.txt"), path("soft.txt"));
   const fs::path before = fs::current_path();
   fs::current_path(dir_);
   files_.open("I", 1, "Data.txt");
   fs::current_path(before);
-  EXPECT_TRUE(files_.is_open_path(dir_ + "/sub/../DATA.TXT"));
+  for (const char* name : {"sub/../Data.txt", "hard.txt", "soft.txt"})
+    EXPECT_TRUE(files_.is_open_path(dir_ + "/" + name)) << name;
+  EXPECT_FALSE(files_.is_open_path(path("DATA.TXT")));
   EXPECT_FALSE(files_.is_open_path("Data.txt"));  // another directory now
-  EXPECT_EQ(code_of([&] { delete_file(files_, dir_ + "/./data.TXT"); }), 52);
+  EXPECT_EQ(code_of([&] { delete_file(files_, dir_ + "/./hard.txt"); }), 52);
+  EXPECT_EQ(code_of([&] { create_output(files_, 2, path("soft.txt")); }), 52);
+  EXPECT_EQ(code_of([&] { check_not_input(path("hard.txt"), {"", path("soft.txt")}); }), 52);
+  check_not_input(path("DATA.TXT"), {path("Data.txt"), path("missing.txt")});
+  delete_file(files_, path("DATA.TXT"));
+  EXPECT_FALSE(fs::exists(path("DATA.TXT")));
 }
 
 TEST_F(TextFile, LinesEndAtCrOrCrLfNulDroppedFinalMarkerIsEndOfData) {
@@ -217,9 +230,10 @@ TEST_F(TextFile, AbandonKeepsWhatWasWrittenWithoutMarker) {
 }
 
 TEST_F(TextFile, RefusedWritesRaiseWhereTheySurface) {
-  if (fs::exists("/dev/full")) {  // written as it is: the refusal comes at the close
+  if (fs::exists("/dev/full")) {  // written as it is: the refusal comes at the line end
     files_.open("O", 1, "/dev/full");
-    files_.write_text(1, "x", Sep::EndOfLine);
+    files_.write_text(1, "x", Sep::None);
+    EXPECT_EQ(code_of([&] { files_.write_text(1, "x", Sep::EndOfLine); }), 67);
     EXPECT_EQ(code_of([&] { files_.close({1}); }), 67);
     EXPECT_EQ(code_of([&] { files_.eof(1); }), 57);  // freed all the same
   }

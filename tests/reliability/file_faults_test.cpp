@@ -93,6 +93,8 @@ const PathFault kPathFaults[] = {
     // A device is no disk file: the deletion of the old file refuses it.
     {"TarvexFullDeviceAsReportIs55", false, nullptr, nullptr, false, tarvex_calc("/dev/full"), 55},
     {"MulrinFullDeviceAsReportIs55", true, nullptr, nullptr, false, mulrin_calc("/dev/full"), 55},
+    // Nor is a device a data file: /dev/zero would never end.
+    {"TarvexDeviceAsDataFileIs55", false, nullptr, nullptr, false, click(with({}, {{"data-file", "/dev/zero"}}), "check"), 55},
 };
 INSTANTIATE_TEST_SUITE_P(FileFaults, Paths, ::testing::ValuesIn(kPathFaults),
                          [](const auto& info) { return std::string(info.param.name); });

@@ -98,11 +98,18 @@ Args mulrin_fields(const std::string& data, const std::string& report) {
                    {"threshold", "1"}, {"origin", "0"}, {"report-file", report}});
 }
 
-std::string tarvex_program() { return TARVEX_PROGRAM; }
-std::string mulrin_program() { return MULRIN_PROGRAM; }
+std::string tarvex_program() {
+  const char* other = std::getenv("RELIABILITY_TARVEX");
+  return other && *other ? other : TARVEX_PROGRAM;
+}
+std::string mulrin_program() {
+  const char* other = std::getenv("RELIABILITY_MULRIN");
+  return other && *other ? other : MULRIN_PROGRAM;
+}
 
-Ended run_program(const std::string& program, const Args& args, const Folder& folder,
-                  const Limits& limits) {
+namespace {
+pid_t start(const std::string& program, const Args& args, const Folder& folder,
+            const Limits& limits) {
   const fs::path run_folder = folder.path().parent_path();
   const fs::path out_path = run_folder / "stdout", err_path = run_folder / "stderr";
   const fs::path config = run_folder / "config", rss_path = run_folder / "peak-kib";
@@ -116,9 +123,10 @@ Ended run_program(const std::string& program, const Args& args, const Folder& fo
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
     if (entry.starts_with("ASAN_OPTIONS=")) asan_options = entry.substr(13);
-    else if (!entry.starts_with("XDG_CONFIG_HOME=")) env.push_back(entry);
+    else if (!entry.starts_with("XDG_CONFIG_HOME=") && !(limits.no_home && entry.starts_with("HOME=")))
+      env.push_back(entry);
   }
-  env.push_back("XDG_CONFIG_HOME=" + config.string());
+  if (!limits.no_home) env.push_back("XDG_CONFIG_HOME=" + config.string());
   if (kAddressSanitizer && limits.address_space != RLIM_INFINITY)
     asan_options += std::string(asan_options.empty() ? "" : ":") +
                     "allocator_may_return_null=0:max_allocation_size_mb=" +
@@ -138,13 +146,12 @@ Ended run_program(const std::string& program, const Args& args, const Folder& fo
   const pid_t pid = ::fork();
   if (pid == 0) {
     // The child: no allocation from here on, only system calls.
-    const int out = ::open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const char* out_to = limits.out_path.empty() ? out_path.c_str() : limits.out_path.c_str();
+    const int out = limits.out_path == "-" ? -1 : ::open(out_to, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (out < 0 || err < 0 || ::dup2(out, 1) < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+    if (err < 0 || ::dup2(err, 2) < 0) ::_exit(126);
+    if (out < 0 ? (limits.out_path != "-" || ::close(1) != 0) : ::dup2(out, 1) < 0) ::_exit(126);
     if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
-    // Writes beyond the file size limit fail with "file too large" (the
-    // disk-full code) instead of ending the process with a signal.
-    ::signal(SIGXFSZ, SIG_IGN);
     const auto limit = [](int resource, rlim_t value) {
       const struct rlimit r{value, value};
       if (value != RLIM_INFINITY) ::setrlimit(resource, &r);
@@ -155,6 +162,20 @@ Ended run_program(const std::string& program, const Args& args, const Folder& fo
     ::execve(argv[0], argv.data(), envp.data());
     ::_exit(127);
   }
+  return pid;
+}
+}  // namespace
+
+int start_program(const std::string& program, const Args& args, const Folder& folder) {
+  return start(program, args, folder, Limits{});
+}
+
+Ended run_program(const std::string& program, const Args& args, const Folder& folder,
+                  const Limits& limits) {
+  const fs::path run_folder = folder.path().parent_path();
+  const fs::path out_path = run_folder / "stdout", err_path = run_folder / "stderr";
+  const fs::path config = run_folder / "config", rss_path = run_folder / "peak-kib";
+  const pid_t pid = start(program, args, folder, limits);
   Ended ended;
   int wstatus = 0;
   if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid) return ended;

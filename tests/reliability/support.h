@@ -65,6 +65,9 @@ struct Limits {
   rlim_t address_space = RLIM_INFINITY;  // bytes (not applied under AddressSanitizer)
   rlim_t file_size = RLIM_INFINITY;      // bytes; writes beyond fail as a full disk does
   rlim_t cpu_seconds = 300;              // a run that loops forever is killed
+  // Where standard output goes ("-": closed); empty: a file that becomes Ended::out.
+  std::string out_path;
+  bool no_home = false;  // neither HOME nor XDG_CONFIG_HOME is set
 };
 
 struct Ended {
@@ -80,6 +83,11 @@ struct Ended {
 // with the folder as the record's configuration folder.
 Ended run_program(const std::string& program, const Args& args, const Folder& folder,
                   const Limits& limits = {});
+// Starts it the same way without waiting (its stdout and stderr are dropped);
+// returns the process id.
+int start_program(const std::string& program, const Args& args, const Folder& folder);
+// The built programs, or those named by RELIABILITY_TARVEX / RELIABILITY_MULRIN
+// (to run the whole-run tests against another build).
 std::string tarvex_program();
 std::string mulrin_program();
 

@@ -46,10 +46,13 @@ class Startup : public ::testing::Test {
     text << std::ifstream(folder / path, std::ios::binary).rdbuf();
     return text.str();
   }
-  Outcome run(const frame::ProgramFactory& factory, std::vector<std::string> args) {
+  // `env`: variables set (or, with a null value, unset) after the usual ones.
+  Outcome run(const frame::ProgramFactory& factory, std::vector<std::string> args,
+              const std::vector<std::pair<const char*, const char*>>& env = {}) {
     if (fork() == 0) {
       setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
       setenv("QT_QPA_PLATFORM", "offscreen", 1);
+      for (const auto& [name, value] : env) value ? setenv(name, value, 1) : unsetenv(name);
       if (!freopen((folder / "out").c_str(), "w", stdout) ||
           !freopen((folder / "err").c_str(), "w", stderr))
         _exit(99);
@@ -100,6 +103,23 @@ TEST_F(Startup, RunTimeErrorInTheDriverWritesTheRecordThroughQSettings) {
   EXPECT_TRUE(record("TIME").toString().contains(u'/'));
   EXPECT_FALSE(record("MODE").toString().isEmpty());
   EXPECT_FALSE(record("RTL").toString().isEmpty());
+}
+
+// A run with arguments needs no display, whatever platform the environment
+// names, and stderr holds only the program's own lines; without a home folder
+// the record is skipped with one line.
+TEST_F(Startup, HeadlessRunNeedsNoDisplayAndNoHome) {
+  const std::vector<std::pair<const char*, const char*>> no_display = {
+      {"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr},
+      {"XDG_RUNTIME_DIR", nullptr}};
+  Outcome r = run(drawing, {"--help"}, no_display);
+  EXPECT_EQ(r.status, 0) << r.err;
+  EXPECT_EQ(r.err, "");
+  auto no_home = no_display;
+  no_home.insert(no_home.end(), {{"HOME", nullptr}, {"XDG_CONFIG_HOME", nullptr}});
+  r = run(drawing, {"--click", "BUTTON3"}, no_home);
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.err.substr(0, r.err.find('\r')), "testprog: no home folder: the last-error record is not kept\n");
 }
 
 TEST_F(Startup, StartUpErrorIsReportedLikeAnyRunTimeError) {

@@ -1,0 +1,60 @@
+// What the file layer and the start-up need of the operating system beyond
+// opening, reading and writing: the identity of a file, the kind of a path,
+// spooling a stream to a temporary file, an exclusive lock on an open file,
+// and the process settings every run starts with. Paths are UTF-8; a handle
+// is the system's number of an open file.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace frame::platform {
+
+// What makes two names the same file: device and file number, whatever the
+// names' spelling, links included.
+struct FileIdentity {
+  std::uint64_t device = 0;
+  std::uint64_t number = 0;
+  bool known = false;  // false: the path names nothing (or cannot be asked)
+  bool operator==(const FileIdentity&) const = default;
+};
+// The file a path leads to, symbolic links followed.
+FileIdentity identity_of(const std::string& path);
+FileIdentity identity_of_handle(int handle);
+bool same_file(const FileIdentity& a, const FileIdentity& b);
+
+enum class PathKind { Missing, Regular, Folder, Link, Other };
+// What the name itself is (a symbolic link is Link, not followed).
+PathKind kind_of(const std::string& path);
+// Where a path leads when the links among its last names are followed: the
+// path itself when it is no link, else the final target, which may not exist
+// (a link into nowhere). Empty for a loop of links.
+std::string followed_path(const std::string& path);
+// True when the path leads to a FIFO (links followed).
+bool is_fifo(const std::string& path);
+
+// True for a handle that reads a stream whose length is not known in advance
+// (a pipe, a FIFO, a socket, or a regular file that reports no size).
+bool is_stream(int handle);
+// True for a device (a terminal, /dev/zero, a disk): no data file.
+bool is_device(int handle);
+// Copies everything the stream handle yields, up to its end, into a new
+// temporary file that has no name, and returns that file's handle positioned
+// at 0. On failure returns -1 with the error number in `error`.
+int spool_to_temporary(int handle, int& error);
+
+// Takes an exclusive advisory lock on an open file without waiting; false
+// (with `error` EWOULDBLOCK or another code) when another holds it or the
+// system refuses. Closing the handle releases it.
+bool try_lock(int handle, int& error);
+
+// Once at start: a file-size limit makes a write fail (disk full) instead of
+// ending the process with a signal; the three standard streams are kept
+// taken, so that no file opened later becomes one of them (an output stream
+// that was closed refuses every write).
+void prepare_process();
+
+// The user's home folder, or empty when the environment names none.
+std::string home_folder();
+
+}  // namespace frame::platform

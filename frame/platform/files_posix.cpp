@@ -1,0 +1,145 @@
+// The file and process functions of files.h on POSIX systems.
+#include "frame/platform/files.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+namespace frame::platform {
+
+namespace {
+
+FileIdentity identity(const struct stat& st) {
+  return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino), true};
+}
+
+}  // namespace
+
+FileIdentity identity_of(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0) return {};
+  return identity(st);
+}
+
+FileIdentity identity_of_handle(int handle) {
+  struct stat st {};
+  if (::fstat(handle, &st) != 0) return {};
+  return identity(st);
+}
+
+bool same_file(const FileIdentity& a, const FileIdentity& b) { return a.known && a == b; }
+
+PathKind kind_of(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::lstat(path.c_str(), &st) != 0) return PathKind::Missing;
+  if (S_ISREG(st.st_mode)) return PathKind::Regular;
+  if (S_ISDIR(st.st_mode)) return PathKind::Folder;
+  if (S_ISLNK(st.st_mode)) return PathKind::Link;
+  return PathKind::Other;
+}
+
+std::string followed_path(const std::string& path) {
+  std::string at = path;
+  for (int hops = 0; hops < 40; ++hops) {
+    if (kind_of(at) != PathKind::Link) return at;
+    std::vector<char> target(PATH_MAX + 1);
+    const ssize_t n = ::readlink(at.c_str(), target.data(), PATH_MAX);
+    if (n < 0) return {};
+    std::string next(target.data(), static_cast<std::size_t>(n));
+    if (!next.starts_with('/')) {
+      // Relative to the folder that holds the link.
+      const std::size_t slash = at.rfind('/');
+      next = (slash == std::string::npos ? std::string() : at.substr(0, slash + 1)) + next;
+    }
+    at = std::move(next);
+  }
+  return {};
+}
+
+bool is_fifo(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
+}
+
+bool is_stream(int handle) {
+  struct stat st {};
+  if (::fstat(handle, &st) != 0) return false;
+  // Files of the kernel's own folders say 0 bytes and yet hold text.
+  return !S_ISREG(st.st_mode) || st.st_size == 0;
+}
+
+bool is_device(int handle) {
+  struct stat st {};
+  return ::fstat(handle, &st) == 0 && (S_ISCHR(st.st_mode) || S_ISBLK(st.st_mode));
+}
+
+int spool_to_temporary(int handle, int& error) {
+  const char* folder = std::getenv("TMPDIR");
+  std::string name = std::string(folder && *folder ? folder : "/tmp") + "/spool-XXXXXX";
+  const int spool = ::mkstemp(name.data());
+  if (spool < 0) {
+    error = errno;
+    return -1;
+  }
+  ::unlink(name.c_str());
+  ::fcntl(spool, F_SETFD, FD_CLOEXEC);
+  std::vector<char> buffer(1 << 16);
+  for (;;) {
+    const ssize_t got = ::read(handle, buffer.data(), buffer.size());
+    if (got == 0) break;
+    if (got < 0) {
+      if (errno == EINTR) continue;
+      error = errno;
+      ::close(spool);
+      return -1;
+    }
+    for (ssize_t done = 0; done < got;) {
+      const ssize_t put = ::write(spool, buffer.data() + done, static_cast<size_t>(got - done));
+      if (put < 0 && errno == EINTR) continue;
+      if (put <= 0) {
+        error = put < 0 ? errno : ENOSPC;
+        ::close(spool);
+        return -1;
+      }
+      done += put;
+    }
+  }
+  return spool;
+}
+
+bool try_lock(int handle, int& error) {
+  while (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
+    if (errno == EINTR) continue;
+    error = errno;
+    return false;
+  }
+  return true;
+}
+
+void prepare_process() {
+  ::signal(SIGXFSZ, SIG_IGN);
+  for (int stream = 0; stream <= 2; ++stream) {
+    if (::fcntl(stream, F_GETFD) != -1 || errno != EBADF) continue;
+    // Read-only: a write to an output stream that was closed still fails.
+    const int taken = ::open("/dev/null", O_RDONLY);
+    if (taken >= 0 && taken != stream) {
+      ::dup2(taken, stream);
+      ::close(taken);
+    }
+  }
+}
+
+std::string home_folder() {
+  const char* home = std::getenv("HOME");
+  return home && *home ? std::string(home) : std::string();
+}
+
+}  // namespace frame::platform
