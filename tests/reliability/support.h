@@ -66,7 +66,7 @@ struct Limits {
   rlim_t file_size = RLIM_INFINITY;      // bytes; writes beyond fail as a full disk does
   rlim_t cpu_seconds = 300;              // a run that loops forever is killed
   // Where standard output goes ("-": closed); empty: a file that becomes Ended::out.
-  std::string out_path;
+  std::string out_path = {};
   bool no_home = false;  // neither HOME nor XDG_CONFIG_HOME is set
 };
 

@@ -8,6 +8,7 @@
 
 namespace test_support {
 
+using frame::ButtonDialog;
 using frame::ControlKind;
 
 inline constexpr std::array<frame::ControlDesc, 9> kSampleControls = {{
