@@ -41,12 +41,12 @@ std::string_view kind_name(ControlKind kind) {
 }
 
 struct Action {
-  enum class Type { Set, Click, Choose, Print, SaveDrawing } type;
+  enum class Type { Set, Click, Choose, Print, SaveDrawing, ExportCsv, ExportJson, SaveMap } type;
   int control = -1;
   std::string value;
 };
 
-void print_help(const Form& form, std::ostream& out) {
+void print_help(const Form& form, const Exports* exports, std::ostream& out) {
   const std::string_view program = form.desc().program;
   out << "usage: " << program << " ACTION...\n"
       << "Runs the " << program << " form without a window. The actions run in order,\n"
@@ -57,7 +57,17 @@ void print_help(const Form& form, std::ostream& out) {
       << "  --choose PATH     answer the next file dialog with PATH (\"\" cancels;\n"
       << "                    a dialog without an answer is cancelled)\n"
       << "  --print NAME      write the control's text and a newline\n"
-      << "  --save-drawing F  write the form's drawing as a PNG file\n"
+      << "  --save-drawing F  write the form's drawing as a PNG file\n";
+  if (exports) {
+    out << "  --export-csv F    write the table of the last completed " << exports->run_name()
+        << " run as CSV\n"
+        << "  --export-json F   write everything the last completed " << exports->run_name()
+        << " run knows as JSON\n";
+    if (exports->has_map())
+      out << "  --save-map F      write the swing map of the last completed "
+          << exports->run_name() << " run as PNG\n";
+  }
+  out
       << "  --help            this text\n"
       << "Exit status: 0 done, 1 run-time error (message on stderr), 2 usage error.\n"
       << "Controls (NAME is the name or the alias):\n";
@@ -87,7 +97,8 @@ void print_help(const Form& form, std::ostream& out) {
 // Reads the whole command line before anything runs, so that a mistake
 // anywhere in it leaves the form and the disk untouched.
 // Returns nullopt after --help (the help text has been written).
-std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std::string>& args,
+std::optional<std::vector<Action>> parse(const Form& form, const Exports* exports,
+                                         const std::vector<std::string>& args,
                                          std::ostream& out) {
   std::vector<Action> actions;
   auto control_named = [&form](const std::string& option, std::string_view name) {
@@ -99,11 +110,13 @@ std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
     if (option == "--help" || option == "-h") {
-      print_help(form, out);
+      print_help(form, exports, out);
       return std::nullopt;
     }
     const bool known = option == "--set" || option == "--click" || option == "--choose" ||
-                       option == "--print" || option == "--save-drawing";
+                       option == "--print" || option == "--save-drawing" ||
+                       (exports && (option == "--export-csv" || option == "--export-json" ||
+                                    (option == "--save-map" && exports->has_map())));
     if (!known) throw UsageError("unknown argument \"" + option + "\" (see --help)");
     if (i + 1 >= args.size()) throw UsageError(option + ": missing value");
     const std::string& value = args[++i];
@@ -128,8 +141,13 @@ std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std
     } else if (option == "--print") {
       action.type = Action::Type::Print;
       action.control = control_named(option, value);
-    } else {
+    } else if (option == "--save-drawing") {
       action.type = Action::Type::SaveDrawing;
+      action.value = value;
+    } else {
+      action.type = option == "--export-csv"    ? Action::Type::ExportCsv
+                    : option == "--export-json" ? Action::Type::ExportJson
+                                                : Action::Type::SaveMap;
       action.value = value;
     }
     actions.push_back(std::move(action));
@@ -149,6 +167,25 @@ void run_action(DriverContext& program, const Action& action, std::ostream& out)
       if (!program.surface.save_png(action.value))
         throw UsageError("--save-drawing " + action.value + ": cannot write drawing");
       break;
+    case Action::Type::ExportCsv:
+    case Action::Type::ExportJson:
+    case Action::Type::SaveMap: {
+      const std::string option = action.type == Action::Type::ExportCsv    ? "--export-csv"
+                                 : action.type == Action::Type::ExportJson ? "--export-json"
+                                                                           : "--save-map";
+      Exports& exports = *program.exports;
+      if (!exports.has_run())
+        throw UsageError(option + " " + action.value + ": no completed " +
+                         std::string(exports.run_name()) + " run before it");
+      if (action.type == Action::Type::ExportCsv) {
+        exports.write_csv(action.value);
+      } else if (action.type == Action::Type::ExportJson) {
+        exports.write_json(action.value);
+      } else if (!program.save_map || !program.save_map(exports.map(), action.value)) {
+        throw UsageError("--save-map " + action.value + ": cannot write map");
+      }
+      break;
+    }
   }
   form.run_pending();
 }
@@ -187,7 +224,7 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args,
   const std::string_view name = program.form.desc().program;
   std::vector<Action> actions;
   try {
-    std::optional<std::vector<Action>> parsed = parse(program.form, args, out);
+    std::optional<std::vector<Action>> parsed = parse(program.form, program.exports, args, out);
     if (!parsed) return 0;
     actions = std::move(*parsed);
   } catch (const UsageError& e) {

@@ -7,6 +7,7 @@
 
 #include "frame/settings.h"
 #include "mulrin/form_table.h"
+#include "mulrin/swing_map.h"
 
 namespace mulrin {
 
@@ -81,6 +82,32 @@ void BUTTON5_ON(App& app) {
   frame::refer(app.form(), app.dialogs(), frame::DialogKind::Save, "Output File", "mulrin.txt",
                "Output File(*.*)", app.EDIT9);
 }
+
+void App::keep_last_run(std::unique_ptr<BlockAnalysis> analysis, const ReportSource& source,
+                        float threshold) {
+  auto run = std::make_unique<LastRun>();
+  using frame::Kind;
+  const std::pair<frame::ControlRef, std::optional<Kind>> fields[] = {
+      {EDIT4, {}},           {EDIT3, {}},           {EDIT1, Kind::Single}, {EDIT2, Kind::Single},
+      {EDIT5, Kind::Single}, {EDIT6, Kind::Single}, {EDIT7, Kind::Double}, {EDIT10, Kind::Double},
+      {EDIT8, Kind::Single}, {EDIT11, {}},          {EDIT9, {}}};
+  for (const auto& [field, kind] : fields) {
+    run->settings[frame::field_key(form_, field)] =
+        kind ? frame::field_json(form_, field, *kind) : frame::field_json(form_, field);
+  }
+  run->data_path = source.data_path;
+  run->subtract_path = source.subtract_path;
+  run->report_path = text(EDIT9);
+  run->source = source;
+  run->source.data_path = run->data_path;
+  run->source.subtract_path = run->subtract_path;
+  run->threshold = threshold;
+  run->angles = Angles{constants_.pi, constants_.two_pi, constants_.degrees_per_radian};
+  run->analysis = std::move(analysis);
+  last_run_ = std::move(run);
+}
+
+frame::HeatMap App::map() const { return swing_map(*last_run_); }
 
 void BUTTON7_ON(App& app) {
   frame::refer(app.form(), app.dialogs(), frame::DialogKind::Open, "Data for Subtract", "*.*",

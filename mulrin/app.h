@@ -7,10 +7,14 @@
 #include <utility>
 
 #include "frame/dialogs.h"
+#include "frame/export.h"
 #include "frame/form.h"
 #include "frame/program.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
+#include "mulrin/blocks.h"
+#include "mulrin/export.h"
+#include "mulrin/report.h"
 
 namespace mulrin {
 
@@ -24,7 +28,7 @@ struct Constants {
   int subtract_degree_limit = 6;  // highest amplitude-polynomial degree
 };
 
-class App : public frame::Program {
+class App : public frame::Program, public frame::Exports {
  public:
   // Builds the form, binds the handlers, sets the constants and binds the
   // control variables (a missing control is error 1013).
@@ -33,6 +37,21 @@ class App : public frame::Program {
   frame::Form& form() override { return form_; }
   frame::FileTable& files() override { return files_; }
   frame::FileDialogs& dialogs() { return dialogs_; }
+  frame::Exports* exports() override { return this; }
+
+  // The exports and the swing map of the last completed Calculate run.
+  bool has_run() const override { return last_run_ != nullptr; }
+  std::string_view run_name() const override { return "Calculate"; }
+  void write_csv(const std::string& path) const override { mulrin::write_csv(*last_run_, path); }
+  void write_json(const std::string& path) const override { mulrin::write_json(*last_run_, path); }
+  bool has_map() const override { return true; }
+  frame::HeatMap map() const override;
+  const LastRun* last_run() const { return last_run_.get(); }
+
+  // The end of a completed Calculate run: the analysis and the report's
+  // values replace the kept ones.
+  void keep_last_run(std::unique_ptr<BlockAnalysis> analysis, const ReportSource& source,
+                     float threshold);
   const Constants& constants() const { return constants_; }
 
   const std::string& text(frame::ControlRef control) const { return form_.text(control); }
@@ -55,6 +74,7 @@ class App : public frame::Program {
   frame::FileTable files_;
   frame::FileDialogs& dialogs_;
   Constants constants_;
+  std::unique_ptr<LastRun> last_run_;
 };
 
 // The program's factory for frame::program_main.

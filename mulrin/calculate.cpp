@@ -13,6 +13,7 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -133,11 +134,11 @@ void BUTTON6_ON(App& app) {
   };
 
   std::int64_t count = 0;
-  std::optional<BlockAnalysis> analysis;
+  std::unique_ptr<BlockAnalysis> analysis;
   const std::int64_t capacity = app.one_reading ? one_reading_capacity(data_path, settings) : 0;
   if (capacity > 0) {
     // 5. and 8. in one reading.
-    analysis.emplace(settings, angles, capacity);
+    analysis = std::make_unique<BlockAnalysis>(settings, angles, capacity);
     std::optional<frame::RuntimeError> value_error;  // the first one, for after step 7
     files.open("I", kDataFile, data_path);
     while (!files.eof(kDataFile)) {
@@ -173,7 +174,7 @@ void BUTTON6_ON(App& app) {
     // 7.
     check_last_block(count);
     settings.count = count;
-    analysis.emplace(settings, angles, plan_scan(settings).blocks);
+    analysis = std::make_unique<BlockAnalysis>(settings, angles, plan_scan(settings).blocks);
     // 8. Value pass: a data line beyond the count (the file grew) is a
     // sample beyond the series.
     files.open("I", kDataFile, data_path);
@@ -207,6 +208,7 @@ void BUTTON6_ON(App& app) {
   source.bin_rate_factor = bin_rate_factor;
   source.refined_rate_factor = refined_rate_factor;
   write_report(files, report_path, source, *analysis, angles);
+  app.keep_last_run(std::move(analysis), source, threshold);
 }
 
 }  // namespace mulrin

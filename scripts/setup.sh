@@ -3,7 +3,8 @@
 # package lists when everything is already there.
 set -euo pipefail
 packages=(build-essential cmake g++ pkg-config libgtest-dev libbenchmark-dev
-          qt6-base-dev fonts-liberation clang libclang-rt-14-dev)
+          qt6-base-dev fonts-liberation clang libclang-rt-14-dev
+          nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

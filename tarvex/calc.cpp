@@ -48,13 +48,16 @@ void App::BUTTON5_ON() {
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
   std::optional<SampleColumn> column;
+  std::vector<KeptInterval> kept;
   while (!files_.eof(kDataFile)) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();
     if (comment.is_comment(line)) continue;
     if (!column) column.emplace(s.from, s.letters);
     if (transform.take_sample(column->value(line))) {
-      report.interval_row(series.close(transform));
+      const IntervalRow row = series.close(transform);
+      report.interval_row(row);
+      kept.push_back({row, transform.m, series.table()[series.count()]});
       transform.end_interval();
       series.count_closed();
     }
@@ -71,13 +74,15 @@ void App::BUTTON5_ON() {
   report.average_row(swing, phase, series.stats(), n);
   report.deviation_row(series.stats(), n);
 
+  std::optional<PoleResult> pole;
   if (series.count() >= 3) {
-    const auto pole = estimate_pole(
+    pole = estimate_pole(
         std::span<const Vec>(series.table().data(), series.count()), display_factor,
         surface_);
     if (pole) report.pole_row(pole->swing, pole->phase);
   }
   files_.close({kReportFile});
+  keep_last_run(s, std::move(kept), transform, series, pole);
 }
 
 }  // namespace tarvex

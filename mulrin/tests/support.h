@@ -84,7 +84,7 @@ struct Session {
   };
 
   Result run(const std::vector<std::string>& args) {
-    frame::DriverContext context{app.form(), dialogs, surface, app.files(), records};
+    frame::DriverContext context{app.form(), dialogs, surface, app.files(), records, app.exports()};
     std::ostringstream out, err;
     const int status = frame::run_driver(context, args, out, err);
     return {status, out.str(), err.str()};

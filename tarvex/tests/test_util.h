@@ -63,7 +63,7 @@ struct Harness {
   std::string out, err;
 
   int run(const std::vector<std::string>& args) {
-    frame::DriverContext context{app.form(), dialogs, surface, app.files(), records};
+    frame::DriverContext context{app.form(), dialogs, surface, app.files(), records, app.exports()};
     std::ostringstream out_stream, err_stream;
     const int status = frame::run_driver(context, args, out_stream, err_stream);
     out = out_stream.str(), err = err_stream.str();
