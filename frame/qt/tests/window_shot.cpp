@@ -2,6 +2,7 @@
 // for the documentation. Run from the repository's top folder:
 //   window_shot tarvex docs/tarvex-window.png
 //   window_shot mulrin docs/mulrin-window.png
+//   window_shot mulrin-map docs/swing-map-window.png
 // The fields are typed and the buttons clicked as a user would.
 #include <QApplication>
 #include <QLineEdit>
@@ -14,6 +15,7 @@
 
 #include "frame/qt/file_dialogs.h"
 #include "frame/qt/main_window.h"
+#include "frame/qt/swing_map_window.h"
 #include "mulrin/app.h"
 #include "mulrin/form_table.h"
 #include "tarvex/app.h"
@@ -36,17 +38,24 @@ const Steps kMulrin = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
                        {"EDIT4", "examples/drift.txt"}, {"EDIT11", "examples/subtract.txt"},
                        {"EDIT5", "10"}, {"EDIT6", "256"}, {"EDIT7", "100"}, {"EDIT10", "0"},
                        {"EDIT8", "5"}, {"EDIT9", "mulrin-report.txt"}, {"BUTTON4", nullptr}};
+// The same fields, then Calculate, for the swing map's window.
+const Steps kMulrinMap = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
+                          {"EDIT4", "examples/drift.txt"}, {"EDIT11", "examples/subtract.txt"},
+                          {"EDIT5", "8"}, {"EDIT6", "64"}, {"EDIT7", "100"}, {"EDIT10", "0"},
+                          {"EDIT8", "5"}, {"EDIT9", "/tmp/mulrin-shot-report.txt"},
+                          {"BUTTON6", nullptr}};
 
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: window_shot tarvex|mulrin OUT.png\n");
+    std::fprintf(stderr, "usage: window_shot tarvex|mulrin|mulrin-map OUT.png\n");
     return 2;
   }
   QApplication app(argc, argv);
   QFont::insertSubstitution(QStringLiteral("Courier New"), QStringLiteral("Liberation Mono"));
   const bool tarvex = std::string(argv[1]) == "tarvex";
+  const bool map = std::string(argv[1]) == "mulrin-map";
   const QSize size = frame::qt::client_size(tarvex ? tarvex::kForm : mulrin::kForm);
   frame::qt::ImageSurface surface(size.width(), size.height());
   frame::qt::QtFileDialogs dialogs;
@@ -56,7 +65,7 @@ int main(int argc, char** argv) {
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   std::remove("/tmp/tarvex-shot-report.txt");
-  for (const auto& [name, text] : tarvex ? kTarvex : kMulrin) {
+  for (const auto& [name, text] : tarvex ? kTarvex : map ? kMulrinMap : kMulrin) {
     QWidget* control = window.control(name);
     if (text == nullptr) {
       QTest::mouseClick(qobject_cast<QPushButton*>(control), Qt::LeftButton);
@@ -69,5 +78,17 @@ int main(int argc, char** argv) {
   }
   if (window.ended()) return 1;
   QTest::qWait(100);
+  if (map) {
+    window.show_swing_map();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* shown = qobject_cast<frame::qt::SwingMapWindow*>(w)) {
+        shown->resize(900, 560);
+        if (!QTest::qWaitForWindowExposed(shown)) return 1;
+        QTest::qWait(100);
+        return shown->grab().save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
+      }
+    }
+    return 1;
+  }
   return window.grab().save(QString::fromLocal8Bit(argv[2]), "PNG") ? 0 : 1;
 }
