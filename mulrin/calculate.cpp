@@ -13,7 +13,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 

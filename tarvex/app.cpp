@@ -79,6 +79,7 @@ void App::keep_last_run(const RunSettings& s, std::vector<KeptInterval> interval
   run.report_path = text(EDIT9);
   run.samples = transform.sample_counter;
   run.intervals = std::move(intervals);
+  for (std::size_t i = 0; i < run.intervals.size(); ++i) run.intervals[i].vector = series.table()[i];
   run.file_swing = transform.file_swing();
   run.file_phase = transform.file_phase();
   run.stats = series.stats();

@@ -45,19 +45,16 @@ void App::BUTTON5_ON() {
 
   const frame::CommentMark mark(s.comment_mark);
   const CommentTest comment(mark);
-  // The column is cut at each data line; From and letters become whole
-  // numbers there, at the first data line.
+  // The column is cut at each data line, From and letters rounded at the first.
+  std::vector<KeptInterval> kept;  // the rows as written, for the exports
   std::optional<SampleColumn> column;
-  std::vector<KeptInterval> kept;
   while (!files_.eof(kDataFile)) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();
     if (comment.is_comment(line)) continue;
     if (!column) column.emplace(s.from, s.letters);
     if (transform.take_sample(column->value(line))) {
-      const IntervalRow row = series.close(transform);
-      report.interval_row(row);
-      kept.push_back({row, transform.m, series.table()[series.count()]});
+      report.interval_row(kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
       transform.end_interval();
       series.count_closed();
     }
@@ -73,7 +70,6 @@ void App::BUTTON5_ON() {
   report.column_header();
   report.average_row(swing, phase, series.stats(), n);
   report.deviation_row(series.stats(), n);
-
   std::optional<PoleResult> pole;
   if (series.count() >= 3) {
     pole = estimate_pole(

@@ -18,7 +18,7 @@ namespace tarvex {
 struct KeptInterval {
   IntervalRow row;
   std::int64_t samples = 0;  // m, the samples of the interval
-  Vec vector;                // X, Y
+  Vec vector = {};           // X, Y
 };
 
 struct LastRun {
