@@ -14,8 +14,8 @@ namespace {
 
 QColor colour_of(const Rgb& c) { return QColor(c.r, c.g, c.b); }
 
-// A tick's text: up to four significant digits, no trailing zeros.
-QString tick_text(double v) { return QString::number(v, 'g', 4); }
+// A tick's text: up to seven significant digits, no trailing zeros.
+QString tick_text(double v) { return QString::number(v, 'g', 7); }
 
 // Position of v between a and b mapped onto [p, q]; the middle when a == b.
 double along(double v, double a, double b, double p, double q) {
