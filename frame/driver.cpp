@@ -48,7 +48,7 @@ std::string refusal(ButtonDialog kind, const std::string& answer) {
 }
 
 struct Action {
-  enum class Type { Set, Click, Choose, Print, SaveDrawing } type;
+  enum class Type { Set, Click, Choose, Print, SaveDrawing, ExportCsv, ExportJson, SaveMap } type;
   int control = -1;
   std::string value;
 };
@@ -56,7 +56,8 @@ struct Action {
 // Reads the whole command line before anything runs, so that a mistake
 // anywhere in it leaves the form and the disk untouched.
 // Returns nullopt after --help (the help text has been written).
-std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std::string>& args,
+std::optional<std::vector<Action>> parse(const Form& form, const Exports* exports,
+                                         const std::vector<std::string>& args,
                                          std::ostream& out) {
   std::vector<Action> actions;
   // The --choose answers not yet taken by a dialog: each click of a button
@@ -71,11 +72,13 @@ std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& option = args[i];
     if (option == "--help" || option == "-h") {
-      write_help(form.desc(), out);
+      write_help(form.desc(), out, OptionSet{exports != nullptr, exports && exports->has_map()});
       return std::nullopt;
     }
     const bool known = option == "--set" || option == "--click" || option == "--choose" ||
-                       option == "--print" || option == "--save-drawing";
+                       option == "--print" || option == "--save-drawing" ||
+                       (exports && (option == "--export-csv" || option == "--export-json" ||
+                                    (option == "--save-map" && exports->has_map())));
     if (!known) throw UsageError("unknown argument \"" + option + "\" (see --help)");
     if (i + 1 >= args.size()) throw UsageError(option + ": missing value");
     const std::string& value = args[++i];
@@ -114,13 +117,30 @@ std::optional<std::vector<Action>> parse(const Form& form, const std::vector<std
     } else if (option == "--print") {
       action.type = Action::Type::Print;
       action.control = control_named(option, value);
-    } else {
+    } else if (option == "--save-drawing") {
       action.type = Action::Type::SaveDrawing;
+      action.value = value;
+    } else {
+      action.type = option == "--export-csv"    ? Action::Type::ExportCsv
+                    : option == "--export-json" ? Action::Type::ExportJson
+                                                : Action::Type::SaveMap;
       action.value = value;
     }
     actions.push_back(std::move(action));
   }
   return actions;
+}
+
+// A file the driver writes (drawing, map, exports) is an output file like a
+// report: it never replaces a file the form names, a read-only file or
+// anything but a disk file. The path to write, the old file gone.
+std::string output_path(DriverContext& program, const std::string& path) {
+  const Form& form = program.form;
+  std::vector<std::string> named;
+  for (int i = 0; i < form.control_count(); ++i)
+    if (form.control(i).kind == ControlKind::Edit) named.push_back(form.text(ControlRef{i}));
+  check_not_input(path, named);
+  return clear_output(program.files, path);
 }
 
 void run_action(DriverContext& program, const Action& action, std::ostream& out) {
@@ -131,16 +151,28 @@ void run_action(DriverContext& program, const Action& action, std::ostream& out)
     case Action::Type::Click: form.raise_event(action.control, "ON"); break;
     case Action::Type::Choose: program.dialogs.answers.push_back(action.value); break;
     case Action::Type::Print: out << form.text(control) << '\n'; break;
-    case Action::Type::SaveDrawing: {
-      // The drawing is an output file like a report: it never replaces a
-      // file the form names, a read-only file or anything but a disk file.
-      std::vector<std::string> named;
-      for (int i = 0; i < form.control_count(); ++i)
-        if (form.control(i).kind == ControlKind::Edit) named.push_back(form.text(ControlRef{i}));
-      check_not_input(action.value, named);
-      const std::string target = clear_output(program.files, action.value);
-      if (!program.surface.save_png(target))
+    case Action::Type::SaveDrawing:
+      if (!program.surface.save_png(output_path(program, action.value)))
         throw UsageError("--save-drawing " + action.value + ": cannot write drawing");
+      break;
+    case Action::Type::ExportCsv:
+    case Action::Type::ExportJson:
+    case Action::Type::SaveMap: {
+      const std::string option = action.type == Action::Type::ExportCsv    ? "--export-csv"
+                                 : action.type == Action::Type::ExportJson ? "--export-json"
+                                                                           : "--save-map";
+      Exports& exports = *program.exports;
+      if (!exports.has_run())
+        throw UsageError(option + " " + action.value + ": no completed " +
+                         std::string(exports.run_name()) + " run before it");
+      const std::string target = output_path(program, action.value);
+      if (action.type == Action::Type::ExportCsv) {
+        exports.write_csv(target);
+      } else if (action.type == Action::Type::ExportJson) {
+        exports.write_json(target);
+      } else if (!program.save_map || !program.save_map(exports.map(), target)) {
+        throw UsageError("--save-map " + action.value + ": cannot write map");
+      }
       break;
     }
   }
@@ -191,7 +223,7 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args,
   const std::string_view name = program.form.desc().program;
   std::vector<Action> actions;
   try {
-    std::optional<std::vector<Action>> parsed = parse(program.form, args, out);
+    std::optional<std::vector<Action>> parsed = parse(program.form, program.exports, args, out);
     if (!parsed) return output_status(name, out, err, 0);
     actions = std::move(*parsed);
   } catch (const UsageError& e) {

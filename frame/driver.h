@@ -6,6 +6,9 @@
 //                     empty PATH: cancelled)
 //   --print NAME      writes the control's text and a newline to stdout
 //   --save-drawing F  writes the form's drawing as PNG
+//   --export-csv F    writes the last completed run's table as CSV
+//   --export-json F   writes everything the last completed run knows as JSON
+//   --save-map F      writes the swing map of the last completed run as PNG
 //   --help            lists the actions and the controls with their aliases
 //
 // NAME is a control's name or its alias. The actions run in order, each
@@ -22,6 +25,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <iosfwd>
 #include <stdexcept>
 #include <string>
@@ -29,6 +33,7 @@
 
 #include "frame/dialogs.h"
 #include "frame/errors.h"
+#include "frame/export.h"
 #include "frame/form.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
@@ -63,6 +68,10 @@ struct DriverContext {
   Surface& surface;
   FileTable& files;
   ErrorRecordStore& records;
+  // The program's exports (null: none) and the writer of a map as PNG
+  // (empty: no image surface); the writer returns false when it cannot.
+  Exports* exports = nullptr;
+  std::function<bool(const HeatMap&, const std::string&)> save_map = {};
 };
 
 int run_driver(DriverContext& program, const std::vector<std::string>& args,

@@ -13,11 +13,15 @@
 
 namespace frame {
 
+class Exports;
+
 class Program {
  public:
   virtual ~Program() = default;
   virtual Form& form() = 0;
   virtual FileTable& files() = 0;
+  // The exports of the last completed run; null for a program without any.
+  virtual Exports* exports() { return nullptr; }
 };
 
 // Builds the program. Binding a control name the form lacks raises 1013.

@@ -90,7 +90,8 @@ int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory fac
     return 1;
   }
 
-  DriverContext context{program->form(), dialogs, surface, program->files(), records};
+  DriverContext context{program->form(), dialogs, surface, program->files(), records,
+                        program->exports()};
   const int status = run_driver(context, args, std::cout, std::cerr);
   std::cout.flush();
   return status;

@@ -57,13 +57,14 @@ std::string_view kind_name(ControlKind kind) {
   return "?";
 }
 
-void write_help(const FormDesc& form, std::ostream& out) {
+void write_help(const FormDesc& form, std::ostream& out, OptionSet set) {
   const std::string_view program = form.program;
   out << "usage: " << program << " ACTION...\n"
       << "Runs the " << program << " form without a window. The actions run in order,\n"
       << "each followed by every event it raised (a click's handler, the CHANGE of a\n"
       << "field a handler set).\n";
   for (const DriverOption& o : kDriverOptions) {
+    if (!set.has(o.scope)) continue;
     const std::string head = "  " + option_with_argument(o);
     out << head << std::string(kOptionColumn - head.size(), ' ');
     std::string_view text = o.text;
@@ -118,6 +119,7 @@ void write_manual(const FormDesc& form, const ManualText& text, std::ostream& ou
       << "The whole command line is checked before the first action runs.\n"
       << ".SH OPTIONS\n";
   for (const DriverOption& o : kDriverOptions) {
+    if (!text.options.has(o.scope)) continue;
     out << ".TP\n" << (o.argument.empty() ? ".B " : ".BI ") << roff(o.option);
     if (!o.argument.empty()) out << " \" " << roff(o.argument) << '"';
     out << '\n';

@@ -10,13 +10,28 @@
 
 namespace frame {
 
+// Which programs offer an option: every program, those that export their
+// last completed run, or those that also draw a swing map of it.
+enum class OptionScope { Always, Exports, Map };
+
+// What a program offers beyond the options every program has.
+struct OptionSet {
+  bool exports = false;
+  bool map = false;
+  bool has(OptionScope scope) const {
+    return scope == OptionScope::Always || (scope == OptionScope::Exports && exports) ||
+           (scope == OptionScope::Map && map);
+  }
+};
+
 struct DriverOption {
   std::string_view option;    // "--set"
   std::string_view argument;  // "NAME=TEXT", or empty
   std::string_view text;      // one or more lines, separated by '\n'
+  OptionScope scope = OptionScope::Always;
 };
 
-inline constexpr std::array<DriverOption, 6> kDriverOptions = {{
+inline constexpr std::array<DriverOption, 9> kDriverOptions = {{
     {"--set", "NAME=TEXT", "set a control's text (an edit field raises its CHANGE)"},
     {"--click", "NAME", "click a button"},
     {"--choose", "PATH",
@@ -24,6 +39,10 @@ inline constexpr std::array<DriverOption, 6> kDriverOptions = {{
      "a dialog without an answer is cancelled)"},
     {"--print", "NAME", "write the control's text and a newline"},
     {"--save-drawing", "F", "write the form's drawing as a PNG file"},
+    {"--export-csv", "F", "write the table of the last completed run as CSV", OptionScope::Exports},
+    {"--export-json", "F", "write everything the last completed run knows as JSON",
+     OptionScope::Exports},
+    {"--save-map", "F", "write the swing map of the last completed run as PNG", OptionScope::Map},
     {"--help", "", "this text"},
 }};
 
@@ -40,8 +59,8 @@ inline constexpr std::array<ExitStatus, 3> kExitStatuses = {{
 
 std::string_view kind_name(ControlKind kind);
 
-// The driver's --help text.
-void write_help(const FormDesc& form, std::ostream& out);
+// The driver's --help text: the options of every program and those in `set`.
+void write_help(const FormDesc& form, std::ostream& out, OptionSet set = {});
 
 // What a manual page tells beyond the tables: a one-line summary, the
 // description of the program's work and an example command line.
@@ -50,6 +69,7 @@ struct ManualText {
   std::string_view description;
   std::string_view example;
   std::string_view version;
+  OptionSet options = {};  // what the program offers beyond every program's options
 };
 
 // A manual page (roff, man macros) of the program: the window, every option,

@@ -28,7 +28,8 @@ constexpr frame::ManualText kTarvex = {
     "  --set report-file=out/tarvex-report.txt \\\n"
     "  --click draw --click calc --print result \\\n"
     "  --save-drawing out/tarvex-drawing.png",
-    ""};
+    "",
+    {.exports = true, .map = false}};
 
 constexpr frame::ManualText kMulrin = {
     "block FFT analyser",
@@ -41,8 +42,9 @@ constexpr frame::ManualText kMulrin = {
     "  --choose examples/setting.ini --click load \\\n"
     "  --set report-file=out/mulrin-report.txt \\\n"
     "  --click check-data --print count --print range \\\n"
-    "  --click calculate",
-    ""};
+    "  --click calculate --save-map out/mulrin-map.png",
+    "",
+    {.exports = true, .map = true}};
 
 }  // namespace
 

@@ -5,8 +5,10 @@
 #include <memory>
 #include <optional>
 
+#include "frame/constants.h"
 #include "frame/numtext.h"
 #include "mulrin/form_table.h"
+#include "mulrin/swing_map.h"
 
 namespace mulrin {
 
@@ -87,6 +89,31 @@ void App::BUTTON5_ON() {
   frame::refer(form_, dialogs_, frame::DialogKind::Save, "Output File", "mulrin.txt",
                "Output File(*.*)", EDIT9);
 }
+
+void App::keep_last_run(std::unique_ptr<BlockAnalysis> analysis, const ReportSource& source,
+                        float threshold) {
+  auto run = std::make_unique<LastRun>();
+  using frame::Kind;
+  const std::pair<frame::ControlRef, std::optional<Kind>> fields[] = {
+      {EDIT4, {}},           {EDIT3, {}},           {EDIT1, Kind::Single}, {EDIT2, Kind::Single},
+      {EDIT5, Kind::Single}, {EDIT6, Kind::Single}, {EDIT7, Kind::Double}, {EDIT10, Kind::Double},
+      {EDIT8, Kind::Single}, {EDIT11, {}},          {EDIT9, {}}};
+  for (const auto& [field, kind] : fields) {
+    run->settings[frame::field_key(form_, field)] =
+        kind ? frame::field_json(form_, field, *kind) : frame::field_json(form_, field);
+  }
+  run->data_path = source.data_path;
+  run->subtract_path = source.subtract_path;
+  run->report_path = text(EDIT9);
+  run->source = source;
+  run->source.data_path = run->data_path;
+  run->source.subtract_path = run->subtract_path;
+  run->threshold = threshold;
+  run->analysis = std::move(analysis);
+  last_run_ = std::move(run);
+}
+
+frame::HeatMap App::map() const { return swing_map(*last_run_); }
 
 void App::BUTTON7_ON() {
   frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for Subtract", "*.*",

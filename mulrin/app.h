@@ -7,15 +7,19 @@
 #include <utility>
 
 #include "frame/dialogs.h"
+#include "frame/export.h"
 #include "frame/form.h"
 #include "frame/program.h"
 #include "frame/settings.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
+#include "mulrin/blocks.h"
+#include "mulrin/export.h"
+#include "mulrin/report.h"
 
 namespace mulrin {
 
-class App : public frame::Program {
+class App : public frame::Program, public frame::Exports {
  public:
   // Builds the form, binds the handlers and the control variables (a
   // missing control is error 1013).
@@ -23,6 +27,16 @@ class App : public frame::Program {
 
   frame::Form& form() override { return form_; }
   frame::FileTable& files() override { return files_; }
+  frame::Exports* exports() override { return this; }
+
+  // The exports and the swing map of the last completed Calculate run.
+  bool has_run() const override { return last_run_ != nullptr; }
+  std::string_view run_name() const override { return "Calculate"; }
+  void write_csv(const std::string& path) const override { mulrin::write_csv(*last_run_, path); }
+  void write_json(const std::string& path) const override { mulrin::write_json(*last_run_, path); }
+  bool has_map() const override { return true; }
+  frame::HeatMap map() const override;
+  const LastRun* last_run() const { return last_run_.get(); }
 
   // The handlers, bound by name.
   void BUTTON1_ON();    // LOAD: settings file into EDIT1..EDIT10
@@ -48,6 +62,10 @@ class App : public frame::Program {
   double resolution(double length) const;
   // TEXT6: "Number of Data:" and the count in the single-precision free form.
   void show_count(std::int64_t count);
+  // The end of a completed Calculate run: the analysis and the report's
+  // values replace the kept ones.
+  void keep_last_run(std::unique_ptr<BlockAnalysis> analysis, const ReportSource& source,
+                     float threshold);
 
   frame::Form form_;
   frame::FileTable files_;
@@ -57,6 +75,8 @@ class App : public frame::Program {
   frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9,
       EDIT10, EDIT11;
   frame::ControlRef TEXT6, TEXT8, TEXT14, TEXT15;
+
+  std::unique_ptr<LastRun> last_run_;
 };
 
 // The program's factory for frame::program_main.

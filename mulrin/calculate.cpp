@@ -11,6 +11,7 @@
 // enough for a block, in the order two readings would give.
 #include <cstdint>
 #include <limits>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -72,8 +73,8 @@ void App::BUTTON6_ON() {
   settings.phase_step = phase_step;
   // A regular file's size in bytes bounds its count of lines.
   const std::optional<std::uint64_t> size = frame::platform::file_size_if_regular(data_path);
-  BlockAnalysis analysis(settings, size ? static_cast<double>(*size)
-                                        : std::numeric_limits<double>::infinity());
+  auto analysis = std::make_unique<BlockAnalysis>(
+      settings, size ? static_cast<double>(*size) : std::numeric_limits<double>::infinity());
 
   // The value of a data line: its column (cut from the first data line on),
   // corrected by the subtract model at its sample index.
@@ -97,7 +98,7 @@ void App::BUTTON6_ON() {
     const std::string_view line = files.read_line(kDataFile);
     form_.poll();
     if (mark.is_comment(line)) continue;
-    if (!value_error.any()) value_error.attempt([&] { analysis.push(value_of(line, count)); });
+    if (!value_error.any()) value_error.attempt([&] { analysis->push(value_of(line, count)); });
     ++count;
   }
   files.close({kDataFile});
@@ -115,11 +116,11 @@ void App::BUTTON6_ON() {
       frame::checked_div(static_cast<double>(count) - static_cast<double>(length), step));
   if (last_block < 0) frame::raise(frame::err::kInvalidCall);
   check_memory(analysis_bytes(last_block + 1, length));
-  analysis.check_tables(count);
+  analysis->check_tables(count);
   value_error.raise_if_any();
 
   // The blocks left are transformed, then the selection and the statistics.
-  analysis.finish(count, threshold);
+  analysis->finish(count, threshold);
 
   // The report.
   ReportSource source;
@@ -134,7 +135,8 @@ void App::BUTTON6_ON() {
   source.origin = origin;
   source.bin_rate_factor = bin_rate_factor;
   source.refined_rate_factor = refined_rate_factor;
-  write_report(files, report_path, source, analysis);
+  write_report(files, report_path, source, *analysis);
+  keep_last_run(std::move(analysis), source, threshold);
 }
 
 }  // namespace mulrin

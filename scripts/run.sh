@@ -20,7 +20,9 @@ mkdir -p "$out"
 cd "$root"
 tv="$root/build/tarvex/tarvex"
 mr="$root/build/mulrin/mulrin"
-rm -f "$out/tarvex-report.txt" "$out/mulrin-report.txt" "$out/tarvex-drawing.png"
+rm -f "$out"/tarvex-report.txt "$out"/mulrin-report.txt "$out"/tarvex-drawing.png \
+      "$out"/tarvex.csv "$out"/tarvex.json "$out"/mulrin.csv "$out"/mulrin.json \
+      "$out"/mulrin-map.png
 
 # tarvex: settings from the settings file, the subtract file, Draw, then Calc.
 "$tv" --choose examples/setting.ini --click load \
@@ -28,11 +30,18 @@ rm -f "$out/tarvex-report.txt" "$out/mulrin-report.txt" "$out/tarvex-drawing.png
       --set display-interval=2 --set file-interval=5 --set display-factor=1 \
       --set report-file="$out/tarvex-report.txt" \
       --click draw --click calc --print result \
-      --save-drawing "$out/tarvex-drawing.png"
-# mulrin: the same settings file, Check Data, then Calculate.
+      --save-drawing "$out/tarvex-drawing.png" \
+      --export-csv "$out/tarvex.csv" --export-json "$out/tarvex.json"
+# mulrin: the same settings file, Check Data, then Calculate, its exports and
+# its swing map.
 "$mr" --choose examples/setting.ini --click load --set report-file="$out/mulrin-report.txt" \
-      --click check-data --print count --print range --click calculate
+      --click check-data --print count --print range --click calculate \
+      --export-csv "$out/mulrin.csv" --export-json "$out/mulrin.json" \
+      --save-map "$out/mulrin-map.png"
 
 echo "tarvex report:  $out/tarvex-report.txt"
 echo "tarvex drawing: $out/tarvex-drawing.png"
+echo "tarvex exports: $out/tarvex.csv $out/tarvex.json"
 echo "mulrin report:  $out/mulrin-report.txt"
+echo "mulrin exports: $out/mulrin.csv $out/mulrin.json"
+echo "mulrin map:     $out/mulrin-map.png"

@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(build-essential cmake g++ pkg-config libgtest-dev libbenchmark-dev
           qt6-base-dev fonts-liberation fonts-ipafont-gothic clang libclang-rt-14-dev
-          dpkg-dev desktop-file-utils appstream groff-base)
+          dpkg-dev desktop-file-utils appstream groff-base nlohmann-json3-dev)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -60,6 +60,34 @@ void App::set_result_line(double phase, double swing) {
   form_.set_text(EDIT12, std::move(line));
 }
 
+void App::keep_last_run(const RunSettings& s, std::vector<KeptInterval> intervals,
+                        const CycleTransform& transform, const IntervalSeries& series,
+                        const std::optional<PoleResult>& pole) {
+  LastRun run;
+  using frame::Kind;
+  const std::pair<frame::ControlRef, std::optional<Kind>> fields[] = {
+      {EDIT4, {}},           {EDIT1, {}},          {EDIT2, Kind::Single},
+      {EDIT3, Kind::Single}, {EDIT13, {}},         {EDIT5, Kind::Double},
+      {EDIT6, Kind::Double}, {EDIT10, Kind::Double}, {EDIT8, Kind::Double},
+      {EDIT9, {}},           {EDIT11, Kind::Single}};
+  for (const auto& [field, kind] : fields) {
+    run.settings[frame::field_key(form_, field)] =
+        kind ? frame::field_json(form_, field, *kind) : frame::field_json(form_, field);
+  }
+  run.data_path = s.data_path;
+  run.subtract_path = s.subtract_path;
+  run.report_path = text(EDIT9);
+  run.samples = transform.sample_counter;
+  run.intervals = std::move(intervals);
+  for (std::size_t i = 0; i < run.intervals.size(); ++i) run.intervals[i].vector = series.table()[i];
+  run.file_swing = transform.file_swing();
+  run.file_phase = transform.file_phase();
+  run.stats = series.stats();
+  run.differences = series.differences();
+  run.pole = pole;
+  last_run_ = std::move(run);
+}
+
 // ---- LOAD and the Refer buttons ---------------------------------------------
 
 void App::BUTTON1_ON() {

@@ -3,12 +3,16 @@
 #pragma once
 
 #include <memory>
+#include <optional>
+#include <vector>
 
 #include "frame/dialogs.h"
+#include "frame/export.h"
 #include "frame/form.h"
 #include "frame/program.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
+#include "tarvex/export.h"
 #include "tarvex/transform.h"
 
 namespace tarvex {
@@ -25,12 +29,19 @@ struct RunSettings {
   double angular_step = 0;  // radians per sample
 };
 
-class App : public frame::Program {
+class App : public frame::Program, public frame::Exports {
  public:
   App(frame::FileDialogs& dialogs, frame::Surface& surface);
 
   frame::Form& form() override { return form_; }
   frame::FileTable& files() override { return files_; }
+  frame::Exports* exports() override { return this; }
+
+  // The exports of the last completed "Calc." run.
+  bool has_run() const override { return last_run_.has_value(); }
+  std::string_view run_name() const override { return "Calc."; }
+  void write_csv(const std::string& path) const override { tarvex::write_csv(*last_run_, path); }
+  void write_json(const std::string& path) const override { tarvex::write_json(*last_run_, path); }
 
   // The handlers, bound by name.
   void BUTTON1_ON();  // LOAD
@@ -51,6 +62,10 @@ class App : public frame::Program {
   RunSettings read_run_settings();
   // The result line: DCMDSP(phase) "deg," DCMDSP(swing).
   void set_result_line(double phase, double swing);
+  // The end of a completed "Calc." run: its values replace the kept ones.
+  void keep_last_run(const RunSettings& s, std::vector<KeptInterval> intervals,
+                     const CycleTransform& transform, const IntervalSeries& series,
+                     const std::optional<PoleResult>& pole);
 
   frame::Form form_;
   frame::FileTable files_;
@@ -58,6 +73,7 @@ class App : public frame::Program {
   frame::Surface& surface_;
 
   double tan_30_ = 0;
+  std::optional<LastRun> last_run_;
 
   // Control variables, bound by name at start-up.
   frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9,

@@ -48,13 +48,14 @@ void App::BUTTON5_ON() {
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
   std::optional<frame::DataColumn> column;
+  std::vector<KeptInterval> kept;  // the rows as written, for the exports
   while (!files_.eof(kDataFile)) {
     const std::string_view line = files_.read_line(kDataFile);
     form_.poll();
     if (mark.is_comment(line)) continue;
     if (!column) column.emplace(s.from, s.letters);
     if (transform.take_sample(column->value(line))) {
-      report.interval_row(series.close(transform));
+      report.interval_row(kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
       transform.end_interval();
       series.count_closed();
     }
@@ -70,7 +71,7 @@ void App::BUTTON5_ON() {
   report.column_header();
   report.average_row(swing, phase, series.stats(), n);
   report.deviation_row(series.stats(), n);
-
+  std::optional<PoleResult> pole;
   if (series.count() >= 3) {
     // The pole estimate, marked in the cycle display: every estimate a
     // silver pixel, the pole a yellow circle of radius 3.
@@ -80,13 +81,15 @@ void App::BUTTON5_ON() {
           surface_.pixel(frame::to_single(kCentreX + p.x * factor),
                          frame::to_single(kCentreY - p.y * factor), kEstimateColour);
         });
-    if (const std::optional<Vec> pole = estimates.pole()) {
-      surface_.circle(frame::to_single(kCentreX + pole->x * factor),
-                      frame::to_single(kCentreY - pole->y * factor), 3, kPoleColour);
-      report.pole_row(pole_swing(*pole), angle_rule(pole->x, pole->y));
+    if (const std::optional<Vec> centre = estimates.pole()) {
+      surface_.circle(frame::to_single(kCentreX + centre->x * factor),
+                      frame::to_single(kCentreY - centre->y * factor), 3, kPoleColour);
+      pole = PoleResult{*centre, pole_swing(*centre), angle_rule(centre->x, centre->y)};
+      report.pole_row(pole->swing, pole->phase);
     }
   }
   files_.close({kReportFile});
+  keep_last_run(s, std::move(kept), transform, series, pole);
 }
 
 }  // namespace tarvex

@@ -3,6 +3,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QContextMenuEvent>
+#include <QFileDialog>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenu>
@@ -11,8 +12,10 @@
 #include <QScreen>
 #include <QSignalBlocker>
 
+#include "frame/export.h"
 #include "frame/qt/error_report.h"
 #include "frame/qt/field_edit.h"
+#include "frame/qt/swing_map_window.h"
 #include "frame/qt/program_icon.h"
 
 namespace frame::qt {
@@ -309,7 +312,49 @@ void MainWindow::closeEvent(QCloseEvent* event) {
 void MainWindow::contextMenuEvent(QContextMenuEvent* event) {
   QMenu menu(this);
   menu.addAction(QStringLiteral("Cop&y drawing"), this, &MainWindow::copy_drawing);
+  // The exports of the last completed run, and mulrin's swing map.
+  if (Exports* exports = program_.exports()) {
+    const bool done = exports->has_run() && !form_.running();
+    menu.addAction(QStringLiteral("Export CSV…"), this, [this] { export_run(false); })
+        ->setEnabled(done);
+    menu.addAction(QStringLiteral("Export JSON…"), this, [this] { export_run(true); })
+        ->setEnabled(done);
+    if (exports->has_map()) {
+      menu.addAction(QStringLiteral("Show swing map"), this, &MainWindow::show_swing_map)
+          ->setEnabled(done);
+    }
+  }
   menu.exec(event->globalPos());
+}
+
+void MainWindow::export_run(bool json) {
+  Exports* exports = program_.exports();
+  if (!exports || !exports->has_run()) return;
+  const QString path = QFileDialog::getSaveFileName(
+      this, json ? QStringLiteral("Export JSON") : QStringLiteral("Export CSV"),
+      QString::fromUtf8(form_.desc().program.data(),
+                        static_cast<qsizetype>(form_.desc().program.size())) +
+          (json ? QStringLiteral(".json") : QStringLiteral(".csv")),
+      json ? QStringLiteral("JSON (*.json)") : QStringLiteral("CSV (*.csv)"));
+  if (path.isEmpty()) return;
+  // A file that cannot be written is a run-time error like any other.
+  try {
+    if (json) {
+      exports->write_json(path.toStdString());
+    } else {
+      exports->write_csv(path.toStdString());
+    }
+  } catch (const RuntimeError& error) {
+    report(error);
+  }
+}
+
+void MainWindow::show_swing_map() {
+  Exports* exports = program_.exports();
+  if (!exports || !exports->has_run() || !exports->has_map()) return;
+  auto* window = new SwingMapWindow(exports->map(), this);
+  window->setAttribute(Qt::WA_DeleteOnClose);
+  window->show();
 }
 
 void MainWindow::copy_drawing() {

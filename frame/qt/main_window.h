@@ -79,6 +79,10 @@ class MainWindow : public QWidget {
 
   // Puts the drawing, without the controls, on the clipboard as a bitmap.
   void copy_drawing();
+  // Asks for a path and writes the last completed run there as JSON or CSV.
+  void export_run(bool json);
+  // Opens the swing map of the last completed run in a window of its own.
+  void show_swing_map();
 
  signals:
   void ended_with(int status);

@@ -16,6 +16,7 @@
 #include "frame/qt/file_dialogs.h"
 #include "frame/qt/image_surface.h"
 #include "frame/qt/main_window.h"
+#include "frame/qt/swing_map_window.h"
 
 namespace frame {
 
@@ -55,7 +56,8 @@ int run_headless(const FormDesc& desc, const ProgramFactory& factory,
     std::cerr << error_message(desc.program, error.line(), error.code()) << '\n';
     return 1;
   }
-  DriverContext context{program->form(), dialogs, surface, program->files(), records};
+  DriverContext context{program->form(), dialogs, surface, program->files(), records,
+                        program->exports(), qt::save_heat_map_png};
   return run_driver(context, args, std::cout, std::cerr);
 }
 

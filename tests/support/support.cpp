@@ -76,7 +76,8 @@ int message_code(std::string_view message) {
 Session::Session(const frame::ProgramFactory& make) : program_(make(dialogs, surface)) {}
 
 Session::Result Session::run(const Args& args) {
-  frame::DriverContext context{program_->form(), dialogs, surface, program_->files(), records};
+  frame::DriverContext context{program_->form(), dialogs, surface, program_->files(), records,
+                               program_->exports()};
   std::ostringstream out_stream, err_stream;
   const int status = frame::run_driver(context, args, out_stream, err_stream);
   out = out_stream.str();

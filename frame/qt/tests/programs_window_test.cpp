@@ -16,6 +16,7 @@
 
 #include "frame/qt/file_dialogs.h"
 #include "frame/qt/main_window.h"
+#include "frame/qt/swing_map_window.h"
 #include "mulrin/app.h"
 #include "mulrin/form_table.h"
 #include "tarvex/app.h"
@@ -222,6 +223,50 @@ TEST_F(ProgramWindow, MulrinReferCancelKeepsTheFieldAndSaveTakesTheFullPath) {
   });
   click("BUTTON5");
   EXPECT_EQ(shown("EDIT9").toStdString(), chosen.string());
+}
+
+// After a completed Calculate: "Export CSV…" writes through its dialog, and
+// "Show swing map" opens a resizable window whose picture is saved at its size.
+TEST_F(ProgramWindow, MulrinExportsAndShowsTheSwingMapOnlyAfterACalculate) {
+  open(mulrin::kForm, mulrin::make_app);
+  auto map_windows = [] {
+    int n = 0;
+    for (QWidget* w : QApplication::topLevelWidgets())
+      n += qobject_cast<frame::qt::SwingMapWindow*>(w) != nullptr && w->isVisible();
+    return n;
+  };
+  window->show_swing_map();
+  EXPECT_EQ(map_windows(), 0);
+  for (auto [field, text] : {std::pair{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
+                             {"EDIT5", "8"}, {"EDIT6", "100"}, {"EDIT7", "100"}, {"EDIT8", "1"}})
+    type(field, QString::fromLatin1(text));
+  type("EDIT4", write_cosine("map.txt", 3000));
+  type("EDIT9", QString::fromStdString(scratch("map-report.txt").string()));
+  click("BUTTON6");
+  ASSERT_FALSE(window->ended());
+  const fs::path csv = scratch("map.csv");
+  fs::remove(csv);
+  answer_next_dialog([&](QFileDialog* dialog) {
+    dialog->selectFile(QString::fromStdString(csv.string()));
+    static_cast<QDialog*>(dialog)->accept();
+  });
+  window->export_run(false);
+  std::ifstream in(csv);
+  std::string head;
+  std::getline(in, head);
+  EXPECT_EQ(head, "bin,rate_deg,block,block_start,position,swing,phase_deg,d_swing,d_phase_deg");
+
+  window->show_swing_map();
+  ASSERT_EQ(map_windows(), 1);
+  for (QWidget* w : QApplication::topLevelWidgets()) {
+    auto* map = qobject_cast<frame::qt::SwingMapWindow*>(w);
+    if (map == nullptr) continue;
+    map->resize(700, 500);
+    const QString png = QString::fromStdString(scratch("map.png").string());
+    ASSERT_TRUE(map->save(png));
+    EXPECT_EQ(QImage(png).size(), QSize(700, 456));
+    map->close();
+  }
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 //   window_shot tarvex-refer docs/tarvex-refer.png   (Refer in a folder with noext_data)
 //   window_shot mulrin-error docs/mulrin-error.png   (Calculate with empty fields)
 //   window_shot mulrin-refer docs/mulrin-refer.png
+//   window_shot mulrin-map docs/swing-map-window.png   (Calculate, then the swing map)
 // The fields are typed and the buttons clicked as a user would; a box or a
 // dialog that the click opens is pictured over the window, then closed.
 #include <QApplication>
@@ -29,6 +30,7 @@
 #include "frame/qt/error_report.h"
 #include "frame/qt/file_dialogs.h"
 #include "frame/qt/main_window.h"
+#include "frame/qt/swing_map_window.h"
 #include "mulrin/app.h"
 #include "mulrin/form_table.h"
 #include "tarvex/app.h"
@@ -52,6 +54,13 @@ const Steps kMulrin = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
                        {"EDIT5", "10"}, {"EDIT6", "256"}, {"EDIT7", "100"}, {"EDIT10", "0"},
                        {"EDIT8", "5"}, {"EDIT9", "mulrin-report.txt"}, {"BUTTON4", nullptr}};
 
+// The same fields, then Calculate, for the swing map's window.
+const Steps kMulrinMap = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
+                          {"EDIT4", "examples/drift.txt"}, {"EDIT11", "examples/subtract.txt"},
+                          {"EDIT5", "8"}, {"EDIT6", "64"}, {"EDIT7", "100"}, {"EDIT10", "0"},
+                          {"EDIT8", "5"}, {"EDIT9", "/tmp/mulrin-shot-report.txt"},
+                          {"BUTTON6", nullptr}};
+
 const Steps kTarvexError = {{"EDIT4", "examples/drift.txt"}, {"BUTTON5", nullptr}};
 const Steps kTarvexRefer = {{"BUTTON2", nullptr}};
 const Steps kMulrinError = {{"EDIT4", "examples/drift.txt"}, {"BUTTON6", nullptr}};
@@ -74,7 +83,7 @@ QImage window_with_modal(QWidget& window, QWidget& modal) {
 
 int main(int argc, char** argv) {
   if (argc != 3) {
-    std::fprintf(stderr, "usage: window_shot tarvex|mulrin OUT.png\n");
+    std::fprintf(stderr, "usage: window_shot tarvex|mulrin[-error|-refer|-map] OUT.png\n");
     return 2;
   }
   QApplication app(argc, argv);
@@ -84,6 +93,7 @@ int main(int argc, char** argv) {
   const QString out = QFileInfo(QString::fromLocal8Bit(argv[2])).absoluteFilePath();
   const std::filesystem::path top = std::filesystem::current_path();
   const bool error = shot.ends_with("-error"), refer = shot.ends_with("-refer");
+  const bool map = shot == "mulrin-map";
   if (refer) {
     // A folder with a data file that has no extension.
     const auto folder = std::filesystem::temp_directory_path() / "refer-shot";
@@ -124,6 +134,7 @@ int main(int argc, char** argv) {
   std::remove("/tmp/tarvex-shot-report.txt");
   const Steps& steps = error ? (tarvex ? kTarvexError : kMulrinError)
                        : refer ? (tarvex ? kTarvexRefer : kMulrinRefer)
+                       : map   ? kMulrinMap
                                : (tarvex ? kTarvex : kMulrin);
   for (const auto& [name, text] : steps) {
     QWidget* control = window.control(name);
@@ -139,5 +150,17 @@ int main(int argc, char** argv) {
   if (error || refer) return pictured ? 0 : 1;
   if (window.ended()) return 1;
   QTest::qWait(100);
+  if (map) {
+    window.show_swing_map();
+    for (QWidget* w : QApplication::topLevelWidgets()) {
+      if (auto* shown = qobject_cast<frame::qt::SwingMapWindow*>(w)) {
+        shown->resize(900, 560);
+        if (!QTest::qWaitForWindowExposed(shown)) return 1;
+        QTest::qWait(100);
+        return shown->grab().save(out, "PNG") ? 0 : 1;
+      }
+    }
+    return 1;
+  }
   return window.grab().save(out, "PNG") ? 0 : 1;
 }
