@@ -33,12 +33,6 @@ struct Analysed : BlockAnalysis {
   }
 };
 
-std::vector<double> tone(int count, double amplitude, double bins, int length, double phase) {
-  std::vector<double> x(count);
-  for (int n = 0; n < count; ++n) x[n] = amplitude * std::cos(2 * M_PI * bins * n / length + phase);
-  return x;
-}
-
 std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
 
 TEST(ScanPlan, BlockCountsAndFailures) {
@@ -59,43 +53,6 @@ TEST(ScanPlan, BlockCountsAndFailures) {
   s.exponent = 2.5f;
   s.length = 5.656854f;
   EXPECT_EQ(plan_scan(s).failure, frame::err::kSubscript);
-}
-
-// Origin 3.5 cycles of 8 samples = 28 samples: the phase at bin 5 is the
-// tone's phase at sample 28, reduced to [0, 2*pi).
-TEST(BlockAnalysis, WholeBinToneGivesItsSwingAndOriginPhaseInEveryBlock) {
-  const double amplitude = 2.5, phi = 1.2;
-  const Analysed a(settings_for(6, 16, 200, 8, 3.5), tone(200, amplitude, 5, 64, phi));
-  const double at_origin = std::fmod(phi + 2 * M_PI * 5 * 28 / 64, 2 * M_PI);
-  ASSERT_EQ(a.blocks(), 9);  // L = floor(136 / 16) = 8
-  ASSERT_EQ(a.bins(), 32u);
-  for (std::int64_t b = 0; b < a.blocks(); ++b) {
-    EXPECT_NEAR(a.swing(b, 5), amplitude, 1e-9) << b;
-    EXPECT_NEAR(a.phase(b, 5), at_origin, 1e-9) << b;
-    EXPECT_NEAR(a.d_swing(b, 5), 0, 1e-9) << b;
-    EXPECT_NEAR(a.d_phase(b, 5), 0, 1e-9) << b;
-    EXPECT_NEAR(a.swing(b, 4), 0, 1e-9) << b;
-  }
-  EXPECT_NEAR(a.statistics(5).mean[kSwing], amplitude, 1e-9);
-  EXPECT_NEAR(a.statistics(5).mean[kPhase], at_origin, 1e-9);
-  EXPECT_NEAR(a.statistics(5).deviation[kPhase], 0, 1e-6);
-}
-
-TEST(BlockAnalysis, BetweenBinsToneAdvancesItsPhaseByTheSameStepPerBlock) {
-  // 20.25 bins: relative to bin 20 the phase advances by 2*pi * 0.25 * 64/256.
-  const Analysed a(settings_for(8, 64, 1024), tone(1024, 1, 20.25, 256, 0.3));
-  ASSERT_EQ(a.blocks(), 13);
-  EXPECT_NEAR(a.statistics(20).mean[kDPhase], M_PI / 8, 0.02);
-  for (std::int64_t b = 1; b < a.blocks(); ++b) EXPECT_NEAR(a.d_phase(b, 20), M_PI / 8, 0.03);
-}
-
-TEST(BlockAnalysis, ConstantSeriesHasPhaseZeroOrPiAtBinZero) {
-  for (double v : {3.0, -3.0}) {
-    const Analysed a(settings_for(3, 8, 16), std::vector<double>(16, v));
-    const double phase = v > 0 ? 0.0 : kPi;
-    for (int b = 0; b < 2; ++b) EXPECT_EQ(std::tuple(a.swing(b, 0), a.phase(b, 0), a.d_phase(b, 0)), std::tuple(3.0, phase, 0.0));
-    EXPECT_EQ(a.statistics(0).mean[kPhase], phase);
-  }
 }
 
 TEST(BlockAnalysis, ChangesWrapByOneStepAndBlockZeroHasNone) {
@@ -165,20 +122,6 @@ INSTANTIATE_TEST_SUITE_P(
     Steps, StreamedBlocks,
     ::testing::Combine(::testing::Values(0.75f, 7.0f, 32.0f, 33.0f, 100.5f, 1000.0f),
                        ::testing::Bool()));
-
-TEST(Memory, TablesBeyondMemoryAreErrorSevenBeforeAllocating) {
-  const std::pair<double, double> rows[] = {
-      {2.048e7, 2048}, {1, std::ldexp(1.0, 99)}, {1e300, 1e300}, {20000, 1024}};
-  for (const auto& [blocks, bins] : rows) {
-    int code = 0;
-    try {
-      check_memory(analysis_bytes(blocks, bins));
-    } catch (const frame::RuntimeError& e) {
-      code = e.code();
-    }
-    EXPECT_EQ(code, blocks == 20000 ? 0 : frame::err::kOutOfMemory) << blocks;
-  }
-}
 
 }  // namespace
 }  // namespace mulrin

@@ -10,7 +10,6 @@
 #include <limits>
 #include <numbers>
 #include <random>
-#include <tuple>
 #include <vector>
 
 #include "frame/errors.h"
@@ -37,24 +36,6 @@ Block random_block(std::size_t n, std::uint64_t seed) {
   Block x(n);
   for (double& v : x) v = dist(rng);
   return x;
-}
-
-TEST(FftKnownBlocks, TwoPointsGiveHalfSumAndHalfDifference) {
-  Fft fft(1);
-  const Coefficients s = transform(fft, {3.0, -5.0});
-  EXPECT_EQ(std::tuple(s.re[0], s.re[1], s.im[0]), std::tuple(-1.0, 4.0, 0.0));
-  EXPECT_NEAR(s.im[1], 0.0, 1e-14);
-}
-
-TEST(FftKnownBlocks, CosineOfOneCycleInEightGivesHalfInBinsOneAndSeven) {
-  Block x(8);
-  for (int i = 0; i < 8; ++i) x[i] = std::cos(2 * std::numbers::pi * i / 8);
-  Fft fft(3);
-  const Coefficients s = transform(fft, x);
-  for (int k = 0; k < 8; ++k) {
-    EXPECT_NEAR(s.re[k], (k == 1 || k == 7) ? 0.5 : 0.0, 1e-14) << "k=" << k;
-    EXPECT_NEAR(s.im[k], 0.0, 1e-14) << "k=" << k;
-  }
 }
 
 // Against (1/N) sum x[n] exp(-2 pi i k n / N) summed in long double with the

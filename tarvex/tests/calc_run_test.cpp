@@ -107,8 +107,6 @@ TEST_F(TarvexCalc, WholeReportsAndErrorsWithThePartialReportLeft) {
                            "Average---)    1.88562, 225.0000deg:    0.00000,   0.0000deg:    0.00000,   0.0000deg",
                            kZeroDeviation}) + "\x1a",
        "+225deg,+1.8856181\n"},
-      {"subtract degree above six", circle_data(), "deg=7\r\n0,0,1,2,3,4,5,6,7,8\r\n", "",
-       {"EDIT13=sub.txt", "EDIT12=kept"}, 0, "-", "kept\n"},
       {"exactly one interval", "6\r\n-1\r\n-6\r\n1\r\n", "", "", {}, 5,
        kHead + crlf_lines({kRow0, kHeader}) + "Average---)    6.08276,   9.4623deg:", ""},
       {"no data line", "#a\r\n#b\r\n", "", "", {"EDIT1=#"}, 5, kHead, ""},
@@ -151,18 +149,6 @@ TEST_F(TarvexCalc, PoleEstimatesAreMarkedInTheCycleDisplay) {
   const auto& circle = calls.back();
   EXPECT_TRUE(circle.op == frame::RecordingSurface::Op::Circle && circle.colour == 13 &&
               circle.x2 == 3 && std::abs(circle.x1 - 440) < 1e-3f && std::abs(circle.y1 - 210) < 1e-3f);
-}
-
-TEST_F(TarvexCalc, SixtyFifthIntervalStopsWith64RowsWritten) {
-  std::string text;
-  for (int i = 0; i < 70; ++i) text += "1\r\n";
-  testing::write_file("data.txt", text);
-  testing::Harness h;
-  EXPECT_EQ(calc(h, {"EDIT8="}), 1);  // an empty file interval closes one per sample
-  EXPECT_NE(h.err.find("エラー[9]"), std::string::npos) << h.err;
-  const std::string written = testing::read_file("out.txt");
-  EXPECT_EQ(std::count(written.begin(), written.end(), '\n'), 3 + 64);
-  EXPECT_EQ(written.substr(written.size() - 2), "\r\n");
 }
 
 TEST_F(TarvexCalc, TwoIntervalsOrCollinearVectorsGiveNoPoleRow) {

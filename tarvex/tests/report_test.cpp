@@ -31,26 +31,6 @@ TEST(TarvexReport, SourceLineSumsTheSingleColumnFieldsInDoublePrecision) {
             closed_report({"C:\\d\\a b.txt( .1 - .100000001490116 )"}));
 }
 
-TEST(TarvexReport, FirstTwoRowsOfHundredCycleIntervals) {
-  const TransformParams p{20, 0, angular_step(360, 20), 2000, nullptr};
-  CycleTransform t(p);
-  IntervalSeries series(20, 0, p.interval);
-  const double ten = 10 / frame::kDegreesPerRadian;
-  std::vector<IntervalRow> rows;
-  for (Vec v : {Vec{2, 0}, Vec{2.5 * std::cos(ten), 2.5 * std::sin(ten)}}) {
-    t.m = 2000;  // a closed interval of 2000 samples whose vector is v
-    t.sample_counter += 2000;
-    t.interval_sums = {v.x * 1000, v.y * 1000};
-    rows.push_back(series.close(t));
-    t.end_interval();
-    series.count_closed();
-  }
-  EXPECT_EQ(written([&](ReportWriter& r) { for (const IntervalRow& row : rows) r.interval_row(row); }),
-            closed_report({
-                "   50.0000)    2.00000,   0.0000deg:-----.-----,----.----deg:-----.-----,----.----deg",
-                "  150.0000)    2.50000,  10.0000deg:    0.50000,  10.0000deg:    0.63397,  43.2168deg"}));
-}
-
 TEST(TarvexReport, WideValuesOverflowTheirColumnsForThatLineOnly) {
   const IntervalRow row{.cycle_label = 123456, .swing = 10000, .phase = 359.99996, .first = false,
                         .d_swing = -10000, .d_phase = -1234.5, .d_length = 0, .d_angle = 0};

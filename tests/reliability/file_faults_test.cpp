@@ -1,18 +1,10 @@
 // Faults of the file system met by the real programs: each ends the run with
 // its run-time error, the message, the last-error record and exit status 1,
 // and every file the run was not meant to replace is still there, unchanged.
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 #include <gtest/gtest.h>
 
-#include <csignal>
-#include <fstream>
-#include <future>
-#include <thread>
-
-#include "mulrin/app.h"
 #include "support.h"
 #include "tarvex/app.h"
 
@@ -132,38 +124,6 @@ INSTANTIATE_TEST_SUITE_P(FileFaults, FullDisk, ::testing::Values(
 
 // The size of sine_data cut after `lines` data lines.
 std::uintmax_t cut_after(int lines) { return sine_data(0).size() + std::uintmax_t(lines) * 14; }
-
-// ---- a data file that is not a regular file ----------------------------------
-// mulrin reads its data file once, so a pipe serves as well as a file: the
-// report from a FIFO fed by a writer thread is the report from the file,
-// apart from the path it names.
-TEST_F(FileFaults, MulrinReportFromAFifoIsTheReportFromTheFile) {
-  std::signal(SIGPIPE, SIG_IGN);  // a reader that stops early must not end the test
-  InProcess from_file(mulrin::make_app);
-  ASSERT_EQ(from_file.run(click(mulrin_fields(folder_ / "data.txt", folder_ / "file.txt"),
-                                "calculate")), 0) << from_file.err;
-  const fs::path fifo = folder_.path() / "data.fifo";
-  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
-  const std::string data = folder_.read("data.txt");
-  // A read end held open here lets the writer start before mulrin opens.
-  const int held = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
-  std::promise<void> opened;
-  std::thread writer([&] {
-    std::ofstream out(fifo, std::ios::binary);
-    opened.set_value();
-    out << data;
-  });
-  opened.get_future().wait();
-  InProcess from_fifo(mulrin::make_app);
-  const int status =
-      from_fifo.run(click(mulrin_fields(fifo, folder_ / "fifo.txt"), "calculate"));
-  ::close(held);
-  writer.join();
-  ASSERT_EQ(status, 0) << from_fifo.err;
-  const std::string a = folder_.read("file.txt"), b = folder_.read("fifo.txt");
-  EXPECT_EQ(b.substr(b.find("\r\n")), a.substr(a.find("\r\n")));
-  EXPECT_TRUE(b.starts_with(fifo.string() + "( 1 - 12 )")) << b.substr(0, 80);
-}
 
 // A file cut short while it is read ends at the cut, like a shorter file. The
 // file is larger than what the reader takes from the disk at once.

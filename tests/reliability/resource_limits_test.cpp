@@ -40,14 +40,11 @@ class ResourceLimits : public ::testing::Test {
 
 // ---- line length ---------------------------------------------------------------
 
-TEST_F(ResourceLimits, LineOf32767CharactersIsRead) {
+TEST_F(ResourceLimits, LineOf32767CharactersIsReadOneMoreIs15) {
   folder_.put("data.txt", "1\r\n" + std::string(32767, '7') + "\r\n2\r\n");
   const Ended r = run(false, {"--set", "data-file=data.txt", "--click", "check", "--print", "count"});
   expect_ended(r, 0);
   EXPECT_EQ(r.out, "Number of Data: 3\n");
-}
-
-TEST_F(ResourceLimits, LineOver32767CharactersIs15) {
   folder_.put("data.txt", "1\r\n" + std::string(32768, '7') + "\r\n2\r\n");
   const auto before = folder_.picture();
   expect_ended(run(false, {"--set", "data-file=data.txt", "--click", "check"}), 15);
@@ -90,33 +87,6 @@ TEST_F(ResourceLimits, SparseFileOfTwoGigabytesIsOneLineInBoundedMemory) {
   expect_ended(r, 0, 200 * 1024);
   EXPECT_EQ(r.out, "Number of Data: 1\nmax: 0, min: 0.\n");
 }
-
-// ---- block tables beyond memory ------------------------------------------------
-// 2^21 data lines and blocks of 2^20 samples: with a step of one sample the
-// table of 2^20 + 1 blocks would take 8 TiB. Every step that asks for more
-// than the machine has is 7 before the tables are made; the old report was
-// deleted at the start, as every Calculate does.
-
-class HugeBlockTable : public ResourceLimits, public ::testing::WithParamInterface<const char*> {};
-
-TEST_P(HugeBlockTable, MulrinIs7BeforeAllocating) {
-  folder_.put("empty-lines.txt", std::string(std::size_t{1} << 21, '\r'));
-  folder_.put("report.txt", "an earlier report\r\n\x1a");
-  const Ended r = run(true, click(with(mulrin_fields("empty-lines.txt", "report.txt"),
-                                       {{"exponent", "20"}, {"step", GetParam()}}),
-                                  "calculate"),
-                      1024 * kMiB);
-  expect_ended(r, 7, 64 * 1024);
-  EXPECT_NE(r.record.find("CODE=7\n"), std::string::npos);
-  EXPECT_FALSE(fs::exists(folder_.path() / "report.txt"));
-}
-
-std::string step_name(const ::testing::TestParamInfo<const char*>& info) {
-  static const char* const kNames[] = {"One", "Half", "Thousandth", "Tiny"};
-  return kNames[info.index];
-}
-INSTANTIATE_TEST_SUITE_P(Steps, HugeBlockTable, ::testing::Values("1", "0.5", "0.001", "1E-30"),
-                         step_name);
 
 // Block starts are stepped in single precision: from 2^24 on, a step of one
 // sample no longer moves the start. The scan stops with 6 there instead of
