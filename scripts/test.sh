@@ -11,5 +11,5 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/sanitize.sh"
 "$root/scripts/fuzz.sh"
 cd "$root/build"
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)"
+QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600
 "$root/scripts/test-install.sh"
