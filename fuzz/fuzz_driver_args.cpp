@@ -9,18 +9,15 @@
 // the error table and exactly one record of that code; 2 comes with a
 // reason that starts with the program's name; every file is let go.
 //
-// The program touches nothing outside its sandbox folder: its "Check" reads
-// only plain file names there, and its drawing is never written.
+// The program touches nothing outside its sandbox folder: "Check" and "Calc."
+// open only plain file names there, and its drawing is never written.
 #include <sstream>
 #include <string>
 #include <vector>
 
-#include "frame/datafile.h"
 #include "frame/driver.h"
-#include "frame/numtext.h"
-#include "frame/program.h"
 #include "fuzz_support.h"
-#include "tests/support/sample_form.h"
+#include "tests/support/sample_program.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -41,42 +38,6 @@ const std::string& sandbox() {
   }();
   return folder;
 }
-
-struct SampleProgram : frame::Program {
-  explicit SampleProgram(frame::FileDialogs& dialogs) {
-    form_.bind_handlers({
-        {"BUTTON1_ON", [this, d = &dialogs] { frame::refer(form_, *d, frame::DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data_); }},
-        {"BUTTON2_ON", [this] { BUTTON2_ON(); }},
-        // Divides by the From field.
-        {"BUTTON3_ON", [this] { form_.set_text(text1_, frame::free_form(frame::checked_div(1, frame::val(form_.text(from_))), frame::Kind::Double)); }},
-        // Follows From, and sets it back when it grows long: a change that raises another.
-        {"EDIT2_CHANGE", [this] {
-           form_.set_text(text1_, "From " + form_.text(from_));
-           if (form_.text(from_).size() > 6) form_.set_text(from_, "1");
-         }},
-    });
-  }
-  frame::Form& form() override { return form_; }
-  frame::FileTable& files() override { return files_; }
-
-  // Counts the data lines of a file of the sandbox (a name with a folder in it reads as a missing file).
-  void BUTTON2_ON() {
-    const frame::CommentMark mark(form_.text(mark_));
-    const std::string& name = form_.text(data_);
-    files_.open("I", 1, sandbox() + "/" + (name.find('/') == std::string::npos ? name : "missing"));
-    float count = 0;
-    while (!files_.eof(1)) {
-      if (mark.is_data(files_.read_line(1))) count = count + 1;
-    }
-    files_.close({1});
-    form_.set_text(count_, "Number of Data:" + frame::free_form(count, frame::Kind::Single));
-  }
-
-  frame::Form form_{test_support::kSampleForm};
-  frame::FileTable files_;
-  ControlRef mark_ = form_.bind("EDIT1"), from_ = form_.bind("EDIT2"), data_ = form_.bind("EDIT3"),
-             text1_ = form_.bind("TEXT1"), count_ = form_.bind("TEXT2");
-};
 
 enum class Expect { Usage, Help, Runs };
 
@@ -116,7 +77,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   frame::ScriptedDialogs dialogs;
   SandboxSurface surface;
   test_support::RecordStore records;
-  SampleProgram program(dialogs);
+  // A file name with a folder in it reads as a missing file of the sandbox.
+  test_support::SampleProgram program(dialogs, [](const std::string& name) {
+    return sandbox() + "/" + (name.find('/') == std::string::npos ? name : "missing");
+  });
   frame::DriverContext context{program.form(), dialogs, surface, program.files(), records};
   const std::vector<std::string> before = texts(program.form());
   std::ostringstream out, err;
@@ -130,7 +94,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_REQUIRE(texts(program.form()) == before && records.written.empty(), "a command line that runs nothing changed the form", joined);
   if (expect == Expect::Usage) FUZZ_REQUIRE(status == 2 && out.str().empty(), "a mistake must be 2 before any action", joined);
   if (expect == Expect::Help) FUZZ_REQUIRE(status == 0 && out.str().starts_with("usage: sample"), "help", joined);
-  const int code = fuzz::message_code(err.str());
+  const int code = test_support::message_code(err.str());
   FUZZ_REQUIRE(status != 1 || (fuzz::is_table_code(code) && err.str().starts_with("\r\nsample [") &&
                                records.written.size() == 1 && records.written[0].code == code && records.written[0].modl == "sample"),
                "a run-time error comes with its message and one record of its code", joined + err.str());

@@ -8,23 +8,15 @@
 // every field holds exactly its line of the file (the lines as the file rules
 // give them: CR or CR LF ends a line, NUL dropped, a final 0x1A is the end);
 // after 54 or 15 the fields of the lines before the failing one hold them.
-#include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "frame/driver.h"
-#include "frame/surface.h"
 #include "fuzz_support.h"
 #include "mulrin/app.h"
 #include "tarvex/app.h"
+#include "tests/support/support.h"
 
 namespace {
-
-struct CountingStore : frame::ErrorRecordStore {
-  int written = 0;
-  void write(const frame::ErrorRecord&) override { ++written; }
-};
 
 // Up to ten lines of a file by the rules, and the code of the read that
 // failed (0 when ten were read).
@@ -48,33 +40,28 @@ int reference_lines(std::string_view b, std::vector<std::string>& lines) {
 template <class Factory>
 void load(Factory make, const std::string& path, const std::vector<std::pair<const char*, std::size_t>>& fields,
           const std::vector<std::string>& lines, int reader_code, std::initializer_list<int> label_codes) {
-  frame::ScriptedDialogs dialogs;
-  frame::RecordingSurface surface;
-  CountingStore records;
-  const std::unique_ptr<frame::Program> program = make(dialogs, surface);
-  frame::DriverContext context{program->form(), dialogs, surface, program->files(), records};
+  test_support::Session session(make);
   std::vector<std::string> args = {"--choose", path, "--click", "load"};
   std::string expected;
   for (const auto& [name, line] : fields) {
     args.insert(args.end(), {"--print", name});
     if (line < lines.size()) expected += lines[line] + "\n";
   }
-  std::ostringstream out, err;
-  const int status = frame::run_driver(context, args, out, err);
+  const auto [status, out, err] = session.run(args);
   FUZZ_REQUIRE(status == 0 || status == 1, "driver status", std::to_string(status));
   if (status == 0) {
-    FUZZ_REQUIRE(reader_code == 0 && out.str() == expected, "fields differ from the lines of the file",
-                 fuzz::show(out.str()) + " vs " + fuzz::show(expected) + " reader code " + std::to_string(reader_code));
+    FUZZ_REQUIRE(reader_code == 0 && out == expected, "fields differ from the lines of the file",
+                 fuzz::show(out) + " vs " + fuzz::show(expected) + " reader code " + std::to_string(reader_code));
     return;
   }
-  const int code = fuzz::message_code(err.str());
+  const int code = test_support::message_code(err);
   const bool from_reader = code == reader_code && reader_code != 0;
-  FUZZ_REQUIRE(records.written == 1, "one record per run-time error");
+  FUZZ_REQUIRE(session.records.written.size() == 1, "one record per run-time error");
   FUZZ_REQUIRE(from_reader || std::find(label_codes.begin(), label_codes.end(), code) != label_codes.end(),
-               "unexpected code from LOAD", err.str() + " reader code " + std::to_string(reader_code));
+               "unexpected code from LOAD", err + " reader code " + std::to_string(reader_code));
   for (const auto& [name, line] : fields) {  // the fields set before the failure hold their lines
     if (from_reader && line < lines.size())
-      FUZZ_REQUIRE(program->form().text(program->form().bind(name)) == lines[line], "field not set before the error", name);
+      FUZZ_REQUIRE(session.text(name) == lines[line], "field not set before the error", name);
   }
 }
 

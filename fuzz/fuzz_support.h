@@ -43,12 +43,6 @@ inline void require_code(const frame::RuntimeError& e, std::initializer_list<int
                "unexpected error code", std::string(operation) + ": " + std::to_string(e.code()));
 }
 
-// The code in a run-time error message ("...:エラー[54]"), or -1.
-inline int message_code(const std::string& message) {
-  const std::size_t at = message.find("エラー[");
-  return at == std::string::npos ? -1 : std::atoi(message.c_str() + at + std::string_view("エラー[").size());
-}
-
 // Bytes shown readably in a message.
 inline std::string show(std::string_view bytes) {
   std::string out = "\"";

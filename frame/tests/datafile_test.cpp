@@ -4,27 +4,8 @@
 
 #include <string>
 
-#include "frame/numtext.h"
-#include "frame/textfile.h"
-#include "tests/support/sample_form.h"
-#include "tests/support/support.h"
-
 namespace frame {
 namespace {
-
-// Counts the data lines the way the "Check" handlers do: the end of file
-// tested before every line, the count a single.
-float count_data_lines(std::string_view bytes, const std::string& mark) {
-  FileTable files;
-  const CommentMark comment(mark);
-  files.open("I", 1, test_support::temp_file("count.dat", bytes).string());
-  float count = 0;
-  while (!files.eof(1)) {
-    if (comment.is_data(files.read_line(1))) count = count + 1;
-  }
-  files.close({1});
-  return count;
-}
 
 TEST(CommentMark, LinesStartingWithTheWholeMarkAreCommentsEmptyMarkTakesEmptyLines) {
   const struct { const char* mark; const char* line; bool comment; } rows[] = {
@@ -36,26 +17,6 @@ TEST(CommentMark, LinesStartingWithTheWholeMarkAreCommentsEmptyMarkTakesEmptyLin
   for (const auto& r : rows) EXPECT_EQ(CommentMark(r.mark).is_comment(r.line), r.comment) << r.mark << "|" << r.line;
   EXPECT_EQ(CommentMark("").length(), 1u);
   EXPECT_EQ(CommentMark("##").length(), 2u);
-}
-
-TEST(DataFileCount, HashFileOfFourLinesCountsThree) {
-  const struct { const char* bytes; const char* mark; float count; } rows[] = {
-      {"#x\r\n\r\n  #x\r\n12.5\r\n", "#", 3},
-      {"1\r\n2\r\n\r\n4\r\n5\r\n6\r\n\r\n8\r\n9\r\n10\r\n", "", 8},
-      {"#\r\n##\r\n1\r\n", "##", 2},
-      {"#\r\n##\r\n1\r\n", "#", 1},
-      {"1\n2\n3\n", "#", 1},  // a lone LF ends no line
-      {"#1\n2\n3\n", "#", 0},
-      {"1\r\n2\r\n\x1a", "#", 2},
-      {"", "#", 0},
-  };
-  for (const auto& r : rows) EXPECT_EQ(count_data_lines(r.bytes, r.mark), r.count) << r.bytes;
-}
-
-TEST(DataFileCount, MillionsShowInTheSingleExponentForm) {
-  float count = 0;
-  for (int i = 0; i < 1234567; ++i) count = count + 1;
-  EXPECT_EQ("Number of Data:" + free_form(count, Kind::Single), "Number of Data: 1.23457E+06");
 }
 
 TEST(DataColumn, FromAndLettersRoundedCutTheColumnWithItsPrecision) {

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/driver.h"
 #include "tests/support/sample_form.h"
 #include "tests/support/support.h"
 
@@ -57,49 +58,16 @@ TEST(DialogArguments, TitleOver64OrPathOver260IsError5) {
   }
 }
 
-// Answers dialogs from a list and remembers how each was opened.
-struct FakeDialogs : FileDialogs {
-  Texts answers, shown;
-  std::string open(std::string_view title, std::string_view initial, std::string_view filter) override {
-    return answer("open", title, initial, filter);
-  }
-  std::string save(std::string_view title, std::string_view initial, std::string_view filter) override {
-    return answer("save", title, initial, filter);
-  }
-  std::string answer(std::string_view kind, std::string_view title, std::string_view initial,
-                     std::string_view filter) {
-    shown.push_back(std::string(kind).append("|").append(title).append("|").append(initial).append("|").append(filter));
-    const std::string a = answers.front();
-    answers.erase(answers.begin());
-    return a;
-  }
-};
-
-struct Refer : ::testing::Test {
+// A cancelled dialog sets no text, so it raises no CHANGE either.
+TEST(Refer, CancelLeavesTheFieldAndRaisesNothing) {
   Form form{test_support::kSampleForm};
-  FakeDialogs dialogs;
-  ControlRef data = form.bind("EDIT3");
-  bool refer_data() { return refer(form, dialogs, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data); }
-};
-
-TEST_F(Refer, CancelLeavesEveryTextUnchanged) {
-  Texts before;
-  for (int i = 0; i < form.control_count(); ++i) before.push_back(form.text(ControlRef{i}));
-  dialogs.answers = {kCancelMarker};
-  EXPECT_FALSE(refer_data());
-  for (int i = 0; i < form.control_count(); ++i) EXPECT_EQ(form.text(ControlRef{i}), before[i]);
+  const ControlRef data = form.bind("EDIT3");
+  form.set_text(data, "kept");
+  form.run_pending();
+  ScriptedDialogs dialogs;  // no answer: the dialog is cancelled
+  EXPECT_FALSE(refer(form, dialogs, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data));
+  EXPECT_EQ(form.text(data), "kept");
   EXPECT_EQ(form.pending(), 0u);
-}
-
-TEST_F(Refer, PathLongerThanTheFieldMaximumIsWrittenWholeAndTheLastChoiceWins) {
-  const std::string path = "/data/" + std::string(40, 'x') + ".txt";  // field max is 16
-  dialogs.answers = {path, "/b.txt"};
-  EXPECT_TRUE(refer_data());
-  EXPECT_EQ(form.text(data), path);
-  EXPECT_EQ(form.pending(), 1u);  // its CHANGE
-  refer(form, dialogs, DialogKind::Save, "Output File", "tarvex.txt", "Output File(*.*)", data);
-  EXPECT_EQ(form.text(data), "/b.txt");
-  EXPECT_EQ(dialogs.shown, (Texts{"open|Data for FFT|*.*|Data File(*.*)", "save|Output File|tarvex.txt|Output File(*.*)"}));
 }
 
 }  // namespace

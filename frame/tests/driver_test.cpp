@@ -9,11 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/datafile.h"
-#include "frame/numtext.h"
-#include "frame/program.h"
 #include "frame/usage.h"
-#include "tests/support/sample_form.h"
+#include "tests/support/sample_program.h"
 #include "tests/support/support.h"
 
 namespace frame {
@@ -23,45 +20,7 @@ using test_support::read_file;
 using test_support::kSampleForm;
 using test_support::temp_file;
 
-unsigned g_failing_line = 0;  // the statement of the sample's failing handler
-
-// A small program on the sample form: Refer, Check, a calculation that fails
-// half-way through its report, and a label that follows EDIT2.
-struct SampleProgram : Program {
-  explicit SampleProgram(FileDialogs& dialogs, std::string_view extra_control = {}) {
-    if (!extra_control.empty()) form_.bind(extra_control);  // start-up binding
-    form_.bind_handlers({
-        {"BUTTON1_ON", [this, d = &dialogs] { refer(form_, *d, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data_); }},
-        {"BUTTON2_ON", [this] { BUTTON2_ON(); }},
-        {"BUTTON3_ON", [this] {
-           create_output(files_, 2, form_.text(report_));
-           files_.write_text(2, "half", Sep::EndOfLine);
-           g_failing_line = __LINE__ + 1;
-           const double never = checked_div(1.0, 0.0);
-           files_.write_number(2, never, Kind::Double, Sep::EndOfLine);
-         }},
-        {"EDIT2_CHANGE", [this] { form_.set_text(text1_, "From " + form_.text(from_)); }},
-    });
-  }
-  Form& form() override { return form_; }
-  FileTable& files() override { return files_; }
-
-  void BUTTON2_ON() {
-    const CommentMark mark(form_.text(mark_));
-    files_.open("I", 1, form_.text(data_));
-    float count = 0;
-    while (!files_.eof(1)) {
-      if (mark.is_data(files_.read_line(1))) count = count + 1;
-    }
-    files_.close({1});
-    form_.set_text(count_, "Number of Data:" + free_form(count, Kind::Single));
-  }
-
-  Form form_{kSampleForm};
-  FileTable files_;
-  ControlRef mark_ = form_.bind("EDIT1"), from_ = form_.bind("EDIT2"), data_ = form_.bind("EDIT3"),
-             report_ = form_.bind("EDIT4"), text1_ = form_.bind("TEXT1"), count_ = form_.bind("TEXT2");
-};
+using test_support::SampleProgram;
 
 struct Driver : ::testing::Test {
   ScriptedDialogs dialogs;
@@ -157,13 +116,13 @@ TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1AndLeavesTheHalfWritte
   const auto report = temp_file("driver-report.txt", "old report\r\n");
   EXPECT_EQ(run({"--set", "report=" + report.string(), "--click", "BUTTON3", "--print", "mark"}), 1);
   EXPECT_EQ(out.str(), "");  // nothing after the error runs
-  const std::string location = "\r\nsample [" + std::to_string(g_failing_line) + "行]:エラー[11]";
+  const std::string location = "\r\nsample [" + std::to_string(program.failing_line) + "行]:エラー[11]";
   EXPECT_EQ(err.str().substr(0, location.size()), location);
   EXPECT_EQ(err.str().back(), '\n');
   ASSERT_EQ(store.written.size(), 1u);
   EXPECT_EQ(store.written[0].modl, "sample");
   EXPECT_EQ(store.written[0].code, err::kDivisionByZero);
-  EXPECT_EQ(store.written[0].line, g_failing_line);
+  EXPECT_EQ(store.written[0].line, program.failing_line);
   EXPECT_EQ(read_file(report), "half\r\n");  // as written: no closing end mark
   EXPECT_NO_THROW(program.files().open("I", 2, report.string()));  // every file let go
 }
@@ -196,7 +155,7 @@ struct HeadlessMain : ::testing::Test {
     const int status =
         program_main(static_cast<int>(argv.size()), argv.data(), kSampleForm,
                      [extra_control](FileDialogs& dialogs, Surface&) {
-                       return std::make_unique<SampleProgram>(dialogs, extra_control);
+                       return std::make_unique<SampleProgram>(dialogs, nullptr, extra_control);
                      });
     out = ::testing::internal::GetCapturedStdout();
     err = ::testing::internal::GetCapturedStderr();

@@ -232,38 +232,6 @@ TEST(TextToNumber, KindFollowsTheWrittenDigits) {
   for (const auto& [text, kind] : rows) EXPECT_EQ(text_to_number(text).kind, kind) << text;
 }
 
-TEST(TextToNumber, MatchesFromCharsOnRandomTexts) {
-  std::mt19937_64 rng(3);
-  for (int i = 0; i < 20000; ++i) {
-    const int digits = 1 + static_cast<int>(rng() % 17);
-    std::string text = std::to_string(rng() % 100000000000000000).substr(0, static_cast<std::size_t>(digits));
-    text.insert(rng() % (text.size() + 1), 1, '.');
-    if (text == ".") continue;
-    const int letter = static_cast<int>(rng() % 3);  // E, D or none
-    const int exp10 = letter == 2 ? 0 : static_cast<int>(rng() % 61) - 30;
-    const std::size_t first = text.find_first_not_of("0.");
-    const std::size_t significant =
-        first == std::string::npos ? 0 : text.size() - first - (text.find('.') > first ? 1 : 0);
-    const bool single = letter == 0 || (letter == 2 && significant < 8);
-    std::string written = text;
-    if (letter != 2) written.append(letter == 0 ? "E" : "D").append(std::to_string(exp10));
-    const std::string standard = text + "e" + std::to_string(exp10);
-    if (single) {
-      float f = 0;
-      const auto r = std::from_chars(standard.data(), standard.data() + standard.size(), f);
-      if (r.ec == std::errc::result_out_of_range) {  // only the large ones here
-        ASSERT_EQ(code_of([&] { text_to_number(written); }), err::kOverflow) << written;
-        continue;
-      }
-      ASSERT_EQ(val(written), double{f}) << written;
-    } else {
-      double d = 0;
-      std::from_chars(standard.data(), standard.data() + standard.size(), d);
-      ASSERT_EQ(val(written), d) << written;
-    }
-  }
-}
-
 TEST(ScanNumber, ReportsEndAndErrorWithoutThrowingInBothModes) {
   struct Row { const char* text; bool field; Kind kind; double value; std::size_t end; ScanError error; };
   const Row rows[] = {

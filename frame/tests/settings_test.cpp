@@ -5,7 +5,6 @@
 #include <array>
 #include <string>
 
-#include "tests/support/sample_form.h"
 #include "tests/support/support.h"
 
 namespace frame {

@@ -6,7 +6,6 @@
 #include <string>
 
 #include "frame/numtext.h"
-#include "tests/support/sample_form.h"
 #include "tests/support/support.h"
 
 namespace frame {

@@ -106,15 +106,6 @@ class ProgramWindow : public ::testing::Test {
   std::unique_ptr<frame::qt::MainWindow> window;
 };
 
-TEST_F(ProgramWindow, FreshWindowsShowTheirFormTablesAtTheirSizes) {
-  open(tarvex::kForm, tarvex::make_app);
-  EXPECT_EQ(window->size(), QSize(640, 440));
-  EXPECT_EQ(shown("TEXT5"), QStringLiteral("Number of data:0"));
-  open(mulrin::kForm, mulrin::make_app);
-  EXPECT_EQ(window->size(), QSize(511, 424));
-  EXPECT_EQ(shown("TEXT8"), QStringLiteral("=1"));
-}
-
 TEST_F(ProgramWindow, TarvexColumnFieldsRefuseLettersAndAFifthDigitAndCheckCounts) {
   open(tarvex::kForm, tarvex::make_app);
   type("EDIT2", QStringLiteral("9x"));
