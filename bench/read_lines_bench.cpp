@@ -101,18 +101,18 @@ int main(int argc, char** argv) {
   if (!std::filesystem::exists(path)) {
     auto start = Clock::now();
     write_data_file(path, lines);
-    std::printf("wrote %s (%ld data lines) in %.2f s\n", path.c_str(), lines,
-                seconds_since(start));
+    std::printf("wrote %s (%ld data lines) in %.2f s\n", path.c_str(), lines, seconds_since(start));
   }
   const double megabytes = static_cast<double>(std::filesystem::file_size(path)) / 1e6;
 
   Pass best;
   for (int run = 1; run <= 3; ++run) {
     Pass pass = read_all(path);
-    std::printf("read_line run %d: %ld lines, %llu characters, %.3f s (cpu %.3f s), "
-                "%.1f M lines/s, %.0f MB/s\n",
-                run, pass.lines, static_cast<unsigned long long>(pass.bytes), pass.seconds,
-                pass.cpu, pass.lines / pass.seconds / 1e6, megabytes / pass.seconds);
+    std::printf(
+        "read_line run %d: %ld lines, %llu characters, %.3f s (cpu %.3f s), "
+        "%.1f M lines/s, %.0f MB/s\n",
+        run, pass.lines, static_cast<unsigned long long>(pass.bytes), pass.seconds, pass.cpu,
+        pass.lines / pass.seconds / 1e6, megabytes / pass.seconds);
     if (run == 1 || pass.seconds < best.seconds) best = pass;
   }
 
@@ -130,9 +130,10 @@ int main(int argc, char** argv) {
     if (run == 1 || s < wc_best) wc_best = s;
     if (run == 1 || cpu < wc_cpu) wc_cpu = cpu;
   }
-  std::printf("best read_line: %.3f s, cpu %.3f s (%.1f M lines/s); "
-              "wc -l: %.3f s, cpu %.3f s (%ld line feeds); ratio %.2f\n",
-              best.seconds, best.cpu, best.lines / best.seconds / 1e6, wc_best, wc_cpu,
-              wc_count, best.seconds / wc_best);
+  std::printf(
+      "best read_line: %.3f s, cpu %.3f s (%.1f M lines/s); "
+      "wc -l: %.3f s, cpu %.3f s (%ld line feeds); ratio %.2f\n",
+      best.seconds, best.cpu, best.lines / best.seconds / 1e6, wc_best, wc_cpu, wc_count,
+      best.seconds / wc_best);
   return 0;
 }

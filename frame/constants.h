@@ -15,7 +15,9 @@ inline constexpr double kTwoPi = 2 * kPi;
 inline constexpr double kDegreesPerRadian = 180.0 / kPi;
 
 // A decimal digit 0..9 (no locale, no other scripts).
-constexpr bool is_digit(char c) { return static_cast<unsigned char>(c - '0') < 10; }
+constexpr bool is_digit(char c) {
+  return static_cast<unsigned char>(c - '0') < 10;
+}
 
 // Equal texts when ASCII letters are compared without regard to case; every
 // other byte must match exactly.

@@ -8,7 +8,9 @@ namespace frame {
 
 namespace {
 
-bool is_folder_separator(char c) { return c == '\\' || c == '/'; }
+bool is_folder_separator(char c) {
+  return c == '\\' || c == '/';
+}
 
 }  // namespace
 
@@ -26,8 +28,7 @@ InitialName split_initial_name(std::string_view initial_name) {
   if (!ec) folder = full.string();
   // "C:\" keeps its separator, "C:\data\" loses it; so does a POSIX folder,
   // except the root itself.
-  if (folder.size() > 1 && is_folder_separator(folder.back()) &&
-      folder[folder.size() - 2] != ':')
+  if (folder.size() > 1 && is_folder_separator(folder.back()) && folder[folder.size() - 2] != ':')
     folder.pop_back();
   result.folder = std::move(folder);
   return result;
@@ -42,9 +43,12 @@ std::vector<DialogFilter> parse_filter(std::string_view filter) {
     int depth = 0;
     for (; end < filter.size(); ++end) {
       const char c = filter[end];
-      if (c == '(') ++depth;
-      else if (c == ')' && depth > 0) --depth;
-      else if (c == ';' && depth == 0) break;
+      if (c == '(')
+        ++depth;
+      else if (c == ')' && depth > 0)
+        --depth;
+      else if (c == ';' && depth == 0)
+        break;
     }
     const std::string_view entry = filter.substr(pos, end - pos);
     pos = end + 1;
@@ -76,15 +80,13 @@ std::vector<DialogFilter> parse_filter(std::string_view filter) {
   return filters;
 }
 
-void check_dialog_arguments(std::string_view title, std::string_view initial_name,
-                            Where where) {
+void check_dialog_arguments(std::string_view title, std::string_view initial_name, Where where) {
   if (title.size() > kMaxDialogTitle || initial_name.size() > kMaxDialogPath)
     raise(err::kInvalidCall, where);
 }
 
 std::optional<std::string> choose_file(FileDialogs& dialogs, DialogKind kind,
-                                       std::string_view title,
-                                       std::string_view initial_name,
+                                       std::string_view title, std::string_view initial_name,
                                        std::string_view filter, Where where) {
   check_dialog_arguments(title, initial_name, where);
   std::string chosen = kind == DialogKind::Open ? dialogs.open(title, initial_name, filter)
@@ -94,8 +96,7 @@ std::optional<std::string> choose_file(FileDialogs& dialogs, DialogKind kind,
 }
 
 bool refer(Form& form, FileDialogs& dialogs, DialogKind kind, std::string_view title,
-           std::string_view initial_name, std::string_view filter, ControlRef target,
-           Where where) {
+           std::string_view initial_name, std::string_view filter, ControlRef target, Where where) {
   std::optional<std::string> chosen =
       choose_file(dialogs, kind, title, initial_name, filter, where);
   if (!chosen) return false;

@@ -56,16 +56,13 @@ enum class DialogKind { Open, Save };
 
 // The Refer pattern: shows the dialog and, unless it was cancelled, sets the
 // target field to the chosen full path. Returns whether a path was chosen.
-bool refer(Form& form, FileDialogs& dialogs, DialogKind kind,
-           std::string_view title, std::string_view initial_name,
-           std::string_view filter, ControlRef target,
+bool refer(Form& form, FileDialogs& dialogs, DialogKind kind, std::string_view title,
+           std::string_view initial_name, std::string_view filter, ControlRef target,
            Where where = Where::current());
 
 // Shows the dialog; the chosen path, or an empty optional on cancel.
 std::optional<std::string> choose_file(FileDialogs& dialogs, DialogKind kind,
-                                       std::string_view title,
-                                       std::string_view initial_name,
-                                       std::string_view filter,
-                                       Where where = Where::current());
+                                       std::string_view title, std::string_view initial_name,
+                                       std::string_view filter, Where where = Where::current());
 
 }  // namespace frame

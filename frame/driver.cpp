@@ -57,8 +57,7 @@ struct Action {
 // anywhere in it leaves the form and the disk untouched.
 // Returns nullopt after --help (the help text has been written).
 std::optional<std::vector<Action>> parse(const Form& form, const Exports* exports,
-                                         const std::vector<std::string>& args,
-                                         std::ostream& out) {
+                                         const std::vector<std::string>& args, std::ostream& out) {
   std::vector<Action> actions;
   // The --choose answers not yet taken by a dialog: each click of a button
   // with a dialog takes the oldest, as the run will.
@@ -86,8 +85,7 @@ std::optional<std::vector<Action>> parse(const Form& form, const Exports* export
     Action action{};
     if (option == "--set") {
       const std::size_t eq = value.find('=');
-      if (eq == std::string::npos)
-        throw UsageError("--set " + value + ": expected NAME=TEXT");
+      if (eq == std::string::npos) throw UsageError("--set " + value + ": expected NAME=TEXT");
       action.type = Action::Type::Set;
       action.control = control_named(option, std::string_view(value).substr(0, eq));
       action.value = value.substr(eq + 1);
@@ -99,8 +97,8 @@ std::optional<std::vector<Action>> parse(const Form& form, const Exports* export
       action.type = Action::Type::Click;
       action.control = control_named(option, value);
       if (form.control(action.control).kind != ControlKind::Button)
-        throw UsageError("--click " + value + ": " + std::string(form.control(action.control).name) +
-                         " is not a button");
+        throw UsageError("--click " + value + ": " +
+                         std::string(form.control(action.control).name) + " is not a button");
       const ButtonDialog dialog = form.control(action.control).dialog;
       if (dialog != ButtonDialog::None && !answers.empty()) {
         const std::string answer = std::move(answers.front());
@@ -147,10 +145,18 @@ void run_action(DriverContext& program, const Action& action, std::ostream& out)
   Form& form = program.form;
   const ControlRef control{action.control};
   switch (action.type) {
-    case Action::Type::Set: form.set_text(control, action.value); break;
-    case Action::Type::Click: form.raise_event(action.control, "ON"); break;
-    case Action::Type::Choose: program.dialogs.answers.push_back(action.value); break;
-    case Action::Type::Print: out << form.text(control) << '\n'; break;
+    case Action::Type::Set:
+      form.set_text(control, action.value);
+      break;
+    case Action::Type::Click:
+      form.raise_event(action.control, "ON");
+      break;
+    case Action::Type::Choose:
+      program.dialogs.answers.push_back(action.value);
+      break;
+    case Action::Type::Print:
+      out << form.text(control) << '\n';
+      break;
     case Action::Type::SaveDrawing:
       if (!program.surface.save_png(output_path(program, action.value)))
         throw UsageError("--save-drawing " + action.value + ": cannot write drawing");
@@ -218,8 +224,8 @@ int output_status(std::string_view name, std::ostream& out, std::ostream& err, i
 }
 }  // namespace
 
-int run_driver(DriverContext& program, const std::vector<std::string>& args,
-               std::ostream& out, std::ostream& err) {
+int run_driver(DriverContext& program, const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err) {
   const std::string_view name = program.form.desc().program;
   std::vector<Action> actions;
   try {

@@ -74,7 +74,7 @@ struct DriverContext {
   std::function<bool(const HeatMap&, const std::string&)> save_map = {};
 };
 
-int run_driver(DriverContext& program, const std::vector<std::string>& args,
-               std::ostream& out, std::ostream& err);
+int run_driver(DriverContext& program, const std::vector<std::string>& args, std::ostream& out,
+               std::ostream& err);
 
 }  // namespace frame

@@ -19,9 +19,13 @@ RuntimeError::RuntimeError(int code, Where where, int os_error)
   what_ = "error " + std::to_string(code_) + " at " + file_ + ":" + std::to_string(line_);
 }
 
-const char* RuntimeError::what() const noexcept { return what_.c_str(); }
+const char* RuntimeError::what() const noexcept {
+  return what_.c_str();
+}
 
-void raise(int code, Where where) { throw RuntimeError(code, where); }
+void raise(int code, Where where) {
+  throw RuntimeError(code, where);
+}
 
 void raise_os(int errno_value, Where where) {
   throw RuntimeError(map_errno(errno_value), where, errno_value);
@@ -35,7 +39,7 @@ int map_errno(int errno_value) {
     case EACCES:
     case EPERM:
     case EISDIR:
-    case EBUSY:      // in use by another: a sharing violation
+    case EBUSY:  // in use by another: a sharing violation
     case ETXTBSY:
       return err::kAccessDenied;
     case EEXIST:
@@ -56,7 +60,7 @@ int map_errno(int errno_value) {
       return err::kBadFileName;
     case ENOMEM:
       return err::kOutOfMemory;
-    case EXDEV:      // not the same device
+    case EXDEV:  // not the same device
     case ENODEV:
     case ENXIO:
       return err::kDriveNotReady;
@@ -72,38 +76,70 @@ int map_errno(int errno_value) {
 
 std::string_view catalogue_text(int code) {
   switch (code) {
-    case 5: return "Illegal function call";
-    case 6: return "Overflow";
-    case 7: return "Out of memory";
-    case 9: return "Subscript out of range";
-    case 10: return "Array already dimensioned";
-    case 11: return "Division by zero";
-    case 13: return "Type mismatch";
-    case 15: return "String too long";
-    case 27: return "Device or system failure";
-    case 28: return "Operation not supported";
-    case 50: return "Bad file number";
-    case 51: return "Bad file mode";
-    case 52: return "Bad file number or file already open";
-    case 54: return "Input past end of file";
-    case 55: return "Bad file name";
-    case 57: return "File not open";
-    case 58: return "Bad number in file";
-    case 59: return "Drive locked";
-    case 60: return "Device not available";
-    case 61: return "Buffer overflow";
-    case 63: return "File not found";
-    case 64: return "File already exists";
-    case 66: return "Too many files";
-    case 67: return "Disk full";
-    case 71: return "Disk not readable";
-    case 72: return "Drive not ready";
-    case 73: return "Disk write protected";
-    case 75: return "Permission denied";
-    case 1000: return "Window no longer exists";
-    case 1002: return "Wrong kind of control";
-    case 1013: return "No such control";
-    default: return {};
+    case 5:
+      return "Illegal function call";
+    case 6:
+      return "Overflow";
+    case 7:
+      return "Out of memory";
+    case 9:
+      return "Subscript out of range";
+    case 10:
+      return "Array already dimensioned";
+    case 11:
+      return "Division by zero";
+    case 13:
+      return "Type mismatch";
+    case 15:
+      return "String too long";
+    case 27:
+      return "Device or system failure";
+    case 28:
+      return "Operation not supported";
+    case 50:
+      return "Bad file number";
+    case 51:
+      return "Bad file mode";
+    case 52:
+      return "Bad file number or file already open";
+    case 54:
+      return "Input past end of file";
+    case 55:
+      return "Bad file name";
+    case 57:
+      return "File not open";
+    case 58:
+      return "Bad number in file";
+    case 59:
+      return "Drive locked";
+    case 60:
+      return "Device not available";
+    case 61:
+      return "Buffer overflow";
+    case 63:
+      return "File not found";
+    case 64:
+      return "File already exists";
+    case 66:
+      return "Too many files";
+    case 67:
+      return "Disk full";
+    case 71:
+      return "Disk not readable";
+    case 72:
+      return "Drive not ready";
+    case 73:
+      return "Disk write protected";
+    case 75:
+      return "Permission denied";
+    case 1000:
+      return "Window no longer exists";
+    case 1002:
+      return "Wrong kind of control";
+    case 1013:
+      return "No such control";
+    default:
+      return {};
   }
 }
 

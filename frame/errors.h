@@ -17,16 +17,16 @@ namespace frame {
 
 // Codes raised by the operations of the two tools.
 namespace err {
-inline constexpr int kInvalidCall = 5;       // invalid fp operation, bad text-function argument, ...
-inline constexpr int kOverflow = 6;          // fp overflow, conversion that does not fit
+inline constexpr int kInvalidCall = 5;  // invalid fp operation, bad text-function argument, ...
+inline constexpr int kOverflow = 6;     // fp overflow, conversion that does not fit
 inline constexpr int kOutOfMemory = 7;
-inline constexpr int kSubscript = 9;         // array subscript outside the array
+inline constexpr int kSubscript = 9;  // array subscript outside the array
 inline constexpr int kRedimension = 10;
 inline constexpr int kDivisionByZero = 11;
 inline constexpr int kTypeMismatch = 13;
-inline constexpr int kStringTooLong = 15;    // also: a line longer than 32767 characters
-inline constexpr int kDeviceFault = 27;      // unmapped operating-system failure
-inline constexpr int kNotSupported = 28;     // operation the file system does not support
+inline constexpr int kStringTooLong = 15;  // also: a line longer than 32767 characters
+inline constexpr int kDeviceFault = 27;    // unmapped operating-system failure
+inline constexpr int kNotSupported = 28;   // operation the file system does not support
 inline constexpr int kBadFileNumber = 50;
 inline constexpr int kBadFileMode = 51;
 inline constexpr int kFileAlreadyOpen = 52;
@@ -38,7 +38,7 @@ inline constexpr int kFileNotFound = 63;
 inline constexpr int kFileExists = 64;
 inline constexpr int kTooManyFiles = 66;
 inline constexpr int kDiskFull = 67;
-inline constexpr int kDriveNotReady = 72;    // no such device, not the same device
+inline constexpr int kDriveNotReady = 72;  // no such device, not the same device
 inline constexpr int kWriteProtected = 73;
 inline constexpr int kAccessDenied = 75;
 inline constexpr int kDeadWindow = 1000;
@@ -136,12 +136,12 @@ struct ErrorRecord {
   std::string modl;   // module label, the program name
   unsigned line = 0;  // statement number
   int code = 0;
-  int func = 0;       // number of the failing operation (0 when not known)
-  int info = 0;       // number of the check within it
-  std::string time;   // local time, "%d/%02d/%02d %02d:%02d:%02d"
-  std::string mode;   // identifies the program's runtime
+  int func = 0;      // number of the failing operation (0 when not known)
+  int info = 0;      // number of the check within it
+  std::string time;  // local time, "%d/%02d/%02d %02d:%02d:%02d"
+  std::string mode;  // identifies the program's runtime
   std::string rtl;
-  int apierr = 0;     // operating-system error number, 0 when none
+  int apierr = 0;  // operating-system error number, 0 when none
 };
 
 class ErrorRecordStore {

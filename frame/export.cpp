@@ -22,8 +22,12 @@ constexpr std::size_t kHeldBytes = 1 << 20;
 
 }  // namespace
 
-std::string number_text(double value) { return shortest(value); }
-std::string number_text(float value) { return shortest(value); }
+std::string number_text(double value) {
+  return shortest(value);
+}
+std::string number_text(float value) {
+  return shortest(value);
+}
 
 double json_single(float value) {
   const std::string text = shortest(value);
@@ -84,7 +88,9 @@ void CsvWriter::end_row() {
   first_ = true;
 }
 
-std::string_view version() { return TOOLS_VERSION; }
+std::string_view version() {
+  return TOOLS_VERSION;
+}
 
 nlohmann::ordered_json field_json(const Form& form, ControlRef field) {
   return {{"field", std::string(form.control(field.index).name)}, {"text", form.text(field)}};

@@ -12,10 +12,9 @@ namespace frame {
 
 namespace {
 
-constexpr std::array<std::string_view, 4> kEditEvents = {"CHANGE", "SETFOCUS",
-                                                         "KILLFOCUS", "DROPFILES"};
-constexpr std::array<std::string_view, 3> kStaticEvents = {"CLICK", "DBLCLICK",
-                                                           "DROPFILES"};
+constexpr std::array<std::string_view, 4> kEditEvents = {"CHANGE", "SETFOCUS", "KILLFOCUS",
+                                                         "DROPFILES"};
+constexpr std::array<std::string_view, 3> kStaticEvents = {"CLICK", "DBLCLICK", "DROPFILES"};
 constexpr std::array<std::string_view, 2> kButtonEvents = {"ON", "DROPFILES"};
 
 // A control name is at most 21 characters; an empty or longer one is not a
@@ -26,9 +25,12 @@ constexpr std::size_t kMaxControlName = 21;
 
 std::span<const std::string_view> declared_events(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Edit: return kEditEvents;
-    case ControlKind::Static: return kStaticEvents;
-    case ControlKind::Button: return kButtonEvents;
+    case ControlKind::Edit:
+      return kEditEvents;
+    case ControlKind::Static:
+      return kStaticEvents;
+    case ControlKind::Button:
+      return kButtonEvents;
   }
   return {};
 }

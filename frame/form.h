@@ -26,20 +26,20 @@ enum class ControlKind : std::uint8_t { Edit, Static, Button };
 enum class ButtonDialog : std::uint8_t { None, Open, Save };
 
 struct ControlDesc {
-  std::string_view name;     // EDITn, TEXTn, BUTTONn
+  std::string_view name;  // EDITn, TEXTn, BUTTONn
   ControlKind kind;
-  std::string_view caption;  // initial text
-  int x, y, w, h;            // pixels in the client area
-  int max_length = 0;        // edit fields: characters a user can type
-  bool digits_only = false;  // edit fields: digit keys only
-  std::string_view alias;    // readable name for the command line
+  std::string_view caption;                  // initial text
+  int x, y, w, h;                            // pixels in the client area
+  int max_length = 0;                        // edit fields: characters a user can type
+  bool digits_only = false;                  // edit fields: digit keys only
+  std::string_view alias;                    // readable name for the command line
   ButtonDialog dialog = ButtonDialog::None;  // buttons: the dialog a click shows
 };
 
 struct FormDesc {
-  std::string_view program;     // module label and window title, "tarvex"
+  std::string_view program;  // module label and window title, "tarvex"
   int outer_width, outer_height;
-  std::string_view form_font;   // font of text drawn on the form
+  std::string_view form_font;  // font of text drawn on the form
   int form_font_points;
   std::span<const ControlDesc> controls;  // in creation order
 };

@@ -40,12 +40,10 @@ constexpr std::array<u128, 39> kPow10 = [] {
   return p;
 }();
 
-constexpr double kDoublePow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,
-                                   1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
-                                   1e12, 1e13, 1e14, 1e15, 1e16, 1e17,
-                                   1e18, 1e19, 1e20, 1e21, 1e22};
-constexpr float kFloatPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f,
-                                 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
+constexpr double kDoublePow10[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+constexpr float kFloatPow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f, 1e5f, 1e6f, 1e7f, 1e8f, 1e9f, 1e10f};
 
 int bit_width(u128 x) {
   const auto hi = static_cast<std::uint64_t>(x >> 64);
@@ -126,8 +124,8 @@ int cut_digits_exact(double mag, long n, char* out) {
   char buf[kExactPrecision + 16];
   auto scientific = [&](int precision, const char*& digits, long& count) {
     // "d.ddd...e+xx": move the first digit next to the others.
-    const auto r = std::to_chars(buf, buf + sizeof buf, mag,
-                                 std::chars_format::scientific, precision);
+    const auto r =
+        std::to_chars(buf, buf + sizeof buf, mag, std::chars_format::scientific, precision);
     const char* e_mark = std::find(buf, r.ptr, 'e');
     buf[1] = buf[0];
     digits = buf + 1;
@@ -180,7 +178,7 @@ int round_significant_slow(double mag, int P, char* out) {
 int round_significant(double mag, int P, char* out) {
   const Binary x = decompose(mag);
   const int b = static_cast<int>(std::bit_width(x.m)) - 1 + x.b;  // 2^b <= mag < 2^(b+1)
-  int e = static_cast<int>(std::floor(b * 0.30102999566398120));   // e or e - 1
+  int e = static_cast<int>(std::floor(b * 0.30102999566398120));  // e or e - 1
   u128 q;
   if (!floor_scaled(x, P - e, q)) return round_significant_slow(mag, P, out);
   if (q >= kPow10[P + 1]) {  // the estimate was one low
@@ -374,7 +372,8 @@ void append_number(Out& out, double value, Kind kind, const Field& f) {
       slow.pop_back();
       if (up) {
         long i = n - 2;
-        while (i >= 0 && slow[static_cast<std::size_t>(i)] == '9') slow[static_cast<std::size_t>(i--)] = '0';
+        while (i >= 0 && slow[static_cast<std::size_t>(i)] == '9')
+          slow[static_cast<std::size_t>(i--)] = '0';
         if (i >= 0) {
           ++slow[static_cast<std::size_t>(i)];
         } else {
@@ -461,13 +460,13 @@ Range nearest(bool negative, std::string_view digits, long long exp10, T& out) {
 // exponent letter and value.
 struct Written {
   bool negative = false;
-  std::string_view whole;     // digits before the point
-  std::string_view fraction;  // digits after the point
-  char letter = 0;            // 'E' or 'D' when an exponent letter was written
+  std::string_view whole;        // digits before the point
+  std::string_view fraction;     // digits after the point
+  char letter = 0;               // 'E' or 'D' when an exponent letter was written
   bool exponent_digits = false;  // the letter had digits after it
-  long long exponent = 0;     // its value, held within +-10^9
-  std::size_t digits_end = 0;  // one past the last digit before any exponent
-  std::size_t end = 0;        // one past the last character of the number
+  long long exponent = 0;        // its value, held within +-10^9
+  std::size_t digits_end = 0;    // one past the last digit before any exponent
+  std::size_t end = 0;           // one past the last character of the number
 };
 
 // Reads the number syntax from position i (a digit, a sign or a point that
@@ -513,10 +512,10 @@ bool starts_decimal(std::string_view t, std::size_t i) {
 // The significant digits of a written number, from the first digit other
 // than 0, trailing zeros included, and the power of ten of the last one.
 struct Significant {
-  std::string_view whole;   // the significant digits before the point
+  std::string_view whole;  // the significant digits before the point
   std::string_view digits;
   long long scale = 0;
-  std::size_t count = 0;  // significant digits written (before any trimming)
+  std::size_t count = 0;    // significant digits written (before any trimming)
   std::uint64_t small = 0;  // the digits as an integer when count <= 19
 };
 
@@ -635,8 +634,8 @@ bool radix_value(std::string_view digits, bool hex, double& out) {
     if (bits > 0) *--p = "0123456789abcdef"[acc & 15];
     hex_digits = std::string_view(p, static_cast<std::size_t>(end - p));
   }
-  const auto r = std::from_chars(hex_digits.data(), hex_digits.data() + hex_digits.size(),
-                                 out, std::chars_format::hex);
+  const auto r = std::from_chars(hex_digits.data(), hex_digits.data() + hex_digits.size(), out,
+                                 std::chars_format::hex);
   return r.ec == std::errc{};
 }
 
@@ -657,7 +656,9 @@ Scanned scan_radix(std::string_view t, std::size_t i) {
   return s;
 }
 
-constexpr Scanned overflow(std::size_t end) { return {0, Kind::Double, end, ScanError::Overflow}; }
+constexpr Scanned overflow(std::size_t end) {
+  return {0, Kind::Double, end, ScanError::Overflow};
+}
 
 // A value held by the kind a field asks for: Short and Long the whole number
 // (halves away from zero), Single the value rounded to single precision,
@@ -809,8 +810,7 @@ std::string item_form(double value, Kind kind) {
   return std::string(buf, n + 1);
 }
 
-std::string pattern_form(double value, Kind kind, std::string_view pattern,
-                         Where where) {
+std::string pattern_form(double value, Kind kind, std::string_view pattern, Where where) {
   Field f;
   if (!find_field(pattern, f)) raise(err::kInvalidCall, where);
   if (kind == Kind::Single) value = static_cast<float>(value);
@@ -852,14 +852,16 @@ std::int32_t whole_number(double value, Kind target, Where where) {
   return static_cast<std::int32_t>(r);
 }
 
-double floor_value(double value) { return std::floor(value); }
+double floor_value(double value) {
+  return std::floor(value);
+}
 
 double power(double x, double y, Where where) {
   if (y == 0) return 1;
   if (x == 0) return 0;
   if (std::isnan(x) || std::isnan(y)) raise(err::kInvalidCall, where);
-  long double r = std::exp2l(static_cast<long double>(y) *
-                             std::log2l(std::fabs(static_cast<long double>(x))));
+  long double r =
+      std::exp2l(static_cast<long double>(y) * std::log2l(std::fabs(static_cast<long double>(x))));
   if (x < 0) {
     // A fractional power of a negative number is the largest extended
     // value, which no double holds.

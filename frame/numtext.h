@@ -46,8 +46,7 @@ namespace detail {
 // Powers of ten that a single and a double hold exactly (5^9 < 2^24).
 inline constexpr float kPlainSinglePow10[] = {1e0f, 1e1f, 1e2f, 1e3f, 1e4f,
                                               1e5f, 1e6f, 1e7f, 1e8f, 1e9f};
-inline constexpr double kPlainDoublePow10[] = {1e0, 1e1, 1e2, 1e3, 1e4,
-                                               1e5, 1e6, 1e7, 1e8, 1e9};
+inline constexpr double kPlainDoublePow10[] = {1e0, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9};
 
 // The plain shape of a measured value ("  -1234.567"): optional blanks, an
 // optional sign, at most nine digits with at most one point, then the end of
@@ -180,8 +179,7 @@ std::string pattern_form(double value, Kind kind, std::string_view pattern,
 // -2.5 -> -3). A result outside the target kind's range (Short; Long for any
 // other kind) is 6, and so is NaN. The rule is applied to the exact value
 // (0.49999999999999994 gives 0).
-std::int32_t whole_number(double value, Kind target,
-                          Where where = Where::current());
+std::int32_t whole_number(double value, Kind target, Where where = Where::current());
 
 // The same rounding without a range: the nearest whole number, halves away
 // from zero, judged on the exact value. For callers that must not fail on a

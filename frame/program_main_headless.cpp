@@ -35,8 +35,7 @@ class FileRecordStore : public ErrorRecordStore {
     std::error_code ec;
     fs::create_directories(folder, ec);
     if (ec) return;
-    std::ofstream file(folder / (program_ + "-last-error.ini"),
-                       std::ios::binary | std::ios::trunc);
+    std::ofstream file(folder / (program_ + "-last-error.ini"), std::ios::binary | std::ios::trunc);
     if (!file) return;
     file << "MODL=" << r.modl << '\n'
          << "LINE=" << r.line << '\n'
@@ -90,8 +89,8 @@ int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory fac
     return 1;
   }
 
-  DriverContext context{program->form(), dialogs, surface, program->files(), records,
-                        program->exports()};
+  DriverContext context{program->form(),  dialogs, surface,
+                        program->files(), records, program->exports()};
   const int status = run_driver(context, args, std::cout, std::cerr);
   std::cout.flush();
   return status;

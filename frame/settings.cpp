@@ -9,8 +9,8 @@ namespace {
 constexpr int kSettingsFile = 1;
 }
 
-void load_settings(Form& form, FileTable& files, std::string_view path,
-                   const SettingsMap& map, Where where) {
+void load_settings(Form& form, FileTable& files, std::string_view path, const SettingsMap& map,
+                   Where where) {
   files.open("I", kSettingsFile, path, where);
   for (const std::optional<ControlRef>& field : map) {
     // Read whole (commas included); a missing line is 54 with the earlier

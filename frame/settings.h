@@ -20,8 +20,8 @@ using SettingsMap = std::array<std::optional<ControlRef>, kSettingsLines>;
 
 // Reads ten whole lines from the file on file number 1, setting each mapped
 // field as soon as its line is read; a short file is 54 at the missing line.
-void load_settings(Form& form, FileTable& files, std::string_view path,
-                   const SettingsMap& map, Where where = Where::current());
+void load_settings(Form& form, FileTable& files, std::string_view path, const SettingsMap& map,
+                   Where where = Where::current());
 
 // Writes the ten mapped fields' texts, one per line, after deleting an old
 // file of the path; exactly ten lines and the closing 0x1A.

@@ -16,12 +16,14 @@ namespace {
 // The whole part of a degree, cut toward zero (2.5 -> 2). Whether a negative
 // degree is cut toward zero or down makes no difference: every use takes at
 // least one step (see below).
-double whole_part(double degree) { return std::trunc(degree); }
+double whole_part(double degree) {
+  return std::trunc(degree);
+}
 
 }  // namespace
 
-bool read_subtract_table(FileTable& files, int number, std::string_view path,
-                         SubtractTable& table, Where where) {
+bool read_subtract_table(FileTable& files, int number, std::string_view path, SubtractTable& table,
+                         Where where) {
   table = SubtractTable{};  // a fresh table for every run
   if (path.empty()) return true;
 

@@ -15,8 +15,8 @@ inline constexpr int kMaxSubtractDegree = 6;
 inline constexpr int kMaxSubtractEntries = 40;
 
 struct SubtractEntry {
-  double rate = 0;   // degrees per cycle
-  double phase = 0;  // degrees at the origin
+  double rate = 0;                                    // degrees per cycle
+  double phase = 0;                                   // degrees at the origin
   std::array<double, kMaxSubtractDegree + 1> coef{};  // A0..A6, unread ones 0
 };
 
@@ -32,16 +32,15 @@ struct SubtractTable {
 // nothing. Returns false when a "deg=" field sets a degree above 6: reading
 // stops, the file is closed and the handler is to end silently.
 // A 41st entry is 9; the end of the file inside an entry is 54.
-bool read_subtract_table(FileTable& files, int number, std::string_view path,
-                         SubtractTable& table, Where where = Where::current());
+bool read_subtract_table(FileTable& files, int number, std::string_view path, SubtractTable& table,
+                         Where where = Where::current());
 
 // The corrected value of a data value v at sample index k, with origin O (in
 // samples) and S samples per cycle: t = (k - O) / S (S = 0 is 11) and, for
 // each entry, v -= a * cos((R*t + P) / D), a = sum of A_i * t^i for i = 0..m,
 // m the whole part of the final degree but at least 1, powers by power().
 // D = degrees per radian from the 15-digit pi.
-double subtract_model(const SubtractTable& table, double v, double k,
-                      double origin, double samples_per_cycle,
-                      Where where = Where::current());
+double subtract_model(const SubtractTable& table, double v, double k, double origin,
+                      double samples_per_cycle, Where where = Where::current());
 
 }  // namespace frame

@@ -58,7 +58,8 @@ std::string output_target(std::string_view path, Where where) {
   if (platform::kind_of(full) != platform::PathKind::Link) return full;
   const std::string target = platform::followed_path(full);
   const platform::PathKind kind = platform::kind_of(target);
-  if (target.empty() || (kind != platform::PathKind::Regular && kind != platform::PathKind::Missing))
+  if (target.empty() ||
+      (kind != platform::PathKind::Regular && kind != platform::PathKind::Missing))
     raise(err::kBadFileName, where);
   return full_path(target);
 }
@@ -69,7 +70,7 @@ std::string output_target(std::string_view path, Where where) {
 class OpenFile {
  public:
   bool output = false;
-  std::string path;  // full path, resolved when opened
+  std::string path;                 // full path, resolved when opened
   platform::FileIdentity identity;  // the file itself, whatever its names
   int fd = -1;
   std::uint64_t position = 0;  // next byte read or written
@@ -101,16 +102,21 @@ class OpenFile {
   void finish_data() { position = size; }
 };
 
-FileTable::FileTable()
-    : read_chunk_(kDefaultReadChunk), write_buffer_(kDefaultWriteBuffer) {}
+FileTable::FileTable() : read_chunk_(kDefaultReadChunk), write_buffer_(kDefaultWriteBuffer) {}
 
-FileTable::~FileTable() { abandon(); }
+FileTable::~FileTable() {
+  abandon();
+}
 
 void FileTable::set_read_chunk_size(std::size_t bytes) {
   read_chunk_ = bytes == 0 ? kDefaultReadChunk : bytes;
 }
-void FileTable::set_write_buffer_size(std::size_t bytes) { write_buffer_ = bytes; }
-void FileTable::set_write_function(WriteFunction write) { write_ = std::move(write); }
+void FileTable::set_write_buffer_size(std::size_t bytes) {
+  write_buffer_ = bytes;
+}
+void FileTable::set_write_function(WriteFunction write) {
+  write_ = std::move(write);
+}
 
 OpenFile& FileTable::record(int number, Where where) {
   if (number < 1 || number > 255) raise(err::kBadFileNumber, where);
@@ -134,11 +140,9 @@ OpenFile& FileTable::output(int number, Where where) {
 
 // ---- open, close -----------------------------------------------------------
 
-void FileTable::open(std::string_view mode, int number, std::string_view path,
-                     Where where) {
+void FileTable::open(std::string_view mode, int number, std::string_view path, Where where) {
   if (mode.size() != 1) raise(err::kBadFileName, where);
-  if (path.size() > kMaxPath || has_wildcard_or_nul(path))
-    raise(err::kBadFileName, where);
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where);
   if (number < 1 || number > 255) raise(err::kBadFileNumber, where);
   if (files_[static_cast<std::size_t>(number)]) raise(err::kFileAlreadyOpen, where);
   char m = mode[0];
@@ -155,8 +159,8 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
     // open; a FIFO waits for its writer, as any reader of it does.
     // A FIFO read before is read again from its copy: its writer has gone.
     const bool fifo = platform::is_fifo(f->path);
-    const platform::FileIdentity fifo_identity = fifo ? platform::identity_of(f->path)
-                                                      : platform::FileIdentity{};
+    const platform::FileIdentity fifo_identity =
+        fifo ? platform::identity_of(f->path) : platform::FileIdentity{};
     int fd = -1;
     for (auto it = spools_.begin(); it != spools_.end(); ++it) {
       if (!platform::same_file(it->first, fifo_identity)) continue;
@@ -213,8 +217,7 @@ void FileTable::open(std::string_view mode, int number, std::string_view path,
     f->data_end = f->size;
     if (f->size > 0 && !f->stream) {
       unsigned char last = 0;
-      if (::pread(fd, &last, 1, static_cast<off_t>(f->size - 1)) == 1 &&
-          last == kEndOfData)
+      if (::pread(fd, &last, 1, static_cast<off_t>(f->size - 1)) == 1 && last == kEndOfData)
         f->data_end = f->size - 1;
       ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     }
@@ -323,8 +326,7 @@ bool FileTable::is_open_path(std::string_view path) const {
   const std::string full = full_path(path);
   const platform::FileIdentity identity = platform::identity_of(full);
   for (const auto& slot : files_)
-    if (slot && (slot->path == full || platform::same_file(identity, slot->identity)))
-      return true;
+    if (slot && (slot->path == full || platform::same_file(identity, slot->identity))) return true;
   return false;
 }
 
@@ -410,12 +412,12 @@ void FileTable::fill(OpenFile& f, Where where) {
     f.chunk_has_nul = std::memchr(f.chunk.get(), 0, got) != nullptr;
     return;
   }
-  std::size_t want = static_cast<std::size_t>(
-      std::min<std::uint64_t>(f.chunk_capacity, f.size - f.position));
+  std::size_t want =
+      static_cast<std::size_t>(std::min<std::uint64_t>(f.chunk_capacity, f.size - f.position));
   std::size_t got = 0;
   while (got < want) {
-    ssize_t n = ::pread(f.fd, f.chunk.get() + got, want - got,
-                        static_cast<off_t>(f.position + got));
+    ssize_t n =
+        ::pread(f.fd, f.chunk.get() + got, want - got, static_cast<off_t>(f.position + got));
     if (n < 0) {
       if (errno == EINTR) continue;
       raise_os(errno, where);
@@ -436,8 +438,7 @@ void FileTable::fill(OpenFile& f, Where where) {
 void FileTable::skip_line_feed(OpenFile& f, Where where) {
   if (f.position >= f.data_end) return;
   if (!f.in_chunk(f.position)) fill(f, where);
-  if (f.in_chunk(f.position) && f.chunk[f.position - f.chunk_start] == kLF)
-    ++f.position;
+  if (f.in_chunk(f.position) && f.chunk[f.position - f.chunk_start] == kLF) ++f.position;
 }
 
 // The next byte of data, or kEnd at the end (the final 0x1A included).
@@ -693,8 +694,7 @@ void FileTable::write_text(int number, std::string_view text, Sep sep, Where whe
   separate(f, sep, where);
 }
 
-void FileTable::write_number(int number, double value, Kind kind, Sep sep,
-                             Where where) {
+void FileTable::write_number(int number, double value, Kind kind, Sep sep, Where where) {
   OpenFile& f = output(number, where);
   std::string text = item_form(value, kind);
   put(f, text, where);
@@ -702,8 +702,8 @@ void FileTable::write_number(int number, double value, Kind kind, Sep sep,
   separate(f, sep, where);
 }
 
-void FileTable::write_pattern(int number, std::string_view pattern, double value,
-                              Kind kind, Sep sep, Where where) {
+void FileTable::write_pattern(int number, std::string_view pattern, double value, Kind kind,
+                              Sep sep, Where where) {
   OpenFile& f = output(number, where);
   std::string text = pattern_form(value, kind, pattern, where);
   put(f, text, where);
@@ -721,8 +721,7 @@ bool exists(std::string_view path, Where where) {
 }
 
 void check_deletable(const FileTable& files, std::string_view path, Where where) {
-  if (path.size() > kMaxPath || has_wildcard_or_nul(path))
-    raise(err::kBadFileName, where);
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where);
   if (path.empty()) raise_os(ENOENT, where);
   const std::string full = full_path(path);
   struct stat st {};
@@ -734,8 +733,7 @@ void check_deletable(const FileTable& files, std::string_view path, Where where)
 }
 
 void delete_file(FileTable& files, std::string_view path, Where where) {
-  if (path.size() > kMaxPath || has_wildcard_or_nul(path))
-    raise(err::kBadFileName, where);
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where);
   if (path.empty()) raise_os(ENOENT, where);
   // A link stays: the file it leads to is the one deleted.
   const std::string target = output_target(path, where);
@@ -746,8 +744,7 @@ void delete_file(FileTable& files, std::string_view path, Where where) {
   unlink_unless_locked(target, where);
 }
 
-void create_output(FileTable& files, int number, std::string_view path,
-                   Where where) {
+void create_output(FileTable& files, int number, std::string_view path, Where where) {
   files.create(number, path, where);
 }
 
@@ -763,8 +760,7 @@ void delete_old_output(FileTable& files, std::string_view path,
   if (exists(path, where)) delete_file(files, path, where);
 }
 
-void check_not_input(std::string_view output, const std::vector<std::string>& inputs,
-                     Where where) {
+void check_not_input(std::string_view output, const std::vector<std::string>& inputs, Where where) {
   if (output.empty() || output.size() > kMaxPath) return;
   const platform::FileIdentity target = platform::identity_of(full_path(output));
   for (const std::string& input : inputs) {

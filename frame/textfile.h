@@ -73,14 +73,12 @@ class FileTable {
   // (no single-precision step for a double). Empty, quoted or not a number: 58.
   double read_field_number(int number, Kind kind, Where where = Where::current());
 
-  void write_text(int number, std::string_view text, Sep sep,
-                  Where where = Where::current());
+  void write_text(int number, std::string_view text, Sep sep, Where where = Where::current());
   // A number in the output item form (free form and one blank).
-  void write_number(int number, double value, Kind kind, Sep sep,
-                    Where where = Where::current());
+  void write_number(int number, double value, Kind kind, Sep sep, Where where = Where::current());
   // A number in the pattern form of a number pattern.
-  void write_pattern(int number, std::string_view pattern, double value,
-                     Kind kind, Sep sep, Where where = Where::current());
+  void write_pattern(int number, std::string_view pattern, double value, Kind kind, Sep sep,
+                     Where where = Where::current());
 
   // True when the path names a file open under any number: the same full
   // path, or another name of the same file (a link, another spelling).
@@ -136,11 +134,9 @@ bool exists(std::string_view path, Where where = Where::current());
 // Deletes a disk file: over 260 characters or not a disk file 55, open in the
 // table 52, a read-only file 75, a refusal of the operating system its mapped
 // code. A symbolic link is never deleted: the regular file it leads to is.
-void delete_file(FileTable& files, std::string_view path,
-                 Where where = Where::current());
+void delete_file(FileTable& files, std::string_view path, Where where = Where::current());
 // The checks of delete_file on a path that is no link, without deleting.
-void check_deletable(const FileTable& files, std::string_view path,
-                     Where where = Where::current());
+void check_deletable(const FileTable& files, std::string_view path, Where where = Where::current());
 
 // An output path that names one of the run's input files (by any name) is
 // 52, raised before anything is deleted or written. Empty inputs and paths

@@ -22,9 +22,12 @@ std::string option_with_argument(const DriverOption& o) {
 std::string roff(std::string_view s) {
   std::string out;
   for (char c : s) {
-    if (c == '\\') out += "\\e";
-    else if (c == '-') out += "\\-";
-    else out += c;
+    if (c == '\\')
+      out += "\\e";
+    else if (c == '-')
+      out += "\\-";
+    else
+      out += c;
   }
   if (!out.empty() && (out.front() == '.' || out.front() == '\'')) out.insert(0, "\\&");
   return out;
@@ -50,9 +53,12 @@ std::string upper(std::string_view s) {
 
 std::string_view kind_name(ControlKind kind) {
   switch (kind) {
-    case ControlKind::Edit: return "edit";
-    case ControlKind::Static: return "static";
-    case ControlKind::Button: return "button";
+    case ControlKind::Edit:
+      return "edit";
+    case ControlKind::Static:
+      return "static";
+    case ControlKind::Button:
+      return "button";
   }
   return "?";
 }
@@ -132,7 +138,8 @@ void write_manual(const FormDesc& form, const ManualText& text, std::ostream& ou
   for (const ControlDesc& c : form.controls) {
     out << ".TP\n.BR " << roff(c.name);
     if (!c.alias.empty()) out << " \" (" << roff(c.alias) << ")\"";
-    out << '\n' << kind_name(c.kind) << (c.kind == ControlKind::Static ? " text" : "")
+    out << '\n'
+        << kind_name(c.kind) << (c.kind == ControlKind::Static ? " text" : "")
         << (c.kind == ControlKind::Edit ? " field" : "");
     if (c.kind == ControlKind::Edit) {
       out << ", at most " << c.max_length << " typed characters"

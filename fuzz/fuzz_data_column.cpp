@@ -22,7 +22,8 @@
 namespace {
 
 // The code an action raises (of the allowed ones), or 0; its value in bits.
-std::pair<int, std::uint64_t> outcome(auto&& action, std::initializer_list<int> allowed, const char* what) {
+std::pair<int, std::uint64_t> outcome(auto&& action, std::initializer_list<int> allowed,
+                                      const char* what) {
   try {
     return {0, std::bit_cast<std::uint64_t>(static_cast<double>(action()))};
   } catch (const frame::RuntimeError& e) {
@@ -31,12 +32,15 @@ std::pair<int, std::uint64_t> outcome(auto&& action, std::initializer_list<int> 
   }
 }
 
-// From or letters: a field's value held in a single, as the handlers read them, or a small whole number.
+// From or letters: a field's value held in a single, as the handlers read them, or a small whole
+// number.
 std::optional<float> field(FuzzedDataProvider& in) {
   if (!in.ConsumeBool()) return static_cast<float>(in.ConsumeIntegralInRange<int>(-3, 40));
   const std::string text = in.ConsumeRandomLengthString(16);
-  const auto [code, bits] = outcome([&] { return frame::to_single(frame::val(text)); }, {6}, "field to single");
-  return code ? std::nullopt : std::optional<float>(static_cast<float>(std::bit_cast<double>(bits)));
+  const auto [code, bits] =
+      outcome([&] { return frame::to_single(frame::val(text)); }, {6}, "field to single");
+  return code ? std::nullopt
+              : std::optional<float>(static_cast<float>(std::bit_cast<double>(bits)));
 }
 
 }  // namespace
@@ -53,8 +57,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // The column is made at the first data line; a From or letters beyond the
   // whole-number range fails there.
   std::optional<frame::DataColumn> column;
-  const int made_code = outcome([&] { return column.emplace(*from, *letters), 0; }, {6}, "data column").first;
-  const double rounded_from = std::round(double{*from}), rounded_letters = std::round(double{*letters});
+  const int made_code =
+      outcome([&] { return column.emplace(*from, *letters), 0; }, {6}, "data column").first;
+  const double rounded_from = std::round(double{*from}),
+               rounded_letters = std::round(double{*letters});
 
   while (in.remaining_bytes() > 0) {
     const std::string line = in.ConsumeRandomLengthString(64);
@@ -67,14 +73,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (rounded_from >= 1 && rounded_letters >= 0) {
       expected = rounded_from - 1 >= static_cast<double>(line.size())
                      ? std::pair<int, std::uint64_t>{0, 0}  // a column beyond the line is 0
-                     : outcome([&] {
-                         const frame::Scanned s = frame::detail::scan_number_general(line.substr(
-                             static_cast<std::size_t>(rounded_from - 1), static_cast<std::size_t>(rounded_letters)));
-                         if (s.error == frame::ScanError::Overflow) frame::raise(6);
-                         return s.value;
-                       }, {6}, "cut");
+                     : outcome(
+                           [&] {
+                             const frame::Scanned s = frame::detail::scan_number_general(
+                                 line.substr(static_cast<std::size_t>(rounded_from - 1),
+                                             static_cast<std::size_t>(rounded_letters)));
+                             if (s.error == frame::ScanError::Overflow) frame::raise(6);
+                             return s.value;
+                           },
+                           {6}, "cut");
     }
-    FUZZ_REQUIRE(r == expected, "column value differs from the conversion of the cut", fuzz::show(line));
+    FUZZ_REQUIRE(r == expected, "column value differs from the conversion of the cut",
+                 fuzz::show(line));
   }
   return 0;
 }

@@ -46,11 +46,15 @@ Expect expected_parse(const frame::Form& form, const std::vector<std::string>& a
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& o = args[i];
     if (o == "--help" || o == "-h") return Expect::Help;
-    if ((o != "--set" && o != "--click" && o != "--choose" && o != "--print" && o != "--save-drawing") || i + 1 >= args.size())
+    if ((o != "--set" && o != "--click" && o != "--choose" && o != "--print" &&
+         o != "--save-drawing") ||
+        i + 1 >= args.size())
       return Expect::Usage;
     const std::string& v = args[++i];
-    const auto named = form.find(o == "--set" ? std::string_view(v).substr(0, v.find('=')) : std::string_view(v));
-    if ((o == "--set" && (v.find('=') == std::string::npos || !named)) || (o == "--print" && !named) ||
+    const auto named =
+        form.find(o == "--set" ? std::string_view(v).substr(0, v.find('=')) : std::string_view(v));
+    if ((o == "--set" && (v.find('=') == std::string::npos || !named)) ||
+        (o == "--print" && !named) ||
         (o == "--click" && (!named || form.control(*named).kind != frame::ControlKind::Button)))
       return Expect::Usage;
   }
@@ -69,8 +73,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Arguments separated by NUL bytes, at most 24.
   std::vector<std::string> args(1);
   for (std::size_t i = 0; i < size && args.size() <= 24; ++i) {
-    if (data[i] == 0) args.emplace_back();
-    else args.back() += static_cast<char>(data[i]);
+    if (data[i] == 0)
+      args.emplace_back();
+    else
+      args.back() += static_cast<char>(data[i]);
   }
   if (args.size() > 24 || args.back().empty()) args.pop_back();
 
@@ -91,13 +97,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const Expect expect = expected_parse(program.form(), args);
   if (expect != Expect::Runs)
-    FUZZ_REQUIRE(texts(program.form()) == before && records.written.empty(), "a command line that runs nothing changed the form", joined);
-  if (expect == Expect::Usage) FUZZ_REQUIRE(status == 2 && out.str().empty(), "a mistake must be 2 before any action", joined);
-  if (expect == Expect::Help) FUZZ_REQUIRE(status == 0 && out.str().starts_with("usage: sample"), "help", joined);
+    FUZZ_REQUIRE(texts(program.form()) == before && records.written.empty(),
+                 "a command line that runs nothing changed the form", joined);
+  if (expect == Expect::Usage)
+    FUZZ_REQUIRE(status == 2 && out.str().empty(), "a mistake must be 2 before any action", joined);
+  if (expect == Expect::Help)
+    FUZZ_REQUIRE(status == 0 && out.str().starts_with("usage: sample"), "help", joined);
   const int code = test_support::message_code(err.str());
   FUZZ_REQUIRE(status != 1 || (fuzz::is_table_code(code) && err.str().starts_with("\r\nsample [") &&
-                               records.written.size() == 1 && records.written[0].code == code && records.written[0].modl == "sample"),
-               "a run-time error comes with its message and one record of its code", joined + err.str());
+                               records.written.size() == 1 && records.written[0].code == code &&
+                               records.written[0].modl == "sample"),
+               "a run-time error comes with its message and one record of its code",
+               joined + err.str());
   FUZZ_REQUIRE(status == 1 || records.written.empty(), "a record without an error", joined);
   FUZZ_REQUIRE(status != 2 || (err.str().starts_with("sample: ") && err.str().ends_with("\n")),
                "a usage error is a reason naming the program", fuzz::show(err.str()));

@@ -29,7 +29,8 @@ struct Step {
 };
 
 // One table's run of the script: its transcript, ended by the code that ended it.
-std::string run(const std::vector<Step>& script, const std::string& path, std::size_t chunk, std::string_view bytes) {
+std::string run(const std::vector<Step>& script, const std::string& path, std::size_t chunk,
+                std::string_view bytes) {
   frame::FileTable files;
   files.set_read_chunk_size(chunk);
   files.open("I", 1, path);
@@ -44,22 +45,25 @@ std::string run(const std::vector<Step>& script, const std::string& path, std::s
       }
       if (step.op == Op::Number) {
         const double v = files.read_field_number(1, step.kind);
-        FUZZ_REQUIRE(std::isfinite(v) && (step.kind != Kind::Single || double{static_cast<float>(v)} == v) &&
-                         (step.kind == Kind::Single || step.kind == Kind::Double || v == std::trunc(v)),
-                     "number does not fit its kind", fuzz::show(bytes));
+        FUZZ_REQUIRE(
+            std::isfinite(v) && (step.kind != Kind::Single || double{static_cast<float>(v)} == v) &&
+                (step.kind == Kind::Single || step.kind == Kind::Double || v == std::trunc(v)),
+            "number does not fit its kind", fuzz::show(bytes));
         transcript += "N" + std::to_string(std::bit_cast<std::uint64_t>(v)) + "|";
       } else {
-        const std::string text(step.op == Op::Line ? files.read_line(1) : std::string_view(files.read_field(1)));
+        const std::string text(step.op == Op::Line ? files.read_line(1)
+                                                   : std::string_view(files.read_field(1)));
         FUZZ_REQUIRE(text.size() <= frame::kMaxLine && text.find('\0') == std::string::npos &&
                          text.find('\r') == std::string::npos,
                      "text over 32767 or holding CR or NUL", fuzz::show(bytes));
-        transcript += (step.op == Op::Line ? "L" : "F") + std::to_string(text.size()) + ":" + text + "|";
+        transcript +=
+            (step.op == Op::Line ? "L" : "F") + std::to_string(text.size()) + ":" + text + "|";
       }
       more = false;
     } catch (const frame::RuntimeError& e) {
       fuzz::require_code(e, {54, 15, 58, 6}, "reading");
-      FUZZ_REQUIRE(!(more && step.op == Op::Line && e.code() == 54), "past the end where the end test said more",
-                   fuzz::show(bytes));
+      FUZZ_REQUIRE(!(more && step.op == Op::Line && e.code() == 54),
+                   "past the end where the end test said more", fuzz::show(bytes));
       return transcript + "X" + std::to_string(e.code());  // a run-time error ends the program
     }
   }
@@ -80,13 +84,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   // Long lines are what the size limit is about: a repeated byte can make one.
   std::string bytes = in.ConsumeRemainingBytesAsString();
   if (bytes.size() >= 3 && bytes[0] == '\x7f')
-    bytes = std::string(32000 + static_cast<unsigned char>(bytes[1]) * 8u, bytes[2]) + bytes.substr(3);
+    bytes =
+        std::string(32000 + static_cast<unsigned char>(bytes[1]) * 8u, bytes[2]) + bytes.substr(3);
   file.set(bytes);
   // Chunks of a few bytes on a long file would cost a system call per byte.
-  const std::string a = run(script, file.path(), bytes.size() > 1024 ? 997 + small_chunk : small_chunk, bytes);
+  const std::string a =
+      run(script, file.path(), bytes.size() > 1024 ? 997 + small_chunk : small_chunk, bytes);
   const std::string b = run(script, file.path(), 256, bytes);
   const std::string c = run(script, file.path(), 0, bytes);
-  FUZZ_REQUIRE(a == b && b == c, "chunk size changed what was read",
-               fuzz::show(bytes) + "\n  " + fuzz::show(a) + "\n  " + fuzz::show(b) + "\n  " + fuzz::show(c));
+  FUZZ_REQUIRE(
+      a == b && b == c, "chunk size changed what was read",
+      fuzz::show(bytes) + "\n  " + fuzz::show(a) + "\n  " + fuzz::show(b) + "\n  " + fuzz::show(c));
   return 0;
 }

@@ -38,8 +38,10 @@ int reference_lines(std::string_view b, std::vector<std::string>& lines) {
 // Runs LOAD on a program, prints its fields (the one of line i at i) and
 // checks the ending against the lines of the file.
 template <class Factory>
-void load(Factory make, const std::string& path, const std::vector<std::pair<const char*, std::size_t>>& fields,
-          const std::vector<std::string>& lines, int reader_code, std::initializer_list<int> label_codes) {
+void load(Factory make, const std::string& path,
+          const std::vector<std::pair<const char*, std::size_t>>& fields,
+          const std::vector<std::string>& lines, int reader_code,
+          std::initializer_list<int> label_codes) {
   test_support::Session session(make);
   std::vector<std::string> args = {"--choose", path, "--click", "load"};
   std::string expected;
@@ -51,14 +53,16 @@ void load(Factory make, const std::string& path, const std::vector<std::pair<con
   FUZZ_REQUIRE(status == 0 || status == 1, "driver status", std::to_string(status));
   if (status == 0) {
     FUZZ_REQUIRE(reader_code == 0 && out == expected, "fields differ from the lines of the file",
-                 fuzz::show(out) + " vs " + fuzz::show(expected) + " reader code " + std::to_string(reader_code));
+                 fuzz::show(out) + " vs " + fuzz::show(expected) + " reader code " +
+                     std::to_string(reader_code));
     return;
   }
   const int code = test_support::message_code(err);
   const bool from_reader = code == reader_code && reader_code != 0;
   FUZZ_REQUIRE(session.records.written.size() == 1, "one record per run-time error");
-  FUZZ_REQUIRE(from_reader || std::find(label_codes.begin(), label_codes.end(), code) != label_codes.end(),
-               "unexpected code from LOAD", err + " reader code " + std::to_string(reader_code));
+  FUZZ_REQUIRE(
+      from_reader || std::find(label_codes.begin(), label_codes.end(), code) != label_codes.end(),
+      "unexpected code from LOAD", err + " reader code " + std::to_string(reader_code));
   for (const auto& [name, line] : fields) {  // the fields set before the failure hold their lines
     if (from_reader && line < lines.size())
       FUZZ_REQUIRE(session.text(name) == lines[line], "field not set before the error", name);
@@ -74,11 +78,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   std::vector<std::string> lines;
   const int reader_code = reference_lines(bytes, lines);
   // tarvex: lines 1..4, 7 and 10 go to EDIT2, EDIT3, EDIT1, EDIT4, EDIT5, EDIT6.
-  load(tarvex::make_app, file.path(), {{"EDIT2", 0}, {"EDIT3", 1}, {"EDIT1", 2}, {"EDIT4", 3}, {"EDIT5", 6}, {"EDIT6", 9}},
-       lines, reader_code, {});
+  load(tarvex::make_app, file.path(),
+       {{"EDIT2", 0}, {"EDIT3", 1}, {"EDIT1", 2}, {"EDIT4", 3}, {"EDIT5", 6}, {"EDIT6", 9}}, lines,
+       reader_code, {});
   // mulrin: lines 1..10 go to EDIT1..EDIT10.
-  load(mulrin::make_app, file.path(), {{"EDIT1", 0}, {"EDIT2", 1}, {"EDIT3", 2}, {"EDIT4", 3}, {"EDIT5", 4},
-                                       {"EDIT6", 5}, {"EDIT7", 6}, {"EDIT8", 7}, {"EDIT9", 8}, {"EDIT10", 9}},
+  load(mulrin::make_app, file.path(),
+       {{"EDIT1", 0},
+        {"EDIT2", 1},
+        {"EDIT3", 2},
+        {"EDIT4", 3},
+        {"EDIT5", 4},
+        {"EDIT6", 5},
+        {"EDIT7", 6},
+        {"EDIT8", 7},
+        {"EDIT9", 8},
+        {"EDIT10", 9}},
        lines, reader_code, {5, 6, 11});
   return 0;
 }

@@ -65,14 +65,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const Read r = read_table(file.path(), 0), small = read_table(file.path(), chunk);
   FUZZ_REQUIRE(r.code == small.code && r.within == small.within, "chunk size changed the outcome");
   if (r.code != 0 || !r.within) return 0;
-  FUZZ_REQUIRE(r.table.count == small.table.count && std::memcmp(&r.table.degree, &small.table.degree, sizeof(double)) == 0 &&
-                   std::memcmp(r.table.entries.data(), small.table.entries.data(), sizeof r.table.entries) == 0,
+  FUZZ_REQUIRE(r.table.count == small.table.count &&
+                   std::memcmp(&r.table.degree, &small.table.degree, sizeof(double)) == 0 &&
+                   std::memcmp(r.table.entries.data(), small.table.entries.data(),
+                               sizeof r.table.entries) == 0,
                "chunk size changed the table");
   FUZZ_REQUIRE(r.table.count >= 0 && r.table.count <= frame::kMaxSubtractEntries, "entry count");
   FUZZ_REQUIRE(r.table.degree <= frame::kMaxSubtractDegree, "degree above the limit kept");
   for (std::uint32_t k = first_index; k < first_index + 4u && k >= first_index; ++k) {
     try {
-      FUZZ_REQUIRE(std::isfinite(frame::subtract_model(r.table, 1.5, k, origin, samples_per_cycle)), "model value not finite");
+      FUZZ_REQUIRE(std::isfinite(frame::subtract_model(r.table, 1.5, k, origin, samples_per_cycle)),
+                   "model value not finite");
     } catch (const frame::RuntimeError& e) {
       fuzz::require_code(e, {5, 6, 11}, "subtract_model");
     }

@@ -20,8 +20,9 @@ namespace fuzz {
 
 // Every code an operation of the tools may raise.
 inline bool is_table_code(int code) {
-  static constexpr int kCodes[] = {5,  6,  7,  9,  10, 11, 13, 15, 27, 28, 50, 51, 52, 54, 55, 57,
-                                   58, 59, 60, 61, 63, 64, 66, 67, 71, 72, 73, 75, 1000, 1002, 1013};
+  static constexpr int kCodes[] = {5,  6,  7,  9,  10, 11, 13,   15,   27,  28, 50,
+                                   51, 52, 54, 55, 57, 58, 59,   60,   61,  63, 64,
+                                   66, 67, 71, 72, 73, 75, 1000, 1002, 1013};
   return std::find(std::begin(kCodes), std::end(kCodes), code) != std::end(kCodes);
 }
 
@@ -31,15 +32,17 @@ inline bool is_table_code(int code) {
   std::fprintf(stderr, "PROPERTY VIOLATED: %s\n  %s\n", what, detail.c_str());
   std::abort();
 }
-#define FUZZ_REQUIRE(holds, ...) \
-  do {                           \
+#define FUZZ_REQUIRE(holds, ...)             \
+  do {                                       \
     if (!(holds)) ::fuzz::fail(__VA_ARGS__); \
   } while (0)
 
 // A raised error must carry a code of the table, and one of the codes the
 // operation at hand is documented to raise.
-inline void require_code(const frame::RuntimeError& e, std::initializer_list<int> allowed, const char* operation) {
-  FUZZ_REQUIRE(is_table_code(e.code()) && std::find(allowed.begin(), allowed.end(), e.code()) != allowed.end(),
+inline void require_code(const frame::RuntimeError& e, std::initializer_list<int> allowed,
+                         const char* operation) {
+  FUZZ_REQUIRE(is_table_code(e.code()) &&
+                   std::find(allowed.begin(), allowed.end(), e.code()) != allowed.end(),
                "unexpected error code", std::string(operation) + ": " + std::to_string(e.code()));
 }
 
@@ -48,7 +51,8 @@ inline std::string show(std::string_view bytes) {
   std::string out = "\"";
   for (unsigned char c : bytes) {
     char buf[8];
-    std::snprintf(buf, sizeof buf, c >= 32 && c < 127 && c != '"' && c != '\\' ? "%c" : "\\x%02x", c);
+    std::snprintf(buf, sizeof buf, c >= 32 && c < 127 && c != '"' && c != '\\' ? "%c" : "\\x%02x",
+                  c);
     out += buf;
   }
   return out + "\"";
@@ -63,7 +67,9 @@ inline std::string show(double v) {
 // disk file, so the file layer reads it without touching the disk.
 class MemoryFile {
  public:
-  MemoryFile() : fd_(::memfd_create("fuzz-input", MFD_CLOEXEC)), path_("/proc/self/fd/" + std::to_string(fd_)) {
+  MemoryFile()
+      : fd_(::memfd_create("fuzz-input", MFD_CLOEXEC)),
+        path_("/proc/self/fd/" + std::to_string(fd_)) {
     if (fd_ < 0) fail("memfd_create");
   }
   ~MemoryFile() { ::close(fd_); }
@@ -71,7 +77,8 @@ class MemoryFile {
   MemoryFile& operator=(const MemoryFile&) = delete;
   void set(std::string_view bytes) {
     std::ofstream out(path_, std::ios::binary | std::ios::trunc);
-    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush()) fail("writing the memory file", path_);
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size())).flush())
+      fail("writing the memory file", path_);
   }
   const std::string& path() const { return path_; }
 

@@ -34,7 +34,8 @@ Outcome convert(std::string_view text) {
     const double limit = o.number.kind == Kind::Short ? 32768 : 2147483648.0;
     FUZZ_REQUIRE(std::isfinite(v), "value not finite", fuzz::show(text));
     if (o.number.kind == Kind::Short || o.number.kind == Kind::Long)
-      FUZZ_REQUIRE(v == std::trunc(v) && v >= -limit && v < limit, "whole number out of its kind", fuzz::show(text));
+      FUZZ_REQUIRE(v == std::trunc(v) && v >= -limit && v < limit, "whole number out of its kind",
+                   fuzz::show(text));
     if (o.number.kind == Kind::Single)
       FUZZ_REQUIRE(double{static_cast<float>(v)} == v, "single not a float", fuzz::show(text));
   } catch (const frame::RuntimeError& e) {
@@ -66,17 +67,19 @@ bool expected_plain(std::string_view text, Outcome& x) {
   std::string exponent;
   if (i < text.size() && std::string_view("EeDd").find(text[i]) != std::string_view::npos) {
     letter = static_cast<char>(std::toupper(static_cast<unsigned char>(text[i++])));
-    const std::size_t sign = i < text.size() && (text[i] == '+' || text[i] == '-') ? i++ : std::string_view::npos;
+    const std::size_t sign =
+        i < text.size() && (text[i] == '+' || text[i] == '-') ? i++ : std::string_view::npos;
     exponent = digits(text, i);
     if (!exponent.empty() && sign != std::string_view::npos) exponent.insert(0, 1, text[sign]);
   }
   if (i != text.size() || whole.size() + fraction.size() > 2000) return false;  // keep strtod quick
-  const std::string c_text = (negative ? "-" : "") + (whole.empty() ? "0" : whole) + "." + fraction + "e" +
-                             (exponent.empty() ? "0" : exponent);
+  const std::string c_text = (negative ? "-" : "") + (whole.empty() ? "0" : whole) + "." +
+                             fraction + "e" + (exponent.empty() ? "0" : exponent);
   const std::string all = whole + fraction;
   const std::size_t lead = all.find_first_not_of('0');
   const std::size_t significant = lead == std::string::npos ? 0 : all.size() - lead;
-  const std::size_t whole_digits = whole.size() - std::min(whole.find_first_not_of('0'), whole.size());
+  const std::size_t whole_digits =
+      whole.size() - std::min(whole.find_first_not_of('0'), whole.size());
   if (letter == 0 && fraction.find_first_not_of('0') == std::string::npos && whole_digits <= 10) {
     const double v = std::strtod(c_text.c_str(), nullptr);  // exact below 2^53
     if (v >= -2147483648.0 && v <= 2147483647.0) {
@@ -104,7 +107,8 @@ bool starts_number(std::string_view text) {
   const char c = text[i], next = i + 1 < text.size() ? text[i + 1] : '\0';
   if (c == '&') return (next | 0x20) == 'h' || (next | 0x20) == 'o';
   return std::isdigit(static_cast<unsigned char>(c)) ||
-         (std::string_view("+-.").find(c) != std::string_view::npos && std::isdigit(static_cast<unsigned char>(next))) ||
+         (std::string_view("+-.").find(c) != std::string_view::npos &&
+          std::isdigit(static_cast<unsigned char>(next))) ||
          ((c == '+' || c == '-') && next == '.');
 }
 
@@ -123,12 +127,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     return 0;  // (a blank and a suffix could start one)
   }
   if (expected_plain(text, x)) {
-    FUZZ_REQUIRE(o.code == x.code && (x.code != 0 || o == x), "value, kind or error differs from the correctly rounded conversion",
-                 fuzz::show(text) + " got " + fuzz::show(o.number.value) + " kind " + std::to_string(int(o.number.kind)) +
-                     " code " + std::to_string(o.code));
+    FUZZ_REQUIRE(o.code == x.code && (x.code != 0 || o == x),
+                 "value, kind or error differs from the correctly rounded conversion",
+                 fuzz::show(text) + " got " + fuzz::show(o.number.value) + " kind " +
+                     std::to_string(int(o.number.kind)) + " code " + std::to_string(o.code));
   }
-  const std::string longer = std::string(text) + " " + std::string(cut == std::string_view::npos ? "" : input.substr(cut + 1));
+  const std::string longer =
+      std::string(text) + " " +
+      std::string(cut == std::string_view::npos ? "" : input.substr(cut + 1));
   const Outcome o2 = convert(longer);
-  FUZZ_REQUIRE(o2 == o && std::signbit(o2.number.value) == std::signbit(o.number.value), "a suffix after a blank changed the outcome", fuzz::show(longer));
+  FUZZ_REQUIRE(o2 == o && std::signbit(o2.number.value) == std::signbit(o.number.value),
+               "a suffix after a blank changed the outcome", fuzz::show(longer));
   return 0;
 }

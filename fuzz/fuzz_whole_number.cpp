@@ -24,7 +24,8 @@ void check_whole(double v) {
       const std::int32_t w = frame::whole_number(v, kind);
       FUZZ_REQUIRE(fits && w == r, "whole number differs from rounding half away", show(v));
     } catch (const frame::RuntimeError& e) {
-      FUZZ_REQUIRE(e.code() == 6 && !fits, "whole number raised wrongly", show(v) + " code " + std::to_string(e.code()));
+      FUZZ_REQUIRE(e.code() == 6 && !fits, "whole number raised wrongly",
+                   show(v) + " code " + std::to_string(e.code()));
     }
   }
 }
@@ -53,16 +54,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   double v, y;
   std::memcpy(&v, data, 8);
   check_whole(v);
-  if (size >= 9 && std::isfinite(v)) {  // near the interesting range: v scaled down by the next byte
+  if (size >= 9 &&
+      std::isfinite(v)) {  // near the interesting range: v scaled down by the next byte
     const double near = std::ldexp(v, -static_cast<int>(data[8] % 64) - 970);
     check_whole(near);
     check_whole(near + 0.5);
   }
-  if (!std::isnan(v)) FUZZ_REQUIRE(frame::floor_value(v) == std::floor(v), "floor differs", show(v));
+  if (!std::isnan(v))
+    FUZZ_REQUIRE(frame::floor_value(v) == std::floor(v), "floor differs", show(v));
   if (size >= 16) {
     std::memcpy(&y, data + 8, 8);
     check_power(v, y);
-    check_power(v, static_cast<double>(data[15] % 8));  // small whole exponents, as the tools use them
+    check_power(v,
+                static_cast<double>(data[15] % 8));  // small whole exponents, as the tools use them
     check_power(2, std::trunc(std::fmod(y, 200.0)));
   }
   return 0;

@@ -22,12 +22,10 @@ int main(int argc, char** argv) {
 
   const QImage icon = frame::qt::program_icon(argv[1]);
   for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
-    const QString folder =
-        QString::fromUtf8(argv[3]) + QStringLiteral("/%1x%1/apps").arg(size);
-    const QString file = folder + QStringLiteral("/") + QString::fromUtf8(argv[2]) +
-                         QStringLiteral(".png");
-    const QImage scaled =
-        icon.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
+    const QString folder = QString::fromUtf8(argv[3]) + QStringLiteral("/%1x%1/apps").arg(size);
+    const QString file =
+        folder + QStringLiteral("/") + QString::fromUtf8(argv[2]) + QStringLiteral(".png");
+    const QImage scaled = icon.scaled(size, size, Qt::IgnoreAspectRatio, Qt::FastTransformation);
     if (!QDir().mkpath(folder) || !scaled.save(file, "PNG")) {
       std::cerr << "make_icons: cannot write " << file.toStdString() << '\n';
       return 1;

@@ -62,8 +62,8 @@ frame::SettingsMap App::settings_map() const {
 void App::show_count(std::int64_t count) {
   // Counted exactly (a single-precision count would stop at 16,777,216
   // lines), shown through the single-precision free form.
-  set_text(TEXT6, "Number of Data:" +
-                      frame::free_form(static_cast<double>(count), frame::Kind::Single));
+  set_text(TEXT6,
+           "Number of Data:" + frame::free_form(static_cast<double>(count), frame::Kind::Single));
 }
 
 void App::BUTTON1_ON() {
@@ -81,8 +81,8 @@ void App::BUTTON2_ON() {
 }
 
 void App::BUTTON3_ON() {
-  frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for FFT", "*.*",
-               "Data File(*.*)", EDIT4);
+  frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)",
+               EDIT4);
 }
 
 void App::BUTTON5_ON() {
@@ -94,10 +94,17 @@ void App::keep_last_run(std::unique_ptr<BlockAnalysis> analysis, const ReportSou
                         float threshold) {
   auto run = std::make_unique<LastRun>();
   using frame::Kind;
-  const std::pair<frame::ControlRef, std::optional<Kind>> fields[] = {
-      {EDIT4, {}},           {EDIT3, {}},           {EDIT1, Kind::Single}, {EDIT2, Kind::Single},
-      {EDIT5, Kind::Single}, {EDIT6, Kind::Single}, {EDIT7, Kind::Double}, {EDIT10, Kind::Double},
-      {EDIT8, Kind::Single}, {EDIT11, {}},          {EDIT9, {}}};
+  const std::pair<frame::ControlRef, std::optional<Kind>> fields[] = {{EDIT4, {}},
+                                                                      {EDIT3, {}},
+                                                                      {EDIT1, Kind::Single},
+                                                                      {EDIT2, Kind::Single},
+                                                                      {EDIT5, Kind::Single},
+                                                                      {EDIT6, Kind::Single},
+                                                                      {EDIT7, Kind::Double},
+                                                                      {EDIT10, Kind::Double},
+                                                                      {EDIT8, Kind::Single},
+                                                                      {EDIT11, {}},
+                                                                      {EDIT9, {}}};
   for (const auto& [field, kind] : fields) {
     run->settings[frame::field_key(form_, field)] =
         kind ? frame::field_json(form_, field, *kind) : frame::field_json(form_, field);
@@ -113,7 +120,9 @@ void App::keep_last_run(std::unique_ptr<BlockAnalysis> analysis, const ReportSou
   last_run_ = std::move(run);
 }
 
-frame::HeatMap App::map() const { return swing_map(*last_run_); }
+frame::HeatMap App::map() const {
+  return swing_map(*last_run_);
+}
 
 void App::BUTTON7_ON() {
   frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for Subtract", "*.*",

@@ -72,8 +72,7 @@ class App : public frame::Program, public frame::Exports {
   frame::FileDialogs& dialogs_;
 
   // Control variables, bound by name at start-up.
-  frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9,
-      EDIT10, EDIT11;
+  frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9, EDIT10, EDIT11;
   frame::ControlRef TEXT6, TEXT8, TEXT14, TEXT15;
 
   std::unique_ptr<LastRun> last_run_;

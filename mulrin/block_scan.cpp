@@ -42,8 +42,8 @@ BlockScan::BlockScan(const BlockSettings& settings, double count_bound, frame::W
     eager_blocks_ = fits ? std::numeric_limits<double>::infinity() : 0;
   } else {
     const double fixed = analysis_bytes(0, length);
-    eager_blocks_ = std::min(kEagerBlocks, std::floor((limit / 4 - fixed) /
-                                                      (analysis_bytes(1, length) - fixed)));
+    eager_blocks_ = std::min(kEagerBlocks,
+                             std::floor((limit / 4 - fixed) / (analysis_bytes(1, length) - fixed)));
   }
   paused_ = !(eager_blocks_ > 0);
 }
@@ -188,8 +188,7 @@ void BlockScan::store(double sample) {
     // Drop what lies before the next block's first sample. Blocks are
     // transformed as soon as complete, so at most N-1 samples remain.
     const auto drop = static_cast<std::size_t>(first_sample_ - window_base_);
-    std::memmove(window_.data(), window_.data() + drop,
-                 (window_length_ - drop) * sizeof(double));
+    std::memmove(window_.data(), window_.data() + drop, (window_length_ - drop) * sizeof(double));
     window_length_ -= drop;
     window_base_ = first_sample_;
   }

@@ -56,10 +56,10 @@ class BlockScan {
   double max_swing(std::size_t k) const { return max_swing_[k]; }
 
  private:
-  void set_up();                                     // engine and tables
-  void hand_over(bool more_to_come);                 // the filled chunk to the scan
-  void hold();                                       // the filled chunk kept for later
-  void scan(const double* samples, std::size_t n);   // the scan side
+  void set_up();                                    // engine and tables
+  void hand_over(bool more_to_come);                // the filled chunk to the scan
+  void hold();                                      // the filled chunk kept for later
+  void scan(const double* samples, std::size_t n);  // the scan side
   void store(double sample);
   void transform_block();
   void start_worker();
@@ -73,9 +73,9 @@ class BlockScan {
   std::vector<double> filling_;
   std::size_t filled_ = 0;
   bool set_up_ = false;
-  double eager_blocks_ = 0;  // blocks that may be transformed as the samples arrive
-  bool paused_ = false;      // past them: the samples are held
-  bool hold_failed_ = false; // the held samples outgrew the memory limit
+  double eager_blocks_ = 0;                // blocks that may be transformed as the samples arrive
+  bool paused_ = false;                    // past them: the samples are held
+  bool hold_failed_ = false;               // the held samples outgrew the memory limit
   std::vector<std::vector<double>> held_;  // chunks waiting for finish()
 
   // The scan side (on the second thread when there is one).
@@ -90,7 +90,7 @@ class BlockScan {
   float start_ = 0;                // start of the next block
   std::int64_t first_sample_ = 0;  // its first sample
   std::int64_t blocks_done_ = 0;
-  bool scanning_ = false;          // blocks are still to come
+  bool scanning_ = false;  // blocks are still to come
   int failure_ = 0;
   BlockTable table_;
   std::vector<double> max_swing_;  // per bin, over the blocks so far

@@ -48,10 +48,10 @@ class BlockTable {
   }
 
  private:
-  std::size_t row_values_ = 0;    // 2 * bins
+  std::size_t row_values_ = 0;  // 2 * bins
   std::int64_t segment_blocks_ = 1;
-  std::int64_t max_blocks_ = 0;   // the most blocks the budget allows
-  std::int64_t capacity_ = 0;     // rows the segments hold
+  std::int64_t max_blocks_ = 0;  // the most blocks the budget allows
+  std::int64_t capacity_ = 0;    // rows the segments hold
   std::vector<frame::platform::PageTable> pages_;
   std::vector<double*> segments_;
 };

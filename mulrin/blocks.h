@@ -53,8 +53,7 @@ class BlockAnalysis {
   // whose swing reaches the threshold (>=) in some block and works out their
   // swings, phases, changes, means and deviations (exactly one block: the
   // mean change is 0/0, error 5).
-  void finish(std::int64_t count, float threshold,
-              frame::Where where = frame::Where::current());
+  void finish(std::int64_t count, float threshold, frame::Where where = frame::Where::current());
 
   std::int64_t blocks() const { return scan_.blocks(); }  // NB: blocks scanned
   std::size_t bins() const { return scan_.bins(); }       // N/2: bins reported on

@@ -81,8 +81,7 @@ template <class V>
 // Lanes l = 0 .. L-1 of q0 .. q3 take p[4l + q]: four interleaved streams of
 // 4L consecutive values pulled apart.
 template <class V>
-[[gnu::always_inline]] inline void deinterleave4(const double* p, V& q0, V& q1,
-                                                 V& q2, V& q3) {
+[[gnu::always_inline]] inline void deinterleave4(const double* p, V& q0, V& q1, V& q2, V& q3) {
   if constexpr (kLanes<V> == 1) {
     q0 = p[0];
     q1 = p[1];
@@ -119,10 +118,8 @@ struct Cx {
 // re = ((a.re * w.re) - (a.im * w.im)) + b.re,
 // im = ((a.re * w.im) + (a.im * w.re)) + b.im.
 template <class V>
-[[gnu::always_inline]] inline Cx<V> mul_add(const Cx<V>& a, const Cx<V>& w,
-                                            const Cx<V>& b) {
-  return {((a.re * w.re) - (a.im * w.im)) + b.re,
-          ((a.re * w.im) + (a.im * w.re)) + b.im};
+[[gnu::always_inline]] inline Cx<V> mul_add(const Cx<V>& a, const Cx<V>& w, const Cx<V>& b) {
+  return {((a.re * w.re) - (a.im * w.im)) + b.re, ((a.re * w.im) + (a.im * w.re)) + b.im};
 }
 
 // Source of a pass: the sample block (imaginary parts 0.0, which still take
@@ -138,8 +135,7 @@ template <class V>
 }
 
 template <class V>
-[[gnu::always_inline]] inline void store_cx(double* re, double* im,
-                                            std::size_t i, const Cx<V>& v) {
+[[gnu::always_inline]] inline void store_cx(double* re, double* im, std::size_t i, const Cx<V>& v) {
   store<V>(re + i, v.re);
   store<V>(im + i, v.im);
 }
@@ -165,9 +161,8 @@ template <class V>
 
 // One stage with stride h >= L: contiguous lanes over k, one twiddle per j.
 template <class V>
-[[gnu::always_inline]] inline void stage_rows(const Tables& t, std::size_t h,
-                                              Source src, double* dr,
-                                              double* di) {
+[[gnu::always_inline]] inline void stage_rows(const Tables& t, std::size_t h, Source src,
+                                              double* dr, double* di) {
   const std::size_t half_n = t.n / 2;
   const std::size_t groups = half_n / h;
   for (std::size_t j = 0; j < groups; ++j) {
@@ -191,8 +186,7 @@ template <class V>
 //              (u_p0 at position h(j + pR) + k, u_p1 at h(j + pR) + g + k)
 //   stage s+1: dst[gj + pN/4 + qN/2 + k] = u_p1 * W[gj + pN/4 + qN/2] + u_p0
 template <class V>
-[[gnu::always_inline]] inline void stage_pair_rows(const Tables& t,
-                                                   std::size_t h, Source src,
+[[gnu::always_inline]] inline void stage_pair_rows(const Tables& t, std::size_t h, Source src,
                                                    double* dr, double* di) {
   const std::size_t n = t.n;
   const std::size_t half_n = n / 2, quarter_n = n / 4;
@@ -219,8 +213,7 @@ template <class V>
       store_cx<V>(dr, di, d_at + k, mul_add(u01, wb00, u00));
       store_cx<V>(dr, di, d_at + half_n + k, mul_add(u01, wb01, u00));
       store_cx<V>(dr, di, d_at + quarter_n + k, mul_add(u11, wb10, u10));
-      store_cx<V>(dr, di, d_at + quarter_n + half_n + k,
-                  mul_add(u11, wb11, u10));
+      store_cx<V>(dr, di, d_at + quarter_n + half_n + k, mul_add(u11, wb11, u10));
     }
   }
 }
@@ -231,8 +224,7 @@ template <class V>
 //   stride 1: out[j + pR + qN/2] = u_p1 * W[j + pR + qN/2] + u_p0
 // Needs R >= L.
 template <class V>
-[[gnu::always_inline]] inline void stage_last_pair(const Tables& t,
-                                                   Source src, double* re,
+[[gnu::always_inline]] inline void stage_last_pair(const Tables& t, Source src, double* re,
                                                    double* im) {
   const std::size_t n = t.n;
   const std::size_t r = n / 4;
@@ -274,8 +266,8 @@ struct Work {
 };
 
 template <class V>
-[[gnu::always_inline]] inline void run_stages(const Work& w, const double* x,
-                                              double* re, double* im) {
+[[gnu::always_inline]] inline void run_stages(const Work& w, const double* x, double* re,
+                                              double* im) {
   const std::size_t n = w.t.n;
   Source src{x, nullptr};
   int next = 0;
@@ -296,8 +288,7 @@ template <class V>
 }
 
 // E = 1: out[j] = (x1 * W[j] + (x0, 0)) / 2 for j = 0, 1.
-void run_single_stage(const Tables& t, const double* x, double* re,
-                      double* im) {
+void run_single_stage(const Tables& t, const double* x, double* re, double* im) {
   const Cx<double> a{x[1], 0.0}, b{x[0], 0.0};
   for (std::size_t j = 0; j < 2; ++j) {
     const Cx<double> y = mul_add<double>(a, {t.wr[j], t.wi[j]}, b);
@@ -314,8 +305,8 @@ void run_stages_pairs(const Work& w, const double* x, double* re, double* im) {
   run_stages<Pair>(w, x, re, im);
 }
 
-[[gnu::target("avx")]] void run_stages_quads(const Work& w, const double* x,
-                                             double* re, double* im) {
+[[gnu::target("avx")]] void run_stages_quads(const Work& w, const double* x, double* re,
+                                             double* im) {
   run_stages<Quad>(w, x, re, im);
 }
 
@@ -357,14 +348,14 @@ Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
   }
 }
 
-bool Fft::wide_stages_available() { return processor_has_wide_unit(); }
+bool Fft::wide_stages_available() {
+  return processor_has_wide_unit();
+}
 
-void Fft::transform(const double* x, double* re, double* im,
-                    frame::Where where) {
+void Fft::transform(const double* x, double* re, double* im, frame::Where where) {
   if (exponent_ < 1) frame::raise(frame::err::kSubscript, where);
   const Work w{exponent_,
-               {n_, w_re_.data(), w_im_.data(), even_re_.data(),
-                even_im_.data()},
+               {n_, w_re_.data(), w_im_.data(), even_re_.data(), even_im_.data()},
                {buf_re_[0].data(), buf_re_[1].data()},
                {buf_im_[0].data(), buf_im_[1].data()}};
   if (exponent_ == 1) {

@@ -51,8 +51,8 @@ class Fft {
   int exponent_;
   std::size_t n_;
   bool narrow_ = false;
-  std::vector<double> w_re_, w_im_;          // twiddle table
-  std::vector<double> even_re_, even_im_;    // its even entries, W[2m]
+  std::vector<double> w_re_, w_im_;            // twiddle table
+  std::vector<double> even_re_, even_im_;      // its even entries, W[2m]
   std::vector<double> buf_re_[2], buf_im_[2];  // the two work buffers
 };
 

@@ -26,8 +26,8 @@ void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q
   files.write_text(kReportFile, ",", Sep::None, where);
   files.write_pattern(kReportFile, "####.####deg", s.mean[angle_q] * degrees, Kind::Double,
                       Sep::None, where);
-  files.write_pattern(kReportFile, "(####.####deg)", s.deviation[angle_q] * degrees,
-                      Kind::Double, Sep::None, where);
+  files.write_pattern(kReportFile, "(####.####deg)", s.deviation[angle_q] * degrees, Kind::Double,
+                      Sep::None, where);
   for (std::int64_t b = 0; b < blocks; ++b) {
     files.write_pattern(kReportFile, ":####.####", value(b), Kind::Double, Sep::None, where);
     files.write_text(kReportFile, ",", Sep::None, where);
@@ -59,8 +59,8 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     files.write_text(kReportFile, source.subtract_path, Sep::EndOfLine, where);
   }
   files.write_text(kReportFile, "Number of data", Sep::None, where);
-  files.write_number(kReportFile, static_cast<double>(source.count), Kind::Single,
-                     Sep::EndOfLine, where);
+  files.write_number(kReportFile, static_cast<double>(source.count), Kind::Single, Sep::EndOfLine,
+                     where);
   files.write_text(kReportFile, "Length of FFT", Sep::None, where);
   files.write_number(kReportFile, source.length, Kind::Single, Sep::EndOfLine, where);
   files.write_text(kReportFile, "Step for FFT-block", Sep::None, where);
@@ -76,8 +76,7 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     const double label = frame::checked_div(static_cast<double>(b) * step - source.origin,
                                             source.samples_per_cycle, where);
     files.write_pattern(kReportFile, ":#######.####", label, Kind::Double, Sep::None, where);
-    files.write_text(kReportFile, "cycle----", b + 1 < blocks ? Sep::None : Sep::EndOfLine,
-                     where);
+    files.write_text(kReportFile, "cycle----", b + 1 < blocks ? Sep::None : Sep::EndOfLine, where);
   }
 
   const double degrees = frame::kDegreesPerRadian;

@@ -31,7 +31,6 @@ struct ReportSource {
 // number 1, writes it item by item and closes it. The bins reported are the
 // analysis's selected ones.
 void write_report(frame::FileTable& files, std::string_view path, const ReportSource& source,
-                  const BlockAnalysis& analysis,
-                  frame::Where where = frame::Where::current());
+                  const BlockAnalysis& analysis, frame::Where where = frame::Where::current());
 
 }  // namespace mulrin

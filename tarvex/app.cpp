@@ -66,10 +66,9 @@ void App::keep_last_run(const RunSettings& s, std::vector<KeptInterval> interval
   LastRun run;
   using frame::Kind;
   const std::pair<frame::ControlRef, std::optional<Kind>> fields[] = {
-      {EDIT4, {}},           {EDIT1, {}},          {EDIT2, Kind::Single},
-      {EDIT3, Kind::Single}, {EDIT13, {}},         {EDIT5, Kind::Double},
-      {EDIT6, Kind::Double}, {EDIT10, Kind::Double}, {EDIT8, Kind::Double},
-      {EDIT9, {}},           {EDIT11, Kind::Single}};
+      {EDIT4, {}},           {EDIT1, {}},           {EDIT2, Kind::Single}, {EDIT3, Kind::Single},
+      {EDIT13, {}},          {EDIT5, Kind::Double}, {EDIT6, Kind::Double}, {EDIT10, Kind::Double},
+      {EDIT8, Kind::Double}, {EDIT9, {}},           {EDIT11, Kind::Single}};
   for (const auto& [field, kind] : fields) {
     run.settings[frame::field_key(form_, field)] =
         kind ? frame::field_json(form_, field, *kind) : frame::field_json(form_, field);
@@ -79,7 +78,8 @@ void App::keep_last_run(const RunSettings& s, std::vector<KeptInterval> interval
   run.report_path = text(EDIT9);
   run.samples = transform.sample_counter;
   run.intervals = std::move(intervals);
-  for (std::size_t i = 0; i < run.intervals.size(); ++i) run.intervals[i].vector = series.table()[i];
+  for (std::size_t i = 0; i < run.intervals.size(); ++i)
+    run.intervals[i].vector = series.table()[i];
   run.file_swing = transform.file_swing();
   run.file_phase = transform.file_phase();
   run.stats = series.stats();
@@ -91,20 +91,18 @@ void App::keep_last_run(const RunSettings& s, std::vector<KeptInterval> interval
 // ---- LOAD and the Refer buttons ---------------------------------------------
 
 void App::BUTTON1_ON() {
-  const auto path = frame::choose_file(dialogs_, frame::DialogKind::Open,
-                                       "Load Setting Data", "*.ini",
-                                       "Setting Data(*.ini)");
+  const auto path = frame::choose_file(dialogs_, frame::DialogKind::Open, "Load Setting Data",
+                                       "*.ini", "Setting Data(*.ini)");
   if (!path) return;
   // Lines 1..10 of the shared settings file; 5, 6, 8 and 9 are read and dropped.
-  const frame::SettingsMap map = {EDIT2, EDIT3, EDIT1, EDIT4, std::nullopt,
-                                  std::nullopt, EDIT5, std::nullopt, std::nullopt,
-                                  EDIT6};
+  const frame::SettingsMap map = {EDIT2,        EDIT3, EDIT1,        EDIT4,        std::nullopt,
+                                  std::nullopt, EDIT5, std::nullopt, std::nullopt, EDIT6};
   frame::load_settings(form_, files_, *path, map);
 }
 
 void App::BUTTON2_ON() {
-  frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for FFT", "*.*",
-               "Data File(*.*)", EDIT4);
+  frame::refer(form_, dialogs_, frame::DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)",
+               EDIT4);
 }
 
 void App::BUTTON6_ON() {
@@ -117,8 +115,7 @@ void App::BUTTON7_ON() {
                "Subtract File(*.*)", EDIT13);
 }
 
-std::unique_ptr<frame::Program> make_app(frame::FileDialogs& dialogs,
-                                         frame::Surface& surface) {
+std::unique_ptr<frame::Program> make_app(frame::FileDialogs& dialogs, frame::Surface& surface) {
   return std::make_unique<App>(dialogs, surface);
 }
 

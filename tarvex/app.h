@@ -76,12 +76,11 @@ class App : public frame::Program, public frame::Exports {
   std::optional<LastRun> last_run_;
 
   // Control variables, bound by name at start-up.
-  frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9,
-      EDIT10, EDIT11, EDIT12, EDIT13, TEXT5;
+  frame::ControlRef EDIT1, EDIT2, EDIT3, EDIT4, EDIT5, EDIT6, EDIT7, EDIT8, EDIT9, EDIT10, EDIT11,
+      EDIT12, EDIT13, TEXT5;
 };
 
 // The program factory: builds tarvex on the platform's dialogs and surface.
-std::unique_ptr<frame::Program> make_app(frame::FileDialogs& dialogs,
-                                         frame::Surface& surface);
+std::unique_ptr<frame::Program> make_app(frame::FileDialogs& dialogs, frame::Surface& surface);
 
 }  // namespace tarvex

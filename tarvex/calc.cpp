@@ -30,8 +30,8 @@ void App::BUTTON5_ON() {
     return;  // a degree above the limit: the run ends silently
   }
 
-  CycleTransform transform({s.samples_per_cycle, s.origin, s.angular_step, file_interval,
-                            &subtract});
+  CycleTransform transform(
+      {s.samples_per_cycle, s.origin, s.angular_step, file_interval, &subtract});
   IntervalSeries series(s.samples_per_cycle, s.origin, file_interval);
 
   files_.open("I", kDataFile, s.data_path);
@@ -55,7 +55,8 @@ void App::BUTTON5_ON() {
     if (mark.is_comment(line)) continue;
     if (!column) column.emplace(s.from, s.letters);
     if (transform.take_sample(column->value(line))) {
-      report.interval_row(kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
+      report.interval_row(
+          kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
       transform.end_interval();
       series.count_closed();
     }

@@ -23,7 +23,8 @@ void App::BUTTON3_ON() {
     if (!mark.is_comment(line)) count += 1;
   }
   files_.close({1});
-  form_.set_text(TEXT5, "Number of Data:" + frame::free_form(static_cast<double>(count), frame::Kind::Single));
+  form_.set_text(
+      TEXT5, "Number of Data:" + frame::free_form(static_cast<double>(count), frame::Kind::Single));
 }
 
 }  // namespace tarvex

@@ -24,7 +24,9 @@ constexpr int kClosing = 11;    // cyan
 constexpr int kTenthGrid = 14;  // silver
 constexpr int kAxis = 15;       // white
 
-float single(double v) { return frame::to_single(v); }
+float single(double v) {
+  return frame::to_single(v);
+}
 
 // Rings every 50 pixels, spokes every 30 degrees, a 10-pixel grid and the
 // axes, labelled with the vector length of 100 pixels.
@@ -56,8 +58,7 @@ void draw_diagram(frame::Surface& surface, double tan_30, float display_factor) 
 
 void App::BUTTON4_ON() {
   const RunSettings s = read_run_settings();
-  const double display_interval =
-      frame::checked(frame::val(text(EDIT7)) * s.samples_per_cycle);
+  const double display_interval = frame::checked(frame::val(text(EDIT7)) * s.samples_per_cycle);
   const float file_interval = frame::to_single(frame::val(text(EDIT8)) * s.samples_per_cycle);
   const float display_factor = frame::to_single(frame::val(text(EDIT11)));
 
@@ -71,12 +72,11 @@ void App::BUTTON4_ON() {
   surface_.clear();
   draw_diagram(surface_, tan_30_, display_factor);
 
-  CycleTransform transform({s.samples_per_cycle, s.origin, s.angular_step,
-                            display_interval, &subtract});
+  CycleTransform transform(
+      {s.samples_per_cycle, s.origin, s.angular_step, display_interval, &subtract});
   const double factor = display_factor;
   const auto point_of = [&](const Vec& v, int colour) {
-    surface_.line_to(single(kCentreX + v.x * factor), single(kCentreY - v.y * factor),
-                     colour);
+    surface_.line_to(single(kCentreX + v.x * factor), single(kCentreY - v.y * factor), colour);
   };
 
   files_.open("I", kDataFile, s.data_path);
@@ -94,10 +94,9 @@ void App::BUTTON4_ON() {
         // Which file interval, counted from the origin, holds the middle of
         // this display interval: blue, red, green, then again; positions
         // before the origin continue the cycle backwards.
-        const double middle = static_cast<double>(transform.sample_counter) - s.origin -
-                              display_interval / 2;
-        const double index =
-            frame::floor_value(frame::checked_div(middle, file_interval));
+        const double middle =
+            static_cast<double>(transform.sample_counter) - s.origin - display_interval / 2;
+        const double index = frame::floor_value(frame::checked_div(middle, file_interval));
         int q = frame::whole_number(index, frame::Kind::Long) % 3;
         if (q < 0) q += 3;
         point_of(v, 2 * (1 << q) + 1);

@@ -44,9 +44,9 @@ void write_json(const LastRun& run, const std::string& path) {
   Json intervals = Json::array();
   for (std::size_t i = 0; i < run.intervals.size(); ++i) {
     const KeptInterval& k = run.intervals[i];
-    Json row = {{"interval", i},        {"cycle", k.row.cycle_label}, {"samples", k.samples},
-                {"x", k.vector.x},      {"y", k.vector.y},            {"swing", k.row.swing},
-                {"phase", k.row.phase}};
+    Json row = {
+        {"interval", i},   {"cycle", k.row.cycle_label}, {"samples", k.samples}, {"x", k.vector.x},
+        {"y", k.vector.y}, {"swing", k.row.swing},       {"phase", k.row.phase}};
     if (!k.row.first) {
       row["d_swing"] = k.row.d_swing;
       row["d_phase"] = k.row.d_phase;

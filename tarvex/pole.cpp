@@ -34,8 +34,7 @@ PoleEstimates estimate_pole(std::span<const Vec> table,
           const double length_kl = std::sqrt(bx * bx + by * by);
           if (std::fabs(det) <= kParallelTolerance * length_ij * length_kl) continue;
           const double t =
-              (bx * (pi.x - pk.x + pj.x - pl.x) + by * (pi.y - pk.y + pj.y - pl.y)) / 2 /
-              det;
+              (bx * (pi.x - pk.x + pj.x - pl.x) + by * (pi.y - pk.y + pj.y - pl.y)) / 2 / det;
           const double x0 = mid_x - ay * t;
           const double y0 = mid_y + ax * t;
           found(Vec{x0, y0});

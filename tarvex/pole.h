@@ -2,8 +2,8 @@
 // of a "Calc." run move, from every suitable pair of chords between them.
 #pragma once
 
-#include <optional>
 #include <functional>
+#include <optional>
 #include <span>
 
 #include "frame/errors.h"

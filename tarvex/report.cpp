@@ -10,8 +10,7 @@ constexpr std::string_view kCyclePattern = "#####.####)";
 constexpr std::string_view kSwingPattern = "#####.#####";
 constexpr std::string_view kPhasePattern = "####.####deg:";
 constexpr std::string_view kAnglePattern = "####.####deg";
-constexpr std::string_view kNoDifferences =
-    "-----.-----,----.----deg:-----.-----,----.----deg";
+constexpr std::string_view kNoDifferences = "-----.-----,----.----deg:-----.-----,----.----deg";
 constexpr std::string_view kAverageLabel = "Average---)";
 constexpr std::string_view kDeviationLabel = "          )---Standard Deviation---:";
 constexpr std::string_view kPoleLabel = "Pole data-)";
@@ -50,7 +49,9 @@ void ReportWriter::speed_line(double speed, frame::Where where) {
   files_.write_number(number_, speed, Kind::Double, Sep::EndOfLine, where);
 }
 
-void ReportWriter::column_header(frame::Where where) { end_line(kColumnHeader, where); }
+void ReportWriter::column_header(frame::Where where) {
+  end_line(kColumnHeader, where);
+}
 
 void ReportWriter::interval_row(const IntervalRow& row, frame::Where where) {
   patterned(kCyclePattern, row.cycle_label, where);
@@ -66,24 +67,22 @@ void ReportWriter::interval_row(const IntervalRow& row, frame::Where where) {
   patterned(kPhasePattern, row.d_phase, where);
   patterned(kSwingPattern, row.d_length, where);
   text(",", where);
-  files_.write_pattern(number_, kAnglePattern, row.d_angle, Kind::Double,
-                       Sep::EndOfLine, where);
+  files_.write_pattern(number_, kAnglePattern, row.d_angle, Kind::Double, Sep::EndOfLine, where);
 }
 
 template <typename F>
-void ReportWriter::difference_columns(const DifferenceStats& stats, F value,
-                                      frame::Where where) {
+void ReportWriter::difference_columns(const DifferenceStats& stats, F value, frame::Where where) {
   patterned(kSwingPattern, value(stats.d_swing), where);
   text(",", where);
   patterned(kPhasePattern, value(stats.d_phase), where);
   patterned(kSwingPattern, value(stats.d_length), where);
   text(",", where);
-  files_.write_pattern(number_, kAnglePattern, value(stats.d_angle), Kind::Double,
-                       Sep::EndOfLine, where);
+  files_.write_pattern(number_, kAnglePattern, value(stats.d_angle), Kind::Double, Sep::EndOfLine,
+                       where);
 }
 
-void ReportWriter::average_row(double swing, double phase, const DifferenceStats& stats,
-                               double n, frame::Where where) {
+void ReportWriter::average_row(double swing, double phase, const DifferenceStats& stats, double n,
+                               frame::Where where) {
   text(kAverageLabel, where);
   patterned(kSwingPattern, swing, where);
   text(",", where);
@@ -92,8 +91,7 @@ void ReportWriter::average_row(double swing, double phase, const DifferenceStats
       stats, [&](const RunningStat& s) { return s.average(n, where); }, where);
 }
 
-void ReportWriter::deviation_row(const DifferenceStats& stats, double n,
-                                 frame::Where where) {
+void ReportWriter::deviation_row(const DifferenceStats& stats, double n, frame::Where where) {
   text(kDeviationLabel, where);
   difference_columns(
       stats, [&](const RunningStat& s) { return s.deviation(n, where); }, where);
@@ -103,8 +101,7 @@ void ReportWriter::pole_row(double swing, double phase, frame::Where where) {
   text(kPoleLabel, where);
   patterned(kSwingPattern, swing, where);
   text(",", where);
-  files_.write_pattern(number_, kAnglePattern, phase, Kind::Double, Sep::EndOfLine,
-                       where);
+  files_.write_pattern(number_, kAnglePattern, phase, Kind::Double, Sep::EndOfLine, where);
 }
 
 }  // namespace tarvex

@@ -25,8 +25,7 @@ class ReportWriter {
   void source_line(std::string_view data_path, float from, float letters,
                    frame::Where where = frame::Where::current());
   // "  with <path>", only written when a subtract file is named.
-  void subtract_line(std::string_view subtract_path,
-                     frame::Where where = frame::Where::current());
+  void subtract_line(std::string_view subtract_path, frame::Where where = frame::Where::current());
   // "Angular Speed:" and the speed in degrees per cycle, free-format double.
   void speed_line(double speed, frame::Where where = frame::Where::current());
   void column_header(frame::Where where = frame::Where::current());
@@ -34,8 +33,8 @@ class ReportWriter {
   // The whole-file swing and phase, then the four averages, each computed
   // just before it is written (with no difference at all n is 0 and the
   // first average stops the run with error 5 inside this row).
-  void average_row(double swing, double phase, const DifferenceStats& stats,
-                   double n, frame::Where where = frame::Where::current());
+  void average_row(double swing, double phase, const DifferenceStats& stats, double n,
+                   frame::Where where = frame::Where::current());
   void deviation_row(const DifferenceStats& stats, double n,
                      frame::Where where = frame::Where::current());
   void pole_row(double swing, double phase, frame::Where where = frame::Where::current());

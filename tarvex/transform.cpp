@@ -21,8 +21,7 @@ double angular_step(double speed, double samples_per_cycle, frame::Where where) 
 
 CycleTransform::CycleTransform(const TransformParams& params)
     : params_(params),
-      subtract_(params.subtract && !params.subtract->empty() ? params.subtract
-                                                              : nullptr) {
+      subtract_(params.subtract && !params.subtract->empty() ? params.subtract : nullptr) {
   // The sample at position n (from 0) enters at step * (n - origin).
   angle_ = -params_.angular_step * params_.origin;
 }
@@ -40,11 +39,13 @@ void CycleTransform::look_ahead() {
 double CycleTransform::subtract(double y) const {
   // The model is evaluated at the sample's position among the samples used,
   // t = (k - origin) / samples per cycle.
-  return frame::subtract_model(*subtract_, y, static_cast<double>(sample_counter),
-                               params_.origin, params_.samples_per_cycle);
+  return frame::subtract_model(*subtract_, y, static_cast<double>(sample_counter), params_.origin,
+                               params_.samples_per_cycle);
 }
 
-void CycleTransform::overflow() const { frame::raise(frame::err::kOverflow); }
+void CycleTransform::overflow() const {
+  frame::raise(frame::err::kOverflow);
+}
 
 Vec CycleTransform::interval_vector() const {
   const double count = static_cast<double>(m);
@@ -57,8 +58,8 @@ Vec CycleTransform::interval_vector() const {
 }
 
 double CycleTransform::file_swing(frame::Where where) const {
-  const double length = std::sqrt(frame::power(file_sums.x, 2, where) +
-                                  frame::power(file_sums.y, 2, where));
+  const double length =
+      std::sqrt(frame::power(file_sums.x, 2, where) + frame::power(file_sums.y, 2, where));
   double swing = frame::checked_div(length, static_cast<double>(sample_counter), where);
   if (params_.angular_step != 0) swing *= 2;
   return frame::checked(swing, where);
@@ -117,8 +118,8 @@ IntervalRow IntervalSeries::close(const CycleTransform& transform, frame::Where 
   const Vec& before = table_[count_ - 1];
   const double dx = v.x - before.x;
   const double dy = v.y - before.y;
-  row.d_length = std::sqrt(frame::power(dx, 2, where) + frame::power(dy, 2, where)) /
-                 m * file_interval_;
+  row.d_length =
+      std::sqrt(frame::power(dx, 2, where) + frame::power(dy, 2, where)) / m * file_interval_;
   row.d_angle = angle_rule(dx, dy);
   stats_.d_length.add(row.d_length, where);
   stats_.d_angle.add(row.d_angle, where);

@@ -71,8 +71,7 @@ class CycleTransform {
     angle_ += params_.angular_step;
     // An overflowing sum stops the run at the sample that made it (error 6).
     if (!(std::fabs(file_sums.x) <= DBL_MAX && std::fabs(file_sums.y) <= DBL_MAX &&
-          std::fabs(interval_sums.x) <= DBL_MAX &&
-          std::fabs(interval_sums.y) <= DBL_MAX)) {
+          std::fabs(interval_sums.x) <= DBL_MAX && std::fabs(interval_sums.y) <= DBL_MAX)) {
       overflow();
     }
     return fill >= params_.interval;
@@ -164,14 +163,12 @@ class IntervalSeries {
  public:
   // file_interval: samples per interval, as the d-values are scaled by it.
   IntervalSeries(double samples_per_cycle, double origin, double file_interval)
-      : samples_per_cycle_(samples_per_cycle), origin_(origin),
-        file_interval_(file_interval) {}
+      : samples_per_cycle_(samples_per_cycle), origin_(origin), file_interval_(file_interval) {}
 
   // Closes the open interval of the transform (steps 1 to 6): stores its
   // vector in the next row (the 65th is error 9), computes swing, phase,
   // cycle label and, from the second interval on, the differences.
-  IntervalRow close(const CycleTransform& transform,
-                    frame::Where where = frame::Where::current());
+  IntervalRow close(const CycleTransform& transform, frame::Where where = frame::Where::current());
   // Step 7, after the row was written: counts the closed interval.
   void count_closed() { ++count_; }
 

@@ -13,13 +13,13 @@
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPainter>
-#include <QTimer>
-#include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -44,21 +44,44 @@ struct NoRecord : frame::ErrorRecordStore {
 
 using Steps = std::vector<std::pair<const char*, const char*>>;  // field and text, or button
 
-const Steps kTarvex = {{"EDIT1", "#"}, {"EDIT2", "9"}, {"EDIT3", "12"},
-                       {"EDIT4", "examples/drift.txt"}, {"EDIT13", "examples/subtract.txt"},
-                       {"EDIT5", "100"}, {"EDIT6", "0"}, {"EDIT7", "2"}, {"EDIT8", "5"},
+const Steps kTarvex = {{"EDIT1", "#"},
+                       {"EDIT2", "9"},
+                       {"EDIT3", "12"},
+                       {"EDIT4", "examples/drift.txt"},
+                       {"EDIT13", "examples/subtract.txt"},
+                       {"EDIT5", "100"},
+                       {"EDIT6", "0"},
+                       {"EDIT7", "2"},
+                       {"EDIT8", "5"},
                        {"EDIT9", "/tmp/tarvex-shot-report.txt"},
-                       {"BUTTON3", nullptr}, {"BUTTON4", nullptr}, {"BUTTON5", nullptr}};
-const Steps kMulrin = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
-                       {"EDIT4", "examples/drift.txt"}, {"EDIT11", "examples/subtract.txt"},
-                       {"EDIT5", "10"}, {"EDIT6", "256"}, {"EDIT7", "100"}, {"EDIT10", "0"},
-                       {"EDIT8", "5"}, {"EDIT9", "mulrin-report.txt"}, {"BUTTON4", nullptr}};
+                       {"BUTTON3", nullptr},
+                       {"BUTTON4", nullptr},
+                       {"BUTTON5", nullptr}};
+const Steps kMulrin = {{"EDIT3", "#"},
+                       {"EDIT1", "9"},
+                       {"EDIT2", "12"},
+                       {"EDIT4", "examples/drift.txt"},
+                       {"EDIT11", "examples/subtract.txt"},
+                       {"EDIT5", "10"},
+                       {"EDIT6", "256"},
+                       {"EDIT7", "100"},
+                       {"EDIT10", "0"},
+                       {"EDIT8", "5"},
+                       {"EDIT9", "mulrin-report.txt"},
+                       {"BUTTON4", nullptr}};
 
 // The same fields, then Calculate, for the swing map's window.
-const Steps kMulrinMap = {{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
-                          {"EDIT4", "examples/drift.txt"}, {"EDIT11", "examples/subtract.txt"},
-                          {"EDIT5", "8"}, {"EDIT6", "64"}, {"EDIT7", "100"}, {"EDIT10", "0"},
-                          {"EDIT8", "5"}, {"EDIT9", "/tmp/mulrin-shot-report.txt"},
+const Steps kMulrinMap = {{"EDIT3", "#"},
+                          {"EDIT1", "9"},
+                          {"EDIT2", "12"},
+                          {"EDIT4", "examples/drift.txt"},
+                          {"EDIT11", "examples/subtract.txt"},
+                          {"EDIT5", "8"},
+                          {"EDIT6", "64"},
+                          {"EDIT7", "100"},
+                          {"EDIT10", "0"},
+                          {"EDIT8", "5"},
+                          {"EDIT9", "/tmp/mulrin-shot-report.txt"},
                           {"BUTTON6", nullptr}};
 
 const Steps kTarvexError = {{"EDIT4", "examples/drift.txt"}, {"BUTTON5", nullptr}};
@@ -132,7 +155,7 @@ int main(int argc, char** argv) {
   window.show();
   if (!QTest::qWaitForWindowExposed(&window)) return 1;
   std::remove("/tmp/tarvex-shot-report.txt");
-  const Steps& steps = error ? (tarvex ? kTarvexError : kMulrinError)
+  const Steps& steps = error   ? (tarvex ? kTarvexError : kMulrinError)
                        : refer ? (tarvex ? kTarvexRefer : kMulrinRefer)
                        : map   ? kMulrinMap
                                : (tarvex ? kTarvex : kMulrin);

@@ -35,7 +35,9 @@ FileIdentity identity_of_handle(int handle) {
   return identity(st);
 }
 
-bool same_file(const FileIdentity& a, const FileIdentity& b) { return a.known && a == b; }
+bool same_file(const FileIdentity& a, const FileIdentity& b) {
+  return a.known && a == b;
+}
 
 PathKind kind_of(const std::string& path) {
   struct stat st {};

@@ -54,7 +54,9 @@ bool break_keys_down() {
 
 #else
 
-bool break_keys_down() { return false; }
+bool break_keys_down() {
+  return false;
+}
 
 #endif
 

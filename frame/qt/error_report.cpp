@@ -17,7 +17,8 @@ QString from_bytes(std::string_view s) {
 void SettingsErrorStore::write(const ErrorRecord& record) {
   // Without a home folder the settings would go to a folder below the root.
   if (qEnvironmentVariableIsEmpty("XDG_CONFIG_HOME") && platform::home_folder().empty()) {
-    std::cerr << application_.toStdString() << ": no home folder: the last-error record is not kept\n";
+    std::cerr << application_.toStdString()
+              << ": no home folder: the last-error record is not kept\n";
     return;
   }
   QSettings settings(QString::fromLatin1(kRecordOrganisation), application_);
@@ -30,8 +31,8 @@ void SettingsErrorStore::write(const ErrorRecord& record) {
   settings.setValue(QStringLiteral("TIME"), from_bytes(record.time));
   settings.setValue(QStringLiteral("MODE"), record.mode.empty() ? QString::fromLatin1(kRecordMode)
                                                                 : from_bytes(record.mode));
-  settings.setValue(QStringLiteral("RTL"), record.rtl.empty() ? QString::fromLatin1(kRecordRtl)
-                                                              : from_bytes(record.rtl));
+  settings.setValue(QStringLiteral("RTL"),
+                    record.rtl.empty() ? QString::fromLatin1(kRecordRtl) : from_bytes(record.rtl));
   settings.setValue(QStringLiteral("APIERR"), record.apierr);
   settings.endGroup();
   settings.sync();  // on disk before the box is shown
@@ -59,9 +60,9 @@ void show_error_box(QWidget* owner, const QString& title, const QString& message
     box.setEscapeButton(QMessageBox::Ok);
     if (box.exec() != QMessageBox::Help) return;
     const std::string_view help = catalogue_text(code);
-    QMessageBox::information(owner, title,
-                             help.empty() ? QStringLiteral("No explanation is available.")
-                                          : from_bytes(help));
+    QMessageBox::information(
+        owner, title,
+        help.empty() ? QStringLiteral("No explanation is available.") : from_bytes(help));
   }
 }
 

@@ -35,9 +35,8 @@ inline constexpr const char* kRecordRtl = "cycle_tools frame";
 // The faces the warning box falls back to for its Japanese text ("行",
 // "エラー") where its own face has no such characters; the package depends
 // on one of them.
-inline const QStringList kJapaneseFaces = {QStringLiteral("IPAGothic"),
-                                           QStringLiteral("IPAPGothic"),
-                                           QStringLiteral("VL Gothic")};
+inline const QStringList kJapaneseFaces = {
+    QStringLiteral("IPAGothic"), QStringLiteral("IPAPGothic"), QStringLiteral("VL Gothic")};
 QFont error_box_font(const QFont& base);
 
 // The title of the warning box: the program name followed by ".EXE".
@@ -46,7 +45,6 @@ QString error_box_title(std::string_view program);
 // Shows the warning box: the message, OK and Help. Help shows the catalogue's
 // line for the code (or says there is none) and returns to the box; the box
 // ends with OK or its close box.
-void show_error_box(QWidget* owner, const QString& title, const QString& message,
-                    int code);
+void show_error_box(QWidget* owner, const QString& title, const QString& message, int code);
 
 }  // namespace frame::qt

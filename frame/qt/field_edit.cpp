@@ -4,7 +4,9 @@
 
 namespace frame::qt {
 
-FieldEdit::FieldEdit(QWidget* parent) : QLineEdit(parent) { setAcceptDrops(false); }
+FieldEdit::FieldEdit(QWidget* parent) : QLineEdit(parent) {
+  setAcceptDrops(false);
+}
 
 // QLineEdit drops its selection when the focus moves to another control;
 // the field puts it back (with the cursor at the same end), so the selected

@@ -63,12 +63,11 @@ std::string QtFileDialogs::save(std::string_view title, std::string_view initial
   return show(true, title, initial_name, filter);
 }
 
-std::string QtFileDialogs::show(bool save, std::string_view title,
-                                std::string_view initial_name, std::string_view filter) {
+std::string QtFileDialogs::show(bool save, std::string_view title, std::string_view initial_name,
+                                std::string_view filter) {
   check_dialog_arguments(title, initial_name);
   const InitialName initial = split_initial_name(initial_name);
-  const QString folder =
-      initial.folder.empty() ? QDir::currentPath() : from_bytes(initial.folder);
+  const QString folder = initial.folder.empty() ? QDir::currentPath() : from_bytes(initial.folder);
 
   QFileDialog dialog(owner_, from_bytes(title), folder);
   dialog.setWindowModality(Qt::ApplicationModal);
@@ -86,8 +85,8 @@ std::string QtFileDialogs::show(bool save, std::string_view title,
   if (result != QDialog::Accepted) return kCancelMarker;
   const QStringList chosen = dialog.selectedFiles();
   if (chosen.isEmpty()) return kCancelMarker;
-  const QByteArray path = QDir::toNativeSeparators(QFileInfo(chosen.front()).absoluteFilePath())
-                              .toUtf8();
+  const QByteArray path =
+      QDir::toNativeSeparators(QFileInfo(chosen.front()).absoluteFilePath()).toUtf8();
   return std::string(path.constData(), static_cast<std::size_t>(path.size()));
 }
 

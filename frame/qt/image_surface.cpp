@@ -17,7 +17,9 @@ namespace {
 constexpr double kFarLimit = 268435456.0;  // 2^28 pixels
 
 // Nearest whole pixel, halves to even (the processor's default rounding).
-std::int64_t to_pixel(double v) { return static_cast<std::int64_t>(std::nearbyint(v)); }
+std::int64_t to_pixel(double v) {
+  return static_cast<std::int64_t>(std::nearbyint(v));
+}
 
 // n / d rounded to the nearest whole number, halves upward; d != 0.
 std::int64_t round_div(std::int64_t n, std::int64_t d) {
@@ -81,8 +83,7 @@ QRgb palette_rgb(int colour) {
   return qRgb(c.r, c.g, c.b);
 }
 
-ImageSurface::ImageSurface(int width, int height)
-    : image_(width, height, QImage::Format_RGB32) {
+ImageSurface::ImageSurface(int width, int height) : image_(width, height, QImage::Format_RGB32) {
   image_.fill(kFormBackground);
 }
 
@@ -102,12 +103,8 @@ void ImageSurface::fill_rect(float x1, float y1, float x2, float y2, int colour)
   if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
     return;
   }
-  const auto clampx = [&](double v) {
-    return std::clamp<double>(v, -1.0, image_.width());
-  };
-  const auto clampy = [&](double v) {
-    return std::clamp<double>(v, -1.0, image_.height());
-  };
+  const auto clampx = [&](double v) { return std::clamp<double>(v, -1.0, image_.width()); };
+  const auto clampy = [&](double v) { return std::clamp<double>(v, -1.0, image_.height()); };
   std::int64_t left = to_pixel(clampx(x1)), right = to_pixel(clampx(x2));
   std::int64_t top = to_pixel(clampy(y1)), bottom = to_pixel(clampy(y2));
   if (left > right) std::swap(left, right);
@@ -130,8 +127,7 @@ void ImageSurface::fill_rect(float x1, float y1, float x2, float y2, int colour)
 // other coordinate rounded from the exact line; columns outside the image are
 // not visited, so a line of any length costs at most the image's width or
 // height.
-void ImageSurface::segment(double x1, double y1, double x2, double y2, QRgb rgb,
-                           bool skip_start) {
+void ImageSurface::segment(double x1, double y1, double x2, double y2, QRgb rgb, bool skip_start) {
   if (!std::isfinite(x1) || !std::isfinite(y1) || !std::isfinite(x2) || !std::isfinite(y2)) {
     return;
   }

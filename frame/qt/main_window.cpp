@@ -15,8 +15,8 @@
 #include "frame/export.h"
 #include "frame/qt/error_report.h"
 #include "frame/qt/field_edit.h"
-#include "frame/qt/swing_map_window.h"
 #include "frame/qt/program_icon.h"
+#include "frame/qt/swing_map_window.h"
 
 namespace frame::qt {
 
@@ -270,8 +270,8 @@ void MainWindow::report(const RuntimeError& error) {
   record.mode = kRecordMode;
   record.rtl = kRecordRtl;
   records_.write(record);
-  const QString message = QString::fromStdString(
-      error_message(desc.program, error.line(), error.code()));
+  const QString message =
+      QString::fromStdString(error_message(desc.program, error.line(), error.code()));
   show_error(error_box_title(desc.program), message, error.code());
   program_.files().abandon();
   ended_ = true;

@@ -1,6 +1,5 @@
 #include "frame/qt/program_icon.h"
 
-
 #include "frame/qt/image_surface.h"
 
 namespace frame::qt {

@@ -40,8 +40,8 @@ int run_headless(const FormDesc& desc, const ProgramFactory& factory,
   char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
   QGuiApplication app(qt_argc, qt_argv);
 
-  const QString name = QString::fromUtf8(desc.program.data(),
-                                         static_cast<qsizetype>(desc.program.size()));
+  const QString name =
+      QString::fromUtf8(desc.program.data(), static_cast<qsizetype>(desc.program.size()));
   qt::SettingsErrorStore records(name);
   ScriptedDialogs dialogs;
   const QSize size = qt::client_size(desc);
@@ -56,8 +56,9 @@ int run_headless(const FormDesc& desc, const ProgramFactory& factory,
     std::cerr << error_message(desc.program, error.line(), error.code()) << '\n';
     return 1;
   }
-  DriverContext context{program->form(), dialogs, surface, program->files(), records,
-                        program->exports(), qt::save_heat_map_png};
+  DriverContext context{program->form(),      dialogs, surface,
+                        program->files(),     records, program->exports(),
+                        qt::save_heat_map_png};
   return run_driver(context, args, std::cout, std::cerr);
 }
 
@@ -66,8 +67,7 @@ int run_headless(const FormDesc& desc, const ProgramFactory& factory,
 bool has_display() {
 #if defined(__unix__) && !defined(__APPLE__)
   return !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") ||
-         !qEnvironmentVariableIsEmpty("DISPLAY") ||
-         !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
+         !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY");
 #else
   return true;
 #endif
@@ -82,12 +82,12 @@ int run_window(const FormDesc& desc, const ProgramFactory& factory, const char* 
   int qt_argc = 1;
   char* qt_argv[] = {const_cast<char*>(argv0), nullptr};
   QApplication app(qt_argc, qt_argv);
-  QFont::insertSubstitution(QString::fromUtf8(kControlFont.data(),
-                                              static_cast<qsizetype>(kControlFont.size())),
-                            QStringLiteral("Liberation Mono"));
+  QFont::insertSubstitution(
+      QString::fromUtf8(kControlFont.data(), static_cast<qsizetype>(kControlFont.size())),
+      QStringLiteral("Liberation Mono"));
 
-  const QString name = QString::fromUtf8(desc.program.data(),
-                                         static_cast<qsizetype>(desc.program.size()));
+  const QString name =
+      QString::fromUtf8(desc.program.data(), static_cast<qsizetype>(desc.program.size()));
   qt::SettingsErrorStore records(name);
   qt::QtFileDialogs dialogs;
   const QSize size = qt::client_size(desc);
@@ -100,10 +100,10 @@ int run_window(const FormDesc& desc, const ProgramFactory& factory, const char* 
     record.mode = qt::kRecordMode;  // the window's runtime, not the driver's
     record.rtl = qt::kRecordRtl;
     records.write(record);
-    qt::show_error_box(nullptr, qt::error_box_title(desc.program),
-                       QString::fromStdString(
-                           error_message(desc.program, error.line(), error.code())),
-                       error.code());
+    qt::show_error_box(
+        nullptr, qt::error_box_title(desc.program),
+        QString::fromStdString(error_message(desc.program, error.line(), error.code())),
+        error.code());
     return 1;
   }
 

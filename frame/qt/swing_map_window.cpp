@@ -12,10 +12,14 @@ namespace frame::qt {
 
 namespace {
 
-QColor colour_of(const Rgb& c) { return QColor(c.r, c.g, c.b); }
+QColor colour_of(const Rgb& c) {
+  return QColor(c.r, c.g, c.b);
+}
 
 // A tick's text: up to seven significant digits, no trailing zeros.
-QString tick_text(double v) { return QString::number(v, 'g', 7); }
+QString tick_text(double v) {
+  return QString::number(v, 'g', 7);
+}
 
 // Position of v between a and b mapped onto [p, q]; the middle when a == b.
 double along(double v, double a, double b, double p, double q) {
@@ -54,7 +58,8 @@ QImage render_heat_map(const HeatMap& map, QSize size) {
     QImage cells(map.columns, map.rows, QImage::Format_RGB32);
     for (int r = 0; r < map.rows; ++r) {
       auto* line = reinterpret_cast<QRgb*>(cells.scanLine(map.rows - 1 - r));
-      for (int c = 0; c < map.columns; ++c) line[c] = colour_of(level_colour(map, map.at(c, r))).rgb();
+      for (int c = 0; c < map.columns; ++c)
+        line[c] = colour_of(level_colour(map, map.at(c, r))).rgb();
     }
     p.drawImage(plot, cells);
   }
@@ -95,7 +100,8 @@ QImage render_heat_map(const HeatMap& map, QSize size) {
   p.setPen(Qt::NoPen);
   for (double m : map.marks) {
     const double y = py(m);
-    const QPointF tri[3] = {{plot.right() + 2.0, y}, {plot.right() + 10.0, y - 4}, {plot.right() + 10.0, y + 4}};
+    const QPointF tri[3] = {
+        {plot.right() + 2.0, y}, {plot.right() + 10.0, y - 4}, {plot.right() + 10.0, y + 4}};
     p.drawPolygon(tri, 3);
   }
 
@@ -110,7 +116,8 @@ QImage render_heat_map(const HeatMap& map, QSize size) {
   p.setBrush(Qt::NoBrush);
   p.drawRect(bar.adjusted(0, 0, -1, -1));
   for (double db : axis_ticks(-map.range_db, 0, 6)) {
-    const int y = static_cast<int>(std::lround(along(db, 0, -map.range_db, bar.top(), bar.bottom())));
+    const int y =
+        static_cast<int>(std::lround(along(db, 0, -map.range_db, bar.top(), bar.bottom())));
     p.drawLine(bar.right(), y, bar.right() + 4, y);
     p.drawText(bar.right() + 7, y + fm.ascent() / 2, tick_text(db) + " dB");
   }
@@ -137,7 +144,9 @@ SwingMapWindow::SwingMapWindow(HeatMap map, QWidget* parent)
   layout->addLayout(row);
 }
 
-QRect SwingMapWindow::picture_rect() const { return QRect(0, 0, width(), height() - 44); }
+QRect SwingMapWindow::picture_rect() const {
+  return QRect(0, 0, width(), height() - 44);
+}
 
 bool SwingMapWindow::save(const QString& path) const {
   return render_heat_map(map_, picture_rect().size()).save(path, "PNG");

@@ -17,7 +17,9 @@ using Texts = std::vector<std::string>;
 
 TEST(InitialName, SplitsAtTheLastSeparatorRootAndDriveColonKeepTheirs) {
   const std::string cwd = std::filesystem::current_path().string();
-  const struct { std::string initial, folder, name; } rows[] = {
+  const struct {
+    std::string initial, folder, name;
+  } rows[] = {
       {"*.ini", "", "*.ini"},
       {"", "", ""},
       {"/tmp/sub/setting.ini", "/tmp/sub", "setting.ini"},
@@ -65,7 +67,8 @@ TEST(Refer, CancelLeavesTheFieldAndRaisesNothing) {
   form.set_text(data, "kept");
   form.run_pending();
   ScriptedDialogs dialogs;  // no answer: the dialog is cancelled
-  EXPECT_FALSE(refer(form, dialogs, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data));
+  EXPECT_FALSE(
+      refer(form, dialogs, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data));
   EXPECT_EQ(form.text(data), "kept");
   EXPECT_EQ(form.pending(), 0u);
 }

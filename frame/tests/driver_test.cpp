@@ -16,8 +16,8 @@
 namespace frame {
 namespace {
 
-using test_support::read_file;
 using test_support::kSampleForm;
+using test_support::read_file;
 using test_support::temp_file;
 
 using test_support::SampleProgram;
@@ -38,9 +38,11 @@ struct Driver : ::testing::Test {
 
 TEST_F(Driver, SetRunsTheChangeHandlerBeforeTheNextActionClickRunsTheButton) {
   const auto data = temp_file("driver.dat", "#x\r\n\r\n  #x\r\n12.5\r\n");
-  EXPECT_EQ(run({"--set", "from=12", "--print", "TEXT1", "--set", "EDIT2=3", "--print", "TEXT1", "--print", "from",
-                 "--set", "count=a=b", "--print", "TEXT2", "--set", "data=" + data.string(), "--click", "check",
-                 "--print", "count"}),
+  EXPECT_EQ(run({"--set",   "from=12", "--print", "TEXT1",
+                 "--set",   "EDIT2=3", "--print", "TEXT1",
+                 "--print", "from",    "--set",   "count=a=b",
+                 "--print", "TEXT2",   "--set",   "data=" + data.string(),
+                 "--click", "check",   "--print", "count"}),
             0);
   EXPECT_EQ(out.str(), "From 12\nFrom 3\n3\na=b\nNumber of Data: 3\n");
   EXPECT_EQ(err.str(), "");
@@ -49,20 +51,25 @@ TEST_F(Driver, SetRunsTheChangeHandlerBeforeTheNextActionClickRunsTheButton) {
 
 TEST_F(Driver, UsageErrorsNameTheArgumentAndRunNothing) {
   const std::pair<std::vector<std::string>, std::string> cases[] = {
-      {{"--print", "EDIT1", "--frobnicate"}, "sample: unknown argument \"--frobnicate\" (see --help)\n"},
+      {{"--print", "EDIT1", "--frobnicate"},
+       "sample: unknown argument \"--frobnicate\" (see --help)\n"},
       {{"--print", "EDIT1", "--set"}, "sample: --set: missing value\n"},
       {{"--set", "EDIT1"}, "sample: --set EDIT1: expected NAME=TEXT\n"},
-      {{"--set", "EDIT1=x", "--print", "EDIT9"}, "sample: --print: the form has no control named \"EDIT9\"\n"},
+      {{"--set", "EDIT1=x", "--print", "EDIT9"},
+       "sample: --print: the form has no control named \"EDIT9\"\n"},
       {{"--set", "nothing=1"}, "sample: --set: the form has no control named \"nothing\"\n"},
       {{"--set", "EDIT1=x", "--click", "mark"}, "sample: --click mark: EDIT1 is not a button\n"},
-      {{"--save-drawing", "/tmp/frame-drawing.png"}, "sample: --save-drawing /tmp/frame-drawing.png: cannot write drawing\n"},
+      {{"--save-drawing", "/tmp/frame-drawing.png"},
+       "sample: --save-drawing /tmp/frame-drawing.png: cannot write drawing\n"},
       // Answers are checked against the dialog of the click that takes them.
-      {{"--set", "EDIT1=x", "--choose", "", "--click", "refer", "--choose", "/nonexistent/frame.dat",
-        "--click", "BUTTON3", "--click", "refer", "--print", "mark"},
+      {{"--set", "EDIT1=x", "--choose", "", "--click", "refer", "--choose",
+        "/nonexistent/frame.dat", "--click", "BUTTON3", "--click", "refer", "--print", "mark"},
        "sample: --choose /nonexistent/frame.dat: no such file for the open dialog of BUTTON1\n"},
       // A one-line field holds no line break and no NUL.
-      {{"--set", "EDIT1=x", "--set", std::string("data=a\0b", 8)}, "sample: --set EDIT3: a one-line field cannot hold a line break or NUL\n"},
-      {{"--set", "EDIT1=x", "--set", "data=a\rb"}, "sample: --set EDIT3: a one-line field cannot hold a line break or NUL\n"},
+      {{"--set", "EDIT1=x", "--set", std::string("data=a\0b", 8)},
+       "sample: --set EDIT3: a one-line field cannot hold a line break or NUL\n"},
+      {{"--set", "EDIT1=x", "--set", "data=a\rb"},
+       "sample: --set EDIT3: a one-line field cannot hold a line break or NUL\n"},
   };
   for (const auto& [args, message] : cases) {
     out.str("");
@@ -77,9 +84,11 @@ TEST_F(Driver, UsageErrorsNameTheArgumentAndRunNothing) {
 
 TEST_F(Driver, HelpListsTheActionsAndControlsAndRunsNothing) {
   EXPECT_EQ(run({"--set", "EDIT1=x", "--help", "--bogus"}), 0);
-  for (const char* line : {"  --set NAME=TEXT", "  --save-drawing F", "\n  NAME     ALIAS   KIND    INITIAL TEXT\n",
-                           "\n  EDIT2    from    edit    \"\"\n", "\n  TEXT2    count   static  \"Number of data:0\"\n",
-                           "\n  BUTTON3  -       button  \"Calc.\"\n"})
+  for (const char* line :
+       {"  --set NAME=TEXT", "  --save-drawing F", "\n  NAME     ALIAS   KIND    INITIAL TEXT\n",
+        "\n  EDIT2    from    edit    \"\"\n",
+        "\n  TEXT2    count   static  \"Number of data:0\"\n",
+        "\n  BUTTON3  -       button  \"Calc.\"\n"})
     EXPECT_NE(out.str().find(line), std::string::npos) << line;
   EXPECT_EQ(text("EDIT1"), "#");
   EXPECT_EQ(err.str(), "");
@@ -89,34 +98,47 @@ TEST_F(Driver, HelpListsTheActionsAndControlsAndRunsNothing) {
 // control with its alias and every exit status, escaped for roff.
 TEST(Manual, ListsTheOptionsControlsAndExitStatusesOfTheHelp) {
   std::ostringstream page;
-  write_manual(kSampleForm, {"sample tool", ".starts with a dot", "sample --click check", "9.9"}, page);
+  write_manual(kSampleForm, {"sample tool", ".starts with a dot", "sample --click check", "9.9"},
+               page);
   for (const char* part :
        {".TH SAMPLE 1 \"\" \"sample 9.9\" \"User Commands\"\n.SH NAME\nsample \\- sample tool\n",
         "\n.SH DESCRIPTION\n\\&.starts with a dot\n",
         "\n.TP\n.BI \\-\\-save\\-drawing \" F\"\nwrite the form's drawing as a PNG file\n",
-        "\n.BI \\-\\-choose \" PATH\"\nanswer the next file dialog with PATH (\"\" cancels;\na dialog without",
-        "\n.BR EDIT2 \" (from)\"\nedit field, at most 4 typed characters, digits only; initial text \"\"\n",
+        "\n.BI \\-\\-choose \" PATH\"\nanswer the next file dialog with PATH (\"\" cancels;\na "
+        "dialog without",
+        "\n.BR EDIT2 \" (from)\"\nedit field, at most 4 typed characters, digits only; initial "
+        "text \"\"\n",
         "\n.BR BUTTON3\nbutton; initial text \"Calc.\"\n", "\n.TP\n.B 2\nusage error\n",
         "\n.nf\nsample \\-\\-click check\n.fi\n"})
     EXPECT_NE(page.str().find(part), std::string::npos) << part;
 }
 
 TEST_F(Driver, CancelledDialogChangesNothingAChosenPathIsWrittenWholeAndFull) {
-  const auto spaced = temp_file("my data file with blanks and a long name.dat", "1\r\n");  // over the field's 16
+  const auto spaced =
+      temp_file("my data file with blanks and a long name.dat", "1\r\n");  // over the field's 16
   const auto other = temp_file("second.dat", "1\r\n");
   // No answer or an empty one cancels; a relative answer comes back as a full path.
-  EXPECT_EQ(run({"--click", "refer", "--choose", "", "--click", "refer", "--print", "data",
-                 "--choose", std::filesystem::relative(spaced).string(), "--click", "refer", "--print", "data",
-                 "--choose", other.string(), "--click", "refer", "--print", "data"}),
+  EXPECT_EQ(run({"--click",  "refer",
+                 "--choose", "",
+                 "--click",  "refer",
+                 "--print",  "data",
+                 "--choose", std::filesystem::relative(spaced).string(),
+                 "--click",  "refer",
+                 "--print",  "data",
+                 "--choose", other.string(),
+                 "--click",  "refer",
+                 "--print",  "data"}),
             0);
   EXPECT_EQ(out.str(), "\n" + spaced.string() + "\n" + other.string() + "\n");
 }
 
 TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1AndLeavesTheHalfWrittenFile) {
   const auto report = temp_file("driver-report.txt", "old report\r\n");
-  EXPECT_EQ(run({"--set", "report=" + report.string(), "--click", "BUTTON3", "--print", "mark"}), 1);
+  EXPECT_EQ(run({"--set", "report=" + report.string(), "--click", "BUTTON3", "--print", "mark"}),
+            1);
   EXPECT_EQ(out.str(), "");  // nothing after the error runs
-  const std::string location = "\r\nsample [" + std::to_string(program.failing_line) + "行]:エラー[11]";
+  const std::string location =
+      "\r\nsample [" + std::to_string(program.failing_line) + "行]:エラー[11]";
   EXPECT_EQ(err.str().substr(0, location.size()), location);
   EXPECT_EQ(err.str().back(), '\n');
   ASSERT_EQ(store.written.size(), 1u);
@@ -131,7 +153,8 @@ TEST(ScriptedDialogsTest, SaveNeedsAnExistingFolderOpenAnExistingFile) {
   ScriptedDialogs dialogs;
   const auto dir = temp_file("probe.txt", "").parent_path();
   dialogs.answers = {(dir / "new-report.txt").string(), "/nonexistent/dir/r.txt", dir.string()};
-  EXPECT_EQ(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"), (dir / "new-report.txt").string());
+  EXPECT_EQ(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"),
+            (dir / "new-report.txt").string());
   EXPECT_THROW(dialogs.save("Output File", "tarvex.txt", "Output File(*.*)"), UsageError);
   EXPECT_THROW(dialogs.open("Data for FFT", "*.*", "Data File(*.*)"), UsageError);  // a folder
   EXPECT_EQ(dialogs.open("Data for FFT", "*.*", "Data File(*.*)"), kCancelMarker);
@@ -169,7 +192,9 @@ TEST_F(HeadlessMain, RunsTheDriverOnStandardStreamsAndWithoutArgumentsPointsToHe
   EXPECT_EQ(out, "From 4\n");
   EXPECT_EQ(err, "");
   EXPECT_EQ(run_main({}), 2);
-  EXPECT_EQ(err, "sample: this build has no window; give actions on the command line (see sample --help)\n");
+  EXPECT_EQ(
+      err,
+      "sample: this build has no window; give actions on the command line (see sample --help)\n");
 }
 
 TEST_F(HeadlessMain, UnknownControlAtStartUpIsARunTimeErrorWithItsRecord) {

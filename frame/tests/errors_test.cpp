@@ -21,10 +21,14 @@ RuntimeError caught(auto&& action) {
   return RuntimeError(0, Where::current());
 }
 
-int code_of(auto&& action) { return caught(action).code(); }
+int code_of(auto&& action) {
+  return caught(action).code();
+}
 
 // A frame operation that names its caller's statement.
-void failing_operation(Where where = Where::current()) { raise(err::kSubscript, where); }
+void failing_operation(Where where = Where::current()) {
+  raise(err::kSubscript, where);
+}
 
 TEST(RuntimeError, NamesTheCallersStatementAndKeepsErrnoForTheRecord) {
   const unsigned line = __LINE__ + 1;
@@ -32,7 +36,8 @@ TEST(RuntimeError, NamesTheCallersStatementAndKeepsErrnoForTheRecord) {
   EXPECT_EQ(e.code(), err::kSubscript);
   EXPECT_EQ(e.line(), line);
   EXPECT_EQ(e.os_error(), 0);
-  EXPECT_EQ(std::string(e.what()), "error 9 at " + std::string(e.file()) + ":" + std::to_string(line));
+  EXPECT_EQ(std::string(e.what()),
+            "error 9 at " + std::string(e.file()) + ":" + std::to_string(line));
   EXPECT_NE(std::string(e.file()).find("errors_test.cpp"), std::string::npos);
   const RuntimeError os = caught([] { raise_os(EACCES); });
   const ErrorRecord r = make_record(os, "mulrin");
@@ -48,16 +53,15 @@ TEST(RuntimeError, NamesTheCallersStatementAndKeepsErrnoForTheRecord) {
 
 TEST(MapErrno, ByMeaning) {
   const std::pair<int, int> table[] = {
-      {ENOENT, 63}, {ENOTDIR, 63},      {EACCES, 75}, {EPERM, 75},  {EISDIR, 75},
-      {EEXIST, 64}, {EMFILE, 66},       {ENFILE, 66}, {ENOSPC, 67}, {EDQUOT, 67},
-      {EROFS, 73},  {ENAMETOOLONG, 55}, {EINVAL, 55}, {EILSEQ, 55}, {ENOMEM, 7},
-      {EIO, 27},    {ECHILD, 27},       {0, 27}};
+      {ENOENT, 63}, {ENOTDIR, 63}, {EACCES, 75}, {EPERM, 75},  {EISDIR, 75}, {EEXIST, 64},
+      {EMFILE, 66}, {ENFILE, 66},  {ENOSPC, 67}, {EDQUOT, 67}, {EROFS, 73},  {ENAMETOOLONG, 55},
+      {EINVAL, 55}, {EILSEQ, 55},  {ENOMEM, 7},  {EIO, 27},    {ECHILD, 27}, {0, 27}};
   for (auto [errno_value, code] : table) EXPECT_EQ(map_errno(errno_value), code) << errno_value;
 }
 
 TEST(ErrorMessage, LocationLineThenOneCatalogueLinePerCode) {
-  for (int code : {5, 6, 7, 9, 10, 11, 13, 15, 27, 28, 50, 51, 52, 54, 55, 57, 58, 59, 60, 61,
-                   63, 64, 66, 67, 71, 72, 73, 75, 1000, 1002, 1013}) {
+  for (int code : {5,  6,  7,  9,  10, 11, 13, 15, 27, 28, 50, 51, 52,   54,   55,  57,
+                   58, 59, 60, 61, 63, 64, 66, 67, 71, 72, 73, 75, 1000, 1002, 1013}) {
     const std::string_view text = catalogue_text(code);
     EXPECT_FALSE(text.empty()) << code;
     EXPECT_EQ(text.find('\n'), std::string_view::npos) << code;
@@ -70,14 +74,24 @@ TEST(ErrorMessage, LocationLineThenOneCatalogueLinePerCode) {
 }
 
 TEST(FloatingChecks, InvalidBeforeDivisionByZeroBeforeOverflow) {
-  const struct { double a, b; int code; } divisions[] = {
-      {0, 0, err::kInvalidCall}, {NAN, 0, err::kInvalidCall}, {INFINITY, INFINITY, err::kInvalidCall},
-      {1, 0, err::kDivisionByZero}, {-1, -0.0, err::kDivisionByZero}, {1e300, 1e-300, err::kOverflow},
-      {1, 4, 0}, {1e-300, 1e300, 0},  // underflow is no error
+  const struct {
+    double a, b;
+    int code;
+  } divisions[] = {
+      {0, 0, err::kInvalidCall},
+      {NAN, 0, err::kInvalidCall},
+      {INFINITY, INFINITY, err::kInvalidCall},
+      {1, 0, err::kDivisionByZero},
+      {-1, -0.0, err::kDivisionByZero},
+      {1e300, 1e-300, err::kOverflow},
+      {1, 4, 0},
+      {1e-300, 1e300, 0},  // underflow is no error
   };
   for (const auto& d : divisions) {
-    if (d.code == 0) EXPECT_EQ(checked_div(d.a, d.b), d.a / d.b);
-    else EXPECT_EQ(code_of([&] { checked_div(d.a, d.b); }), d.code) << d.a << "/" << d.b;
+    if (d.code == 0)
+      EXPECT_EQ(checked_div(d.a, d.b), d.a / d.b);
+    else
+      EXPECT_EQ(code_of([&] { checked_div(d.a, d.b); }), d.code) << d.a << "/" << d.b;
   }
   EXPECT_EQ(code_of([] { checked(NAN); }), err::kInvalidCall);
   EXPECT_EQ(code_of([] { checked(-INFINITY); }), err::kOverflow);

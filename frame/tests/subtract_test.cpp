@@ -18,7 +18,8 @@ struct SubtractFile : ::testing::Test {
 
   // Reads a table from these bytes, then checks the reader let its file go.
   bool read(std::string_view bytes) {
-    const bool read = read_subtract_table(files, 1, test_support::temp_file("subtract.txt", bytes).string(), table);
+    const bool read = read_subtract_table(
+        files, 1, test_support::temp_file("subtract.txt", bytes).string(), table);
     EXPECT_NO_THROW(files.open("I", 1, test_support::temp_file("other.txt", "x").string()));
     files.close({1});
     return read;
@@ -41,8 +42,9 @@ TEST_F(SubtractFile, HashOnlyEmptyFileOrEmptyPathGiveAnEmptyTableThatChangesNoth
   table.count = 3;
   EXPECT_TRUE(read_subtract_table(files, 1, "", table));
   EXPECT_TRUE(table.empty());
-  EXPECT_EQ(code_of([&] { read_subtract_table(files, 1, "/nonexistent/frame-subtract.txt", table); }),
-            err::kFileNotFound);
+  EXPECT_EQ(
+      code_of([&] { read_subtract_table(files, 1, "/nonexistent/frame-subtract.txt", table); }),
+      err::kFileNotFound);
 }
 
 TEST_F(SubtractFile, DegreeZeroEntryOfRate90RateAndPhaseAsTextCoefficientsAsDoubles) {
@@ -54,7 +56,7 @@ TEST_F(SubtractFile, DegreeZeroEntryOfRate90RateAndPhaseAsTextCoefficientsAsDoub
   EXPECT_EQ(entry(0).coef[0], 1.5);
   EXPECT_EQ(entry(0).coef[1], 0.0);
   table.entries[0].phase = 0;
-  EXPECT_EQ(subtract_model(table, 10, 0, 0, 1), 8.5);                // t = 0: all of 1.5
+  EXPECT_EQ(subtract_model(table, 10, 0, 0, 1), 8.5);                 // t = 0: all of 1.5
   EXPECT_NEAR(subtract_model(table, 10, 1, 0, 1), 10, 1e-12);         // t = 1: 1.5 cos 90deg
   EXPECT_NEAR(subtract_model(table, 10, 200, 100, 50), 11.5, 1e-12);  // t = 2: cos 180deg
   ASSERT_TRUE(read("deg=0\r\n0.1,0.1,0.1\r\n"));
@@ -77,7 +79,7 @@ TEST_F(SubtractFile, DegreesTwoThenOneFinalDegreeAppliesToEveryEntry) {
   ASSERT_TRUE(read("deg=2\r\n0,0,1,2,3\r\ndeg=1\r\n0,0,4,5\r\n"));
   ASSERT_EQ(table.count, 2);
   EXPECT_EQ(table.degree, 1.0);
-  EXPECT_EQ(entry(0).coef[2], 3.0);  // read, but ignored below
+  EXPECT_EQ(entry(0).coef[2], 3.0);                             // read, but ignored below
   EXPECT_DOUBLE_EQ(subtract_model(table, 100, 2, 0, 1), 81.0);  // (1 + 2t) + (4 + 5t) at t = 2
   ASSERT_TRUE(read("deg=2.5,0,0,1,1,1\r\n"));  // a fractional degree uses its whole part
   EXPECT_EQ(table.degree, 2.5);

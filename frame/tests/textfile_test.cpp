@@ -24,7 +24,9 @@ class TextFile : public ::testing::Test {
  protected:
   void TearDown() override { files_.abandon(); }
   std::string path(const std::string& name) const { return scratch_.path(name); }
-  std::string put(const std::string& name, const std::string& bytes) const { return scratch_.write(name, bytes); }
+  std::string put(const std::string& name, const std::string& bytes) const {
+    return scratch_.write(name, bytes);
+  }
   std::string bytes(const std::string& name) const { return scratch_.read(name); }
   // Every line (or field) of a file, testing the end of file before each read.
   Lines read_all(const std::string& p, bool fields = false, std::size_t chunk = 0) {
@@ -45,14 +47,30 @@ TEST_F(TextFile, OpenChecksModeTextPathNumberThenModeAndMapsSystemFailures) {
   const std::string p = put("a.txt", "x"), old = put("old.txt", "old");
   // 260 characters are allowed: the name is merely not there.
   const std::string long_name = dir_ + "/" + std::string(259 - dir_.size(), 'n');
-  const struct { const char* mode; int number; std::string path; int code; } rows[] = {
-      {"", 0, p, 55}, {"IO", 1, p, 55}, {"I", 0, std::string(261, 'a'), 55},
-      {"I", 1, path("a?.txt"), 55}, {"I", 1, path("*.txt"), 55}, {"X", 0, p, 50},
-      {"I", 256, p, 50}, {"X", 1, p, 51}, {"A", 1, p, 51}, {"I", 1, path("missing.txt"), 63},
-      {"I", 1, path("nodir/a.txt"), 63}, {"I", 1, dir_, 75}, {"I", 1, long_name, 63},
+  const struct {
+    const char* mode;
+    int number;
+    std::string path;
+    int code;
+  } rows[] = {
+      {"", 0, p, 55},
+      {"IO", 1, p, 55},
+      {"I", 0, std::string(261, 'a'), 55},
+      {"I", 1, path("a?.txt"), 55},
+      {"I", 1, path("*.txt"), 55},
+      {"X", 0, p, 50},
+      {"I", 256, p, 50},
+      {"X", 1, p, 51},
+      {"A", 1, p, 51},
+      {"I", 1, path("missing.txt"), 63},
+      {"I", 1, path("nodir/a.txt"), 63},
+      {"I", 1, dir_, 75},
+      {"I", 1, long_name, 63},
       {"O", 2, old, 64},
   };
-  for (const auto& r : rows) EXPECT_EQ(code_of([&] { files_.open(r.mode, r.number, r.path); }), r.code) << r.mode << r.number << r.path;
+  for (const auto& r : rows)
+    EXPECT_EQ(code_of([&] { files_.open(r.mode, r.number, r.path); }), r.code)
+        << r.mode << r.number << r.path;
   EXPECT_EQ(bytes("old.txt"), "old");
   files_.open("I", 255, p);
   EXPECT_EQ(code_of([&] { files_.open("I", 255, p); }), 52);
@@ -105,10 +123,15 @@ TEST_F(TextFile, LinesEndAtCrOrCrLfNulDroppedFinalMarkerIsEndOfData) {
       {"", {}},
       {"x\r\ny\r\n\x1A", {"x", "y"}},
       {"x\x1A", {"x"}},
-      {"a\x1A" "b\r\n\x1A\x1A", {"a\x1A" "b", "\x1A"}},
+      {"a\x1A"
+       "b\r\n\x1A\x1A",
+       {"a\x1A"
+        "b",
+        "\x1A"}},
       {"x\r\x1A", {"x"}},
   };
-  for (const auto& [content, lines] : rows) EXPECT_EQ(read_all(put("f", content)), lines) << content;
+  for (const auto& [content, lines] : rows)
+    EXPECT_EQ(read_all(put("f", content)), lines) << content;
   // Past the end test the marker still ends an (empty) line.
   files_.open("I", 1, put("e", "\x1A"));
   EXPECT_TRUE(files_.eof(1));
@@ -135,9 +158,21 @@ TEST_F(TextFile, LinesUpTo32767CharactersNulsNotCountedEvenInA2GiBFile) {
 
 TEST_F(TextFile, ChunkBoundariesDoNotChangeTheLines) {
   const std::string longer(1000, 'L');
-  const std::string p = put("a", "ab\r\ncd\r\n\r\nx\0y\r\n"s + longer + "\r\np\rq\r\n\x1A" "z\n\rtail\x1A");
-  const Lines expected{"ab", "cd", "", "xy", longer, "p", "q", "\x1A" "z\n", "tail"};
-  for (std::size_t chunk : {1, 2, 3, 5, 7, 13, 64, 0}) EXPECT_EQ(read_all(p, false, chunk), expected) << chunk;
+  const std::string p = put("a", "ab\r\ncd\r\n\r\nx\0y\r\n"s + longer +
+                                     "\r\np\rq\r\n\x1A"
+                                     "z\n\rtail\x1A");
+  const Lines expected{"ab",
+                       "cd",
+                       "",
+                       "xy",
+                       longer,
+                       "p",
+                       "q",
+                       "\x1A"
+                       "z\n",
+                       "tail"};
+  for (std::size_t chunk : {1, 2, 3, 5, 7, 13, 64, 0})
+    EXPECT_EQ(read_all(p, false, chunk), expected) << chunk;
 }
 
 TEST_F(TextFile, FieldsSplitAtCommasColonsAndLineEnds) {
@@ -150,7 +185,8 @@ TEST_F(TextFile, FieldsSplitAtCommasColonsAndLineEnds) {
       {"a\nb,c\r\n\x1A", {"a\nb", "c"}},
       {"\"abc\x1A", {"abc"}},
   };
-  for (const auto& [content, fields] : rows) EXPECT_EQ(read_all(put("f", content), true), fields) << content;
+  for (const auto& [content, fields] : rows)
+    EXPECT_EQ(read_all(put("f", content), true), fields) << content;
   for (const char* content : {"a,  \x1A", "a,"}) {
     files_.open("I", 1, put("g", content));
     EXPECT_EQ(files_.read_field(1), "a");
@@ -161,8 +197,10 @@ TEST_F(TextFile, FieldsSplitAtCommasColonsAndLineEnds) {
 }
 
 TEST_F(TextFile, NumberFieldsGoStraightToTheirKind) {
-  files_.open("I", 1, put("a", "0.1,0.1,0.1\r\n2.5,-2.5,40000\r\n1.5 2.5\r\n3.5 , 4.5 x\r\n"
-                                "12abc,1D2,-.5E+1,+3,&H1F:&o17\r\n0.1000000000000000055511151231257827,1e-400"));
+  files_.open("I", 1,
+              put("a",
+                  "0.1,0.1,0.1\r\n2.5,-2.5,40000\r\n1.5 2.5\r\n3.5 , 4.5 x\r\n"
+                  "12abc,1D2,-.5E+1,+3,&H1F:&o17\r\n0.1000000000000000055511151231257827,1e-400"));
   EXPECT_EQ(files_.read_field_number(1, Kind::Double), 0.1);
   EXPECT_EQ(files_.read_field_number(1, Kind::Single), double{0.1f});
   EXPECT_EQ(files_.read_field_number(1, Kind::Double), 0.1);  // no single step
@@ -171,10 +209,12 @@ TEST_F(TextFile, NumberFieldsGoStraightToTheirKind) {
   EXPECT_EQ(code_of([&] { files_.read_field_number(1, Kind::Short); }), 6);
   for (double v : {1.5, 2.5, 3.5, 4.5}) EXPECT_EQ(files_.read_field_number(1, Kind::Double), v);
   EXPECT_EQ(code_of([&] { files_.read_field_number(1, Kind::Double); }), 58);  // "x"
-  for (double v : {12.0, 100.0, -5.0, 3.0, 31.0, 15.0, 0.1, 0.0}) EXPECT_EQ(files_.read_field_number(1, Kind::Double), v);
+  for (double v : {12.0, 100.0, -5.0, 3.0, 31.0, 15.0, 0.1, 0.0})
+    EXPECT_EQ(files_.read_field_number(1, Kind::Double), v);
   EXPECT_TRUE(files_.eof(1));
-  const std::pair<const char*, int> failures[] = {{",,", 58}, {"\r\n1", 58}, {"\"1\"", 58}, {"-x", 58},
-                                                  {"   ", 58}, {"  \x1A", 54}, {"1e400", 6}};
+  const std::pair<const char*, int> failures[] = {{",,", 58},  {"\r\n1", 58}, {"\"1\"", 58},
+                                                  {"-x", 58},  {"   ", 58},   {"  \x1A", 54},
+                                                  {"1e400", 6}};
   for (const auto& [content, code] : failures) {
     files_.open("I", 2, put("n", content));
     EXPECT_EQ(code_of([&] { files_.read_field_number(2, Kind::Double); }), code) << content;
@@ -194,9 +234,10 @@ TEST_F(TextFile, RoundTripGivesExactlyTheLinesWrittenWithZonesOf14) {
   files_.write_text(2, "", Sep::Zone);
   files_.write_text(2, "end", Sep::EndOfLine);
   files_.close({2});
-  const Lines lines{"header", " 3 -.5 " + std::string(7, ' ') + " 3.14", "abcdefghijklmn" + std::string(14, ' '),
-                    std::string(14, ' ') + "end"};
-  EXPECT_EQ(bytes("report.txt"), lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" + lines[3] + "\r\n\x1A");
+  const Lines lines{"header", " 3 -.5 " + std::string(7, ' ') + " 3.14",
+                    "abcdefghijklmn" + std::string(14, ' '), std::string(14, ' ') + "end"};
+  EXPECT_EQ(bytes("report.txt"),
+            lines[0] + "\r\n" + lines[1] + "\r\n" + lines[2] + "\r\n" + lines[3] + "\r\n\x1A");
   EXPECT_EQ(read_all(path("report.txt")), lines);
 }
 
@@ -253,9 +294,11 @@ TEST_F(TextFile, ExistsAndDelete) {
   EXPECT_FALSE(exists(path("b.txt")));
   EXPECT_EQ(code_of([&] { exists(std::string(261, 'a')); }), 5);
   fs::permissions(locked, fs::perms::owner_read | fs::perms::group_read);
-  const std::pair<std::string, int> rows[] = {{std::string(261, 'a'), 55}, {dir_, 55}, {path("*.txt"), 55},
-                                              {path("b.txt"), 63}, {locked, 75}, {p, 0}};
-  for (const auto& [name, code] : rows) EXPECT_EQ(code_of([&] { delete_file(files_, name); }), code) << name;
+  const std::pair<std::string, int> rows[] = {
+      {std::string(261, 'a'), 55}, {dir_, 55},   {path("*.txt"), 55},
+      {path("b.txt"), 63},         {locked, 75}, {p, 0}};
+  for (const auto& [name, code] : rows)
+    EXPECT_EQ(code_of([&] { delete_file(files_, name); }), code) << name;
   EXPECT_FALSE(exists(p));
 }
 

@@ -16,8 +16,14 @@ namespace {
 }
 }  // namespace
 
-Fft::Fft(int, frame::Where) { unavailable(); }
-void Fft::transform(const double*, double*, double*, frame::Where) { unavailable(); }
-bool Fft::wide_stages_available() { return false; }
+Fft::Fft(int, frame::Where) {
+  unavailable();
+}
+void Fft::transform(const double*, double*, double*, frame::Where) {
+  unavailable();
+}
+bool Fft::wide_stages_available() {
+  return false;
+}
 
 }  // namespace mulrin

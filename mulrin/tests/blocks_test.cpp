@@ -10,8 +10,8 @@
 #include <vector>
 
 #include "frame/errors.h"
-#include "mulrin/blocks.h"
 #include "mulrin/block_table.h"
+#include "mulrin/blocks.h"
 #include "mulrin/tests/fft_reference.h"
 
 namespace mulrin {
@@ -19,7 +19,8 @@ namespace {
 
 constexpr double kPi = 3.14159265358979;
 
-BlockSettings settings_for(int e, float step, std::int64_t count, double c = 1, double origin_cycles = 0) {
+BlockSettings settings_for(int e, float step, std::int64_t count, double c = 1,
+                           double origin_cycles = 0) {
   const float n = static_cast<float>(std::ldexp(1.0, e));
   return {static_cast<float>(e), n, step, c, origin_cycles * c, 2 * kPi / n, count};
 }
@@ -33,21 +34,30 @@ struct Analysed : BlockAnalysis {
   }
 };
 
-std::uint64_t bits(double v) { return std::bit_cast<std::uint64_t>(v); }
+std::uint64_t bits(double v) {
+  return std::bit_cast<std::uint64_t>(v);
+}
 
 TEST(ScanPlan, BlockCountsAndFailures) {
-  struct Row { int e; float step; std::int64_t count; std::int64_t blocks; int failure; };
+  struct Row {
+    int e;
+    float step;
+    std::int64_t count;
+    std::int64_t blocks;
+    int failure;
+  };
   const Row rows[] = {
-      {10, 512, 5000, 8, 0},                  // L = floor(3976 / 512) = 7
-      {1, 0.7f, 23, 30, 0},                   // the 31st single-stepped start lies past count - N
-      {1, 1.1f, 46, 41, 0},                   // starts fall short: one block more than L + 1
+      {10, 512, 5000, 8, 0},  // L = floor(3976 / 512) = 7
+      {1, 0.7f, 23, 30, 0},   // the 31st single-stepped start lies past count - N
+      {1, 1.1f, 46, 41, 0},   // starts fall short: one block more than L + 1
       {1, 1, (1 << 25) + 2, (1 << 24) + 1, frame::err::kOverflow},  // 2^24 + 1 rounds back: stall
-      {3, -1, 8, 1, frame::err::kSubscript},  // a block below sample zero
-      {0, 1, 8, 0, frame::err::kSubscript},   // the engine takes no exponent 0
+      {3, -1, 8, 1, frame::err::kSubscript},                        // a block below sample zero
+      {0, 1, 8, 0, frame::err::kSubscript},  // the engine takes no exponent 0
   };
   for (const Row& r : rows) {
     const ScanPlan plan = plan_scan(settings_for(r.e, r.step, r.count));
-    EXPECT_EQ(std::pair(plan.blocks, plan.failure), std::pair(r.blocks, r.failure)) << r.e << " " << r.step;
+    EXPECT_EQ(std::pair(plan.blocks, plan.failure), std::pair(r.blocks, r.failure))
+        << r.e << " " << r.step;
   }
   BlockSettings s = settings_for(3, 1, 8);
   s.exponent = 2.5f;
@@ -59,8 +69,10 @@ TEST(BlockAnalysis, ChangesWrapByOneStepAndBlockZeroHasNone) {
   // N = 2, bin 0 only: block values 2, -3, 0.5 give phases 0, pi, 0.
   const Analysed a(settings_for(1, 2, 7), {1, 3, -2, -4, 0.5, 0.5, 9});
   ASSERT_EQ(a.blocks(), 3);
-  const std::pair<double, double> changes[] = {{0, 0}, {1, kPi}, {-2.5, -kPi}};  // pi is not above pi
-  for (int b = 0; b < 3; ++b) EXPECT_EQ(std::pair(a.d_swing(b, 0), a.d_phase(b, 0)), changes[b]) << b;
+  const std::pair<double, double> changes[] = {
+      {0, 0}, {1, kPi}, {-2.5, -kPi}};  // pi is not above pi
+  for (int b = 0; b < 3; ++b)
+    EXPECT_EQ(std::pair(a.d_swing(b, 0), a.d_phase(b, 0)), changes[b]) << b;
   const BinStatistics& s = a.statistics(0);
   EXPECT_DOUBLE_EQ(s.mean[kSwing], 5.5 / 3);
   EXPECT_DOUBLE_EQ(s.mean[kPhase], kPi / 3);
@@ -109,8 +121,8 @@ TEST_P(StreamedBlocks, EqualThePlainRulesOnTheBlocksCutFromTheWholeSeries) {
         phase = std::atan(im[k] / re[k]);
         if (re[k] < 0) phase = im[k] >= 0 ? phase + kPi : phase - kPi;
       }
-      phase = phase + (static_cast<double>(k) * (s.origin - static_cast<double>(start))) *
-                          s.phase_step;
+      phase =
+          phase + (static_cast<double>(k) * (s.origin - static_cast<double>(start))) * s.phase_step;
       phase = phase - std::floor(phase / (2 * kPi)) * (2 * kPi);
       ASSERT_EQ(bits(a.swing(b, k)), bits(k == 0 ? magnitude : 2 * magnitude)) << b << " " << k;
       ASSERT_EQ(bits(a.phase(b, k)), bits(phase)) << "block " << b << " bin " << k;
@@ -118,10 +130,10 @@ TEST_P(StreamedBlocks, EqualThePlainRulesOnTheBlocksCutFromTheWholeSeries) {
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Steps, StreamedBlocks,
-    ::testing::Combine(::testing::Values(0.75f, 7.0f, 32.0f, 33.0f, 100.5f, 1000.0f),
-                       ::testing::Bool()));
+INSTANTIATE_TEST_SUITE_P(Steps, StreamedBlocks,
+                         ::testing::Combine(::testing::Values(0.75f, 7.0f, 32.0f, 33.0f, 100.5f,
+                                                              1000.0f),
+                                            ::testing::Bool()));
 
 }  // namespace
 }  // namespace mulrin

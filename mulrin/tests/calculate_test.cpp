@@ -38,15 +38,22 @@ struct Case {
 
 const std::string kBad = numbers(10) + "1E50\r\n";  // beyond the single range: error 6
 const Case kCases[] = {
-    {"BadValueButCountBelowLength", "1\r\n1E50\r\n2\r\n", "3", "2", "4", "", 0, "Number of Data: 3", kGone},
-    {"BadValueAfterCountShown", kBad + numbers(10), "3", "2", "4", "", 6, "Number of Data: 21", kGone},
-    {"LineTooLongAfterBadValue", kBad + std::string(40000, '7'), "3", "2", "4", "", 15, "Number of Data:0", kUnchecked},
-    {"StepZeroBeforeAnythingIsTouched", numbers(64), "3", "0", "4", "", 11, "Number of Data:0", kKept},
-    {"ExponentZeroAtFirstTransform", numbers(64), "00", "8", "4", "", 9, "Number of Data: 64", kGone},
-    {"ValuePassErrorBeforeFirstTransform", numbers(20) + "1E50\r\n", "00", "8", "4", "", 6, nullptr, kUnchecked},
+    {"BadValueButCountBelowLength", "1\r\n1E50\r\n2\r\n", "3", "2", "4", "", 0, "Number of Data: 3",
+     kGone},
+    {"BadValueAfterCountShown", kBad + numbers(10), "3", "2", "4", "", 6, "Number of Data: 21",
+     kGone},
+    {"LineTooLongAfterBadValue", kBad + std::string(40000, '7'), "3", "2", "4", "", 15,
+     "Number of Data:0", kUnchecked},
+    {"StepZeroBeforeAnythingIsTouched", numbers(64), "3", "0", "4", "", 11, "Number of Data:0",
+     kKept},
+    {"ExponentZeroAtFirstTransform", numbers(64), "00", "8", "4", "", 9, "Number of Data: 64",
+     kGone},
+    {"ValuePassErrorBeforeFirstTransform", numbers(20) + "1E50\r\n", "00", "8", "4", "", 6, nullptr,
+     kUnchecked},
     {"NegativeStepAfterOldReportDeleted", numbers(64), "3", "-8", "4", "", 5, nullptr, kGone},
     {"TablesThatCannotFit", numbers(4096), "11", "0.0001", "4", "", 7, nullptr, kGone},
-    {"EmptyFromAtFirstValueLine", numbers(64), "3", "8", "4", "EDIT1=", 5, "Number of Data: 64", kUnchecked},
+    {"EmptyFromAtFirstValueLine", numbers(64), "3", "8", "4", "EDIT1=", 5, "Number of Data: 64",
+     kUnchecked},
     {"ZeroSamplesPerCycleAtFirstTimeLabel", numbers(64), "3", "8", "", "", 5, nullptr, kHeaderOnly},
 };
 
@@ -56,8 +63,7 @@ TEST(Calculate, SilentEndsAndErrorsLeaveTheCountAndTheReportAsTheirStepDemands) 
     Scratch dir;
     const std::string data = dir.write("data.txt", c.data);
     dir.write("out.txt", "old report");
-    auto args = calculate_args(data, dir.path("out.txt"), c.exponent, c.step,
-                               c.samples_per_cycle);
+    auto args = calculate_args(data, dir.path("out.txt"), c.exponent, c.step, c.samples_per_cycle);
     if (!c.extra.empty()) args.insert(args.end() - 2, {"--set", c.extra});
     Session s;
     const auto r = s.run(args);

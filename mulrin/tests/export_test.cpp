@@ -55,10 +55,10 @@ TEST(MulrinExport, ExampleRunReadsBackAsTheReportPrintsIt) {
   Session s;
   const std::string report = dir.path("report.txt"), csv = dir.path("run.csv"),
                     json = dir.path("run.json");
-  const auto r = s.run({"--choose", TOOLS_SOURCE_DIR "/examples/setting.ini", "--click", "BUTTON1",
-                        "--set", "EDIT4=" TOOLS_SOURCE_DIR "/examples/drift.txt", "--set",
-                        "EDIT9=" + report, "--click", "BUTTON6", "--export-csv", csv,
-                        "--export-json", json});
+  const auto r =
+      s.run({"--choose", TOOLS_SOURCE_DIR "/examples/setting.ini", "--click", "BUTTON1", "--set",
+             "EDIT4=" TOOLS_SOURCE_DIR "/examples/drift.txt", "--set", "EDIT9=" + report, "--click",
+             "BUTTON6", "--export-csv", csv, "--export-json", json});
   ASSERT_EQ(r.status, 0) << r.err;
   const std::vector<std::string> lines = split_lines(dir.read("report.txt"));
   const Json doc = Json::parse(dir.read("run.json"));

@@ -14,7 +14,10 @@ namespace mulrin {
 class FftReference {
  public:
   explicit FftReference(int exponent)
-      : exponent_(exponent), n_(std::size_t{1} << exponent), w_(n_), buf_{std::vector<Complex>(n_), std::vector<Complex>(n_)} {
+      : exponent_(exponent),
+        n_(std::size_t{1} << exponent),
+        w_(n_),
+        buf_{std::vector<Complex>(n_), std::vector<Complex>(n_)} {
     for (std::size_t m = 0; m < n_; ++m) {
       const double angle = (frame::kTwoPi * static_cast<double>(m)) / static_cast<double>(n_);
       w_[m] = {std::cos(angle), -std::sin(angle)};
@@ -25,7 +28,8 @@ class FftReference {
 #if defined(__GNUC__) && !defined(__clang__)
   [[gnu::optimize("no-tree-vectorize")]]
 #endif
-  void transform(const double* x, double* re, double* im) {
+  void
+  transform(const double* x, double* re, double* im) {
     const std::size_t n = n_;
     for (std::size_t i = 0; i < n; ++i) buf_[0][i] = {x[i], 0.0};
     int src = 0;

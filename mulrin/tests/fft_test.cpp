@@ -94,7 +94,8 @@ TEST_P(FftBitExact, MatchesPlainFormForEveryLengthUpTo65536) {
       const Coefficients got = transform(fft, blocks[b]), want = transform(plain, blocks[b]);
       const std::size_t bytes = blocks[b].size() * sizeof(double);
       EXPECT_TRUE(!std::memcmp(got.re.data(), want.re.data(), bytes) &&
-                  !std::memcmp(got.im.data(), want.im.data(), bytes)) << "E=" << e << " block " << b;
+                  !std::memcmp(got.im.data(), want.im.data(), bytes))
+          << "E=" << e << " block " << b;
     }
   }
 }

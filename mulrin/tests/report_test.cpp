@@ -49,19 +49,21 @@ TEST(HandReport, PeriodThreeSignalInBlocksOfFourByHand) {
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(s.text("TEXT6"), "Number of Data: 10");
   EXPECT_EQ(dir.read("out.txt"),
-            data + "( 1 - 12 )\r\nNumber of data 10 \r\nLength of FFT 4 \r\n"
-            "Step for FFT-block 3 \r\n--------------------------------\r\n" + kHeading +
-            ":      0.0000cycle----:      0.2500cycle----:      0.5000cycle----\r\n"
-            ">>>>     0(     0.0000deg)-> 0 deg\r\n"
-            "   1.5000(   0.0000),   0.0000deg(   0.0000deg)"
-            ":   1.5000,   0.0000dg:   1.5000,   0.0000dg:   1.5000,   0.0000dg\r\n"
-            "   0.0000(   0.0000),   0.0000deg(   0.0000deg)"
-            ":   0.0000,   0.0000dg:   0.0000,   0.0000dg:   0.0000,   0.0000dg\r\n"
-            ">>>>     1(  1080.0000deg)-> 1440 deg\r\n"
-            "   2.2361(   0.0000), 116.5651deg(  73.4847deg)"
-            ":   2.2361,  26.5651dg:   2.2361, 116.5651dg:   2.2361, 206.5651dg\r\n"
-            "   0.0000(   0.0000),  90.0000deg(   0.0000deg)"
-            ":   0.0000,   0.0000dg:   0.0000,  90.0000dg:   0.0000,  90.0000dg\r\n\x1a");
+            data +
+                "( 1 - 12 )\r\nNumber of data 10 \r\nLength of FFT 4 \r\n"
+                "Step for FFT-block 3 \r\n--------------------------------\r\n" +
+                kHeading +
+                ":      0.0000cycle----:      0.2500cycle----:      0.5000cycle----\r\n"
+                ">>>>     0(     0.0000deg)-> 0 deg\r\n"
+                "   1.5000(   0.0000),   0.0000deg(   0.0000deg)"
+                ":   1.5000,   0.0000dg:   1.5000,   0.0000dg:   1.5000,   0.0000dg\r\n"
+                "   0.0000(   0.0000),   0.0000deg(   0.0000deg)"
+                ":   0.0000,   0.0000dg:   0.0000,   0.0000dg:   0.0000,   0.0000dg\r\n"
+                ">>>>     1(  1080.0000deg)-> 1440 deg\r\n"
+                "   2.2361(   0.0000), 116.5651deg(  73.4847deg)"
+                ":   2.2361,  26.5651dg:   2.2361, 116.5651dg:   2.2361, 206.5651dg\r\n"
+                "   0.0000(   0.0000),  90.0000deg(   0.0000deg)"
+                ":   0.0000,   0.0000dg:   0.0000,  90.0000dg:   0.0000,  90.0000dg\r\n\x1a");
 }
 
 // N = 2 (bin 0 only), a subtract file removing a constant 1, origin half a
@@ -76,15 +78,18 @@ TEST(HandReport, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
   args.insert(args.begin(), {"--set", "EDIT10=0.5", "--set", "EDIT11=" + subtract});
   const auto r = s.run(args);
   ASSERT_EQ(r.status, 0) << r.err;
-  EXPECT_EQ(dir.read("out.txt"),
-            data + "( 1 - 12 )\r\n  with " + subtract + "\r\nNumber of data 7 \r\n"
-            "Length of FFT 2 \r\nStep for FFT-block 2 \r\n--------------------------------\r\n" +
-            kHeading + ":     -0.5000cycle----:      0.0000cycle----:      0.5000cycle----\r\n"
-            ">>>>     0(     0.0000deg)-> 0 deg\r\n"
-            "   1.8333(   1.0274),  60.0000deg(  84.8528deg)"
-            ":   2.0000,   0.0000dg:   3.0000, 180.0000dg:   0.5000,   0.0000dg\r\n"
-            "  -0.7500(   1.7500),   0.0000deg( 180.0000deg)"
-            ":   0.0000,   0.0000dg:   1.0000, 180.0000dg:  -2.5000,-180.0000dg\r\n\x1a");
+  EXPECT_EQ(
+      dir.read("out.txt"),
+      data + "( 1 - 12 )\r\n  with " + subtract +
+          "\r\nNumber of data 7 \r\n"
+          "Length of FFT 2 \r\nStep for FFT-block 2 \r\n--------------------------------\r\n" +
+          kHeading +
+          ":     -0.5000cycle----:      0.0000cycle----:      0.5000cycle----\r\n"
+          ">>>>     0(     0.0000deg)-> 0 deg\r\n"
+          "   1.8333(   1.0274),  60.0000deg(  84.8528deg)"
+          ":   2.0000,   0.0000dg:   3.0000, 180.0000dg:   0.5000,   0.0000dg\r\n"
+          "  -0.7500(   1.7500),   0.0000deg( 180.0000deg)"
+          ":   0.0000,   0.0000dg:   1.0000, 180.0000dg:  -2.5000,-180.0000dg\r\n\x1a");
 }
 
 TEST(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
@@ -98,7 +103,8 @@ TEST(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
   const std::vector<std::string> report = split_lines(dir.read("out.txt"));
   ASSERT_EQ(report.size(), 9u);
   EXPECT_EQ(report[3], "Step for FFT-block 1.1 ");
-  for (int line : {5, 7, 8}) EXPECT_EQ(occurrences(report[line], line == 5 ? "cycle----" : "dg"), 41u);
+  for (int line : {5, 7, 8})
+    EXPECT_EQ(occurrences(report[line], line == 5 ? "cycle----" : "dg"), 41u);
 }
 
 // A constant series of N = 8: threshold 0 selects all four bins below N/2
@@ -116,7 +122,8 @@ TEST(Report, ThresholdsOfZeroAndAboveEverySwing) {
     const std::vector<std::string> report = split_lines(dir.read("out.txt"));
     ASSERT_EQ(report.size(), threshold[0] == '0' ? 6u + 4 * 3 : 6u);  // no separator line
     EXPECT_EQ(report[0], data + "( 3 - 7 )");
-    EXPECT_EQ(report[5], kHeading + ":      0.0000cycle----:      1.0000cycle----:      2.0000cycle----");
+    EXPECT_EQ(report[5],
+              kHeading + ":      0.0000cycle----:      1.0000cycle----:      2.0000cycle----");
     if (threshold[0] == '0') {
       EXPECT_EQ(report[15].substr(0, 26), ">>>>     3(  1080.0000deg)");
     }
@@ -130,8 +137,9 @@ TEST(Report, SelectedRunsAreSeparatedOnlyBetweenRuns) {
   std::vector<std::string> values;
   for (int n = 0; n < 48; ++n) {
     char text[32];
-    std::snprintf(text, sizeof text, "%.9f", std::cos(2 * M_PI * 3 * n / 16) +
-                  std::cos(2 * M_PI * 4 * n / 16 + 1) + std::cos(2 * M_PI * 7 * n / 16 + 2));
+    std::snprintf(text, sizeof text, "%.9f",
+                  std::cos(2 * M_PI * 3 * n / 16) + std::cos(2 * M_PI * 4 * n / 16 + 1) +
+                      std::cos(2 * M_PI * 7 * n / 16 + 2));
     values.push_back(text);
   }
   const std::string data = dir.write("data.txt", lines(values));

@@ -21,9 +21,10 @@ TEST(Calculate, CountIsExactBeyondTheSinglePrecisionRange) {
   const auto r = s.run(calculate_args(data, dir.path("out.txt"), "1", "8388608", "1"));
   ASSERT_EQ(r.status, 0) << r.err;
   EXPECT_EQ(s.text("TEXT6"), "Number of Data: 1.67772E+07");
-  EXPECT_NE(dir.read("out.txt").find("Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase:      "
-                                     "0.0000cycle----:8388608.0000cycle----:% 16777216cycle----\r\n"),
-            std::string::npos);
+  EXPECT_NE(
+      dir.read("out.txt").find("Avg-Swing(St-D)/D-Swing,Avg-Phase(St-D)/D-Phase:      "
+                               "0.0000cycle----:8388608.0000cycle----:% 16777216cycle----\r\n"),
+      std::string::npos);
 }
 
 }  // namespace

@@ -18,9 +18,16 @@ inline std::vector<std::string> calculate_args(const std::string& data, const st
                                                const std::string& exponent, const std::string& step,
                                                const std::string& samples_per_cycle,
                                                const std::string& threshold = "0.5") {
-  return {"--set", "EDIT3=#", "--set", "EDIT1=1", "--set", "EDIT2=12", "--set", "EDIT4=" + data,
-          "--set", "EDIT5=" + exponent, "--set", "EDIT6=" + step, "--set", "EDIT7=" + samples_per_cycle,
-          "--set", "EDIT8=" + threshold, "--set", "EDIT9=" + report, "--click", "BUTTON6"};
+  return {"--set",   "EDIT3=#",
+          "--set",   "EDIT1=1",
+          "--set",   "EDIT2=12",
+          "--set",   "EDIT4=" + data,
+          "--set",   "EDIT5=" + exponent,
+          "--set",   "EDIT6=" + step,
+          "--set",   "EDIT7=" + samples_per_cycle,
+          "--set",   "EDIT8=" + threshold,
+          "--set",   "EDIT9=" + report,
+          "--click", "BUTTON6"};
 }
 
 // mulrin in this process, with its App at hand.

@@ -32,7 +32,8 @@ struct TarvexDraw : ::testing::Test {
   int draw(const std::string& data, std::vector<std::pair<const char*, const char*>> fields) {
     testing::write_file(dir.path("data.txt"), data);
     fields.insert(fields.begin(), {{"EDIT2", "1"}, {"EDIT3", "20"}, {"EDIT4", ""}, {"EDIT5", "4"}});
-    for (auto [name, text] : fields) h.set(name, name == std::string("EDIT4") ? dir.path("data.txt") : text);
+    for (auto [name, text] : fields)
+      h.set(name, name == std::string("EDIT4") ? dir.path("data.txt") : text);
     h.surface.calls.clear();
     const int code = testing::code_of([&] { h.app.BUTTON4_ON(); });
     h.app.files().abandon();  // as the driver does after a run-time error
@@ -86,8 +87,10 @@ TEST_F(TarvexDraw, PathColoursBlueRedGreenByFileIntervalAndCyanClosingPiece) {
   EXPECT_EQ(path_colours(), (std::vector<int>{9, 9, 3, 3, 5, 5}));
   // 1.5 cycles of (3, 0) left open at the last line, a comment line: a cyan
   // piece to the open sums over six samples, doubled.
-  ASSERT_EQ(draw(cycles(2, 1, 0) + crlf_lines({"3", "0", "-3", "0", "3", "0", "# end"}),
-                 {{"EDIT1", "#"}, {"EDIT6", ""}, {"EDIT7", "2"}, {"EDIT8", "100"}, {"EDIT11", "1"}}), 0);
+  ASSERT_EQ(
+      draw(cycles(2, 1, 0) + crlf_lines({"3", "0", "-3", "0", "3", "0", "# end"}),
+           {{"EDIT1", "#"}, {"EDIT6", ""}, {"EDIT7", "2"}, {"EDIT8", "100"}, {"EDIT11", "1"}}),
+      0);
   EXPECT_EQ(path_colours(), (std::vector<int>{3, 11}));
   EXPECT_NEAR(calls(Op::LineTo)[1].x2, 433, 1e-4);
   EXPECT_NEAR(calls(Op::LineTo)[1].y2, 220, 1e-4);
@@ -100,15 +103,18 @@ TEST_F(TarvexDraw, PathColoursBlueRedGreenByFileIntervalAndCyanClosingPiece) {
 TEST_F(TarvexDraw, ErrorsStopAtTheirPointInTheDrawing) {
   EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT11", "0"}}), frame::err::kDivisionByZero);
   EXPECT_EQ(h.surface.calls.back().text, "0");  // after the zero label
-  EXPECT_EQ(draw(cycles(2, 1, 0), {{"EDIT7", "1"}, {"EDIT8", "0"}, {"EDIT11", "1"}}), frame::err::kDivisionByZero);
+  EXPECT_EQ(draw(cycles(2, 1, 0), {{"EDIT7", "1"}, {"EDIT8", "0"}, {"EDIT11", "1"}}),
+            frame::err::kDivisionByZero);
   EXPECT_TRUE(calls(Op::LineTo).empty());
-  EXPECT_EQ(draw("# only a comment\r\n", {{"EDIT1", "#"}, {"EDIT8", "100"}}), frame::err::kInvalidCall);
+  EXPECT_EQ(draw("# only a comment\r\n", {{"EDIT1", "#"}, {"EDIT8", "100"}}),
+            frame::err::kInvalidCall);
   EXPECT_EQ(h.surface.calls.back().op, Op::Pixel);  // after the diagram
   EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT1", ""}, {"EDIT5", ""}}), frame::err::kDivisionByZero);
   EXPECT_TRUE(h.surface.calls.empty());
   const std::string sub = dir.path("sub.txt");
   testing::write_file(sub, crlf_lines({"deg=7", "0,0,1"}));
-  EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT13", sub.c_str()}, {"EDIT12", "before"}}), 0);  // ends silently
+  EXPECT_EQ(draw(cycles(1, 1, 0), {{"EDIT13", sub.c_str()}, {"EDIT12", "before"}}),
+            0);  // ends silently
   EXPECT_TRUE(h.surface.calls.empty());
   EXPECT_EQ(h.text("EDIT12"), "before");
 }
@@ -138,7 +144,8 @@ TEST(PoleEstimate, ThreeAndFivePointExamples) {
   EXPECT_NEAR(pole_swing(*pole), std::sqrt(13.0), 1e-12);
   std::vector<Vec> five;  // on the unit circle around (1, 1)
   for (double d : {0, 50, 130, 200, 290})
-    five.push_back({1 + std::cos(d / frame::kDegreesPerRadian), 1 + std::sin(d / frame::kDegreesPerRadian)});
+    five.push_back(
+        {1 + std::cos(d / frame::kDegreesPerRadian), 1 + std::sin(d / frame::kDegreesPerRadian)});
   const auto pole5 = estimate_pole(five, ignore).pole();
   ASSERT_TRUE(pole5);
   EXPECT_NEAR(pole_swing(*pole5), 1.41421356, 1e-8);

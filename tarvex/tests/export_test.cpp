@@ -2,8 +2,8 @@
 // every value rounded as the report rounds it gives the report's text.
 #include <gtest/gtest.h>
 
-#include <nlohmann/json.hpp>
 #include <cmath>
+#include <nlohmann/json.hpp>
 #include <sstream>
 
 #include "frame/numtext.h"
@@ -16,7 +16,9 @@ namespace {
 using frame::Kind;
 using test_support::read_file;
 
-double number(const std::string& cell) { return std::stod(cell); }
+double number(const std::string& cell) {
+  return std::stod(cell);
+}
 std::string pat(double v, std::string_view pattern) {
   return frame::pattern_form(v, Kind::Double, pattern);
 }
@@ -43,10 +45,13 @@ class TarvexExport : public ::testing::Test {
   std::string report = dir.path("report.txt");
 
   std::vector<std::string> example_run() {
-    return {"--choose", TOOLS_SOURCE_DIR "/examples/setting.ini", "--click", "BUTTON1",
-            "--set", "EDIT4=" TOOLS_SOURCE_DIR "/examples/drift.txt",
-            "--set", "EDIT13=" TOOLS_SOURCE_DIR "/examples/subtract.txt", "--set", "EDIT8=5",
-            "--set", "EDIT9=" + report, "--click", "BUTTON5"};
+    return {"--choose", TOOLS_SOURCE_DIR "/examples/setting.ini",
+            "--click",  "BUTTON1",
+            "--set",    "EDIT4=" TOOLS_SOURCE_DIR "/examples/drift.txt",
+            "--set",    "EDIT13=" TOOLS_SOURCE_DIR "/examples/subtract.txt",
+            "--set",    "EDIT8=5",
+            "--set",    "EDIT9=" + report,
+            "--click",  "BUTTON5"};
   }
 };
 
@@ -58,9 +63,9 @@ TEST_F(TarvexExport, ExampleRunReadsBackAsTheReportPrintsIt) {
   const frame::testing::CsvRows rows = frame::testing::read_csv(read_file(csv));
   const nlohmann::json doc = nlohmann::json::parse(read_file(json));
 
-  ASSERT_EQ(rows.front(), (std::vector<std::string>{"interval", "cycle", "samples", "x", "y",
-                                                    "swing", "phase", "d_swing", "d_phase",
-                                                    "d_vec_length", "d_vec_angle"}));
+  ASSERT_EQ(rows.front(),
+            (std::vector<std::string>{"interval", "cycle", "samples", "x", "y", "swing", "phase",
+                                      "d_swing", "d_phase", "d_vec_length", "d_vec_angle"}));
   const std::size_t intervals = rows.size() - 1;
   ASSERT_GE(intervals, 3u);
   ASSERT_EQ(lines.size(), 4 + intervals + 4);  // source, with, speed, header; tail with pole
@@ -110,9 +115,8 @@ TEST_F(TarvexExport, ExportNeedsACompletedRunAndAWritablePath) {
     EXPECT_EQ(h.run({option, csv}), 2) << option;
     EXPECT_NE(h.err.find("no completed Calc. run"), std::string::npos) << h.err;
     // A Calc. that stopped with a run-time error is no completed run.
-    EXPECT_EQ(h.run({"--set", "EDIT4=" + dir.path("missing.txt"), "--click", "BUTTON5", option,
-                     csv}),
-              1);
+    EXPECT_EQ(
+        h.run({"--set", "EDIT4=" + dir.path("missing.txt"), "--click", "BUTTON5", option, csv}), 1);
     EXPECT_EQ(h.run({option, csv}), 2);
   }
   std::vector<std::string> args = example_run();

@@ -11,8 +11,8 @@
 namespace tarvex {
 namespace {
 
-using testing::crlf_lines;
 using testing::code_of;
+using testing::crlf_lines;
 using testing::Harness;
 using testing::write_file;
 
@@ -20,7 +20,8 @@ TEST(TarvexForm, FortyControlsWithUniqueAliasesLimitsAndInitialTexts) {
   ASSERT_EQ(kForm.controls.size(), 40u);
   std::set<std::string_view> seen;
   for (const auto& c : kForm.controls) {
-    EXPECT_TRUE(!c.alias.empty() && seen.insert(c.alias).second && seen.insert(c.name).second) << c.name;
+    EXPECT_TRUE(!c.alias.empty() && seen.insert(c.alias).second && seen.insert(c.name).second)
+        << c.name;
     const bool digits = c.name == "EDIT2" || c.name == "EDIT3";
     EXPECT_EQ(c.digits_only, digits) << c.name;
     if (digits) {
@@ -29,20 +30,30 @@ TEST(TarvexForm, FortyControlsWithUniqueAliasesLimitsAndInitialTexts) {
   }
   EXPECT_EQ(kForm.controls[0].max_length, 8);  // comment mark
   Harness h;
-  for (auto [name, text] : {std::pair{"EDIT7", "10"}, {"EDIT8", "100"}, {"EDIT9", "tarvex.txt"}, {"EDIT10", "360"},
-                            {"EDIT11", "1"}, {"TEXT5", "Number of data:0"}, {"EDIT1", ""}, {"EDIT13", ""}})
+  for (auto [name, text] : {std::pair{"EDIT7", "10"},
+                            {"EDIT8", "100"},
+                            {"EDIT9", "tarvex.txt"},
+                            {"EDIT10", "360"},
+                            {"EDIT11", "1"},
+                            {"TEXT5", "Number of data:0"},
+                            {"EDIT1", ""},
+                            {"EDIT13", ""}})
     EXPECT_EQ(h.text(name), text) << name;
 }
 
 TEST(TarvexCheck, CountsLinesThatAreNotCommentLines) {
   std::string millions;
   for (int i = 0; i < 1234567; ++i) millions += "1\r";
-  const struct { const char* mark; std::string data; const char* count; } cases[] = {
+  const struct {
+    const char* mark;
+    std::string data;
+    const char* count;
+  } cases[] = {
       {"#", crlf_lines({"#x", "", "  #x", "12.5"}), "3"},
       {"", crlf_lines({"1", "", "2", "3", "", "4", "5", "6", "7", "8"}), "8"},  // empty lines only
-      {"##", crlf_lines({"#", "##", "## x", "#x"}), "2"},                        // the whole mark compared
-      {"", "1\n2\n3\n", "1"},                                                    // LF is no line end
-      {"", millions, "1.23457E+06"},                                             // a single's text
+      {"##", crlf_lines({"#", "##", "## x", "#x"}), "2"},  // the whole mark compared
+      {"", "1\n2\n3\n", "1"},                              // LF is no line end
+      {"", millions, "1.23457E+06"},                       // a single's text
   };
   testing::Scratch dir;
   for (const auto& c : cases) {
@@ -65,13 +76,21 @@ TEST(TarvexLoad, TakesTheSharedLinesDropsTheOthersAndStopsAtAShortFile) {
   Harness h;
   const std::string settings = dir.path("setting.ini");
   write_file(settings, crlf_lines({"9", "12", "#", "C:\\data\\a.txt", "10", "512", "100", "24",
-                                    "C:\\out\\mulrin.txt", "0.5"}) + "\x1a");
+                                   "C:\\out\\mulrin.txt", "0.5"}) +
+                           "\x1a");
   h.dialogs.answers.push_back(settings);
   h.app.BUTTON1_ON();
   // Lines 5, 6, 8 and 9 belong to the block analyser's fields only.
-  for (auto [name, text] : {std::pair{"EDIT2", "9"}, {"EDIT3", "12"}, {"EDIT1", "#"}, {"EDIT4", "C:\\data\\a.txt"},
-                            {"EDIT5", "100"}, {"EDIT6", "0.5"}, {"EDIT7", "10"}, {"EDIT8", "100"},
-                            {"EDIT9", "tarvex.txt"}, {"EDIT10", "360"}})
+  for (auto [name, text] : {std::pair{"EDIT2", "9"},
+                            {"EDIT3", "12"},
+                            {"EDIT1", "#"},
+                            {"EDIT4", "C:\\data\\a.txt"},
+                            {"EDIT5", "100"},
+                            {"EDIT6", "0.5"},
+                            {"EDIT7", "10"},
+                            {"EDIT8", "100"},
+                            {"EDIT9", "tarvex.txt"},
+                            {"EDIT10", "360"}})
     EXPECT_EQ(h.text(name), text) << name;
   write_file(settings, crlf_lines({"3", "4", "%"}));
   h.dialogs.answers.push_back(settings);
@@ -84,17 +103,27 @@ TEST(TarvexLoad, TakesTheSharedLinesDropsTheOthersAndStopsAtAShortFile) {
 struct RecordingDialogs : frame::FileDialogs {
   std::vector<std::string> requests;
   std::string answer;
-  std::string ask(const char* kind, std::string_view title, std::string_view name, std::string_view filter) {
-    requests.push_back(kind + std::string(title) + "|" + std::string(name) + "|" + std::string(filter));
+  std::string ask(const char* kind, std::string_view title, std::string_view name,
+                  std::string_view filter) {
+    requests.push_back(kind + std::string(title) + "|" + std::string(name) + "|" +
+                       std::string(filter));
     return answer;
   }
   using SV = std::string_view;
-  std::string open(SV title, SV name, SV filter) override { return ask("open|", title, name, filter); }
-  std::string save(SV title, SV name, SV filter) override { return ask("save|", title, name, filter); }
+  std::string open(SV title, SV name, SV filter) override {
+    return ask("open|", title, name, filter);
+  }
+  std::string save(SV title, SV name, SV filter) override {
+    return ask("save|", title, name, filter);
+  }
 };
 
 TEST(TarvexRefer, EachButtonAsksItsDialogAndFillsItsFieldUnlessCancelled) {
-  const struct { void (App::*handler)(); const char* field; const char* request; } cases[] = {
+  const struct {
+    void (App::*handler)();
+    const char* field;
+    const char* request;
+  } cases[] = {
       {&App::BUTTON2_ON, "EDIT4", "open|Data for FFT|*.*|Data File(*.*)"},
       {&App::BUTTON7_ON, "EDIT13", "open|Data for Subtract|*.*|Subtract File(*.*)"},
       {&App::BUTTON6_ON, "EDIT9", "save|Output File|tarvex.txt|Output File(*.*)"},
@@ -114,7 +143,8 @@ TEST(TarvexRefer, EachButtonAsksItsDialogAndFillsItsFieldUnlessCancelled) {
       (app.*c.handler)();
       EXPECT_EQ(app.form().text(field), "C:\\my files\\chosen one.txt");
     }
-    for (const std::string& r : dialogs.requests) EXPECT_EQ(r, c.request);  // always the table's initial name
+    for (const std::string& r : dialogs.requests)
+      EXPECT_EQ(r, c.request);  // always the table's initial name
   }
 }
 

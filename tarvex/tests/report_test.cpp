@@ -32,27 +32,51 @@ TEST(TarvexReport, SourceLineSumsTheSingleColumnFieldsInDoublePrecision) {
 }
 
 TEST(TarvexReport, WideValuesOverflowTheirColumnsForThatLineOnly) {
-  const IntervalRow row{.cycle_label = 123456, .swing = 10000, .phase = 359.99996, .first = false,
-                        .d_swing = -10000, .d_phase = -1234.5, .d_length = 0, .d_angle = 0};
-  EXPECT_EQ(written([&](ReportWriter& r) { r.interval_row(row); }),
-            closed_report({"% 123456)10000.00000, 360.0000deg:%-10000,%-1234.5deg:    0.00000,   0.0000deg"}));
+  const IntervalRow row{.cycle_label = 123456,
+                        .swing = 10000,
+                        .phase = 359.99996,
+                        .first = false,
+                        .d_swing = -10000,
+                        .d_phase = -1234.5,
+                        .d_length = 0,
+                        .d_angle = 0};
+  EXPECT_EQ(
+      written([&](ReportWriter& r) { r.interval_row(row); }),
+      closed_report(
+          {"% 123456)10000.00000, 360.0000deg:%-10000,%-1234.5deg:    0.00000,   0.0000deg"}));
 }
 
 TEST(Dcmdsp, EveryRangeOfTheSummaryNumberText) {
-  const struct { double value; const char* text; } cases[] = {
+  const struct {
+    double value;
+    const char* text;
+  } cases[] = {
       {0.0, "+0"},
       // Below one: eight decimals with the leading zero; rounding up to one gives one.
-      {-0.5, "-0.50000000"}, {0.999, "+0.99900000"}, {0.05, "+0.05000000"},
-      {0.0998849, "+0.09988490"}, {0.000012345678, "+0.00001235"},
-      {0.9999999999, "+1"}, {-0.9999999999, "-1"},
+      {-0.5, "-0.50000000"},
+      {0.999, "+0.99900000"},
+      {0.05, "+0.05000000"},
+      {0.0998849, "+0.09988490"},
+      {0.000012345678, "+0.00001235"},
+      {0.9999999999, "+1"},
+      {-0.9999999999, "-1"},
       // From one: eight significant digits.
-      {1.0, "+1"}, {2.5, "+2.5"}, {100.0, "+100"}, {360.0, "+360"},
-      {123.456789, "+123.45679"}, {12345678.0, "+12345678"}, {-45.0, "-45"},
+      {1.0, "+1"},
+      {2.5, "+2.5"},
+      {100.0, "+100"},
+      {360.0, "+360"},
+      {123.456789, "+123.45679"},
+      {12345678.0, "+12345678"},
+      {-45.0, "-45"},
       {1.41421356, "+1.4142136"},
       // log10 rounded to three decimals: just below a power of ten counts as that power.
-      {99999999.0, "+100000000"}, {99.999999, "+100"}, {99.99, "+99.99"},
+      {99999999.0, "+100000000"},
+      {99.999999, "+100"},
+      {99.99, "+99.99"},
       // From 10^8: all integer digits.
-      {100000000.0, "+100000000"}, {-123456789.4, "-123456789"}, {2147483647.0, "+2147483647"},
+      {100000000.0, "+100000000"},
+      {-123456789.4, "-123456789"},
+      {2147483647.0, "+2147483647"},
   };
   for (const auto& c : cases) EXPECT_EQ(DCMDSP(c.value), c.text) << c.value;
   for (double v : {2147483647.5, 1e33, 1e-33, -1e-40})

@@ -15,7 +15,8 @@ namespace {
 
 using testing::code_of;
 
-TransformParams params(double spc, double origin_cycles, double interval_cycles, double speed = 360) {
+TransformParams params(double spc, double origin_cycles, double interval_cycles,
+                       double speed = 360) {
   return {spc, origin_cycles * spc, angular_step(speed, spc), interval_cycles * spc, nullptr};
 }
 
@@ -26,7 +27,8 @@ struct CalcLoop {
   std::vector<IntervalRow> rows;
   std::vector<std::int64_t> counts;  // samples of every closed interval
 
-  explicit CalcLoop(const TransformParams& p) : transform(p), series(p.samples_per_cycle, p.origin, p.interval) {}
+  explicit CalcLoop(const TransformParams& p)
+      : transform(p), series(p.samples_per_cycle, p.origin, p.interval) {}
   void feed(double y) {
     if (!transform.take_sample(y)) return;
     counts.push_back(transform.m);
@@ -63,7 +65,8 @@ TEST(CycleTransform, PureCosineGivesSwing2AndPhase0OrPhase90AfterAQuarterCycleOr
 TEST(CycleTransform, PhaseFrom350To10WrapsToPlus20) {
   CalcLoop loop(params(4, 0, 1));
   for (double deg : {350.0, 10.0}) {
-    const double x = std::cos(deg / frame::kDegreesPerRadian), y = std::sin(deg / frame::kDegreesPerRadian);
+    const double x = std::cos(deg / frame::kDegreesPerRadian),
+                 y = std::sin(deg / frame::kDegreesPerRadian);
     for (double v : {x, -y, -x, y}) loop.feed(v);  // one cycle whose vector is (x, y)
   }
   ASSERT_EQ(loop.rows.size(), 2u);

@@ -27,8 +27,12 @@ void* allocate(std::size_t size) {
 
 }  // namespace
 
-void* operator new(std::size_t size) { return allocate(size); }
-void* operator new[](std::size_t size) { return allocate(size); }
+void* operator new(std::size_t size) {
+  return allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return allocate(size);
+}
 void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
   try {
     return allocate(size);
@@ -39,12 +43,24 @@ void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
 void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
   return operator new(size, tag);
 }
-void operator delete(void* p) noexcept { std::free(p); }
-void operator delete[](void* p) noexcept { std::free(p); }
-void operator delete(void* p, std::size_t) noexcept { std::free(p); }
-void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
-void operator delete(void* p, const std::nothrow_t&) noexcept { std::free(p); }
-void operator delete[](void* p, const std::nothrow_t&) noexcept { std::free(p); }
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
 
 namespace reliability {
 namespace {
@@ -59,8 +75,8 @@ std::tuple<int, int, std::size_t> run_measured(
   InProcess run(mulrin ? mulrin::make_app : tarvex::make_app);
   const std::string data = folder / "data.txt", report = folder / "report.txt";
   g_largest = 0;
-  const int status = run.run(
-      click(with(mulrin ? mulrin_fields(data, report) : tarvex_fields(data, report), fields), button));
+  const int status = run.run(click(
+      with(mulrin ? mulrin_fields(data, report) : tarvex_fields(data, report), fields), button));
   return {status, status == 0 ? 0 : run.code(), g_largest.load()};
 }
 

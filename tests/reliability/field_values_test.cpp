@@ -30,7 +30,9 @@ class FieldValues : public ::testing::Test {
     code_ = status == 0 ? 0 : program.code();
     EXPECT_TRUE(status == 0 || status == 1) << status << " " << program.err;
     EXPECT_EQ(program.records.written.size(), status == 1 ? 1u : 0u);
-    if (status == 1) { EXPECT_GT(code_, 0) << program.err; }
+    if (status == 1) {
+      EXPECT_GT(code_, 0) << program.err;
+    }
     EXPECT_EQ(lost_files(before, folder_.picture(), {"report.txt"}), "");
     return status;
   }
@@ -73,10 +75,18 @@ TEST_P(BadValues, EndWithTheirCode) {
   EXPECT_EQ(code_, v.code) << err_;
   const bool exists = fs::exists(folder_.path() / "report.txt");
   const std::string report = folder_.read("report.txt");
-  if (v.report == Absent) { EXPECT_FALSE(exists); }
-  if (v.report == Kept) { EXPECT_EQ(report, earlier); }
-  if (v.report == Complete) { EXPECT_TRUE(report != earlier && report.ends_with("\r\n\x1a")); }
-  if (v.report >= 0) { EXPECT_EQ(lines_of(report), v.report); }  // no closing 0x1A
+  if (v.report == Absent) {
+    EXPECT_FALSE(exists);
+  }
+  if (v.report == Kept) {
+    EXPECT_EQ(report, earlier);
+  }
+  if (v.report == Complete) {
+    EXPECT_TRUE(report != earlier && report.ends_with("\r\n\x1a"));
+  }
+  if (v.report >= 0) {
+    EXPECT_EQ(lines_of(report), v.report);
+  }  // no closing 0x1A
 }
 
 // Values at the top of the single range: the sums and squares are doubles and
@@ -90,31 +100,127 @@ std::string top_of_single_range() {
 
 const BadValue kBadValues[] = {
     // intervals that close at every sample or never: 64 rows, then 9
-    {"TarvexTinyFileIntervalStopsAtThe65thIntervalWith9", false, "calc", {{"file-interval", "1E-30"}}, "", 9, 3 + 64},
-    {"TarvexNegativeFileIntervalClosesAtEverySampleWith9", false, "calc", {{"file-interval", "-5"}}, "", 9, 3 + 64},
-    {"TarvexHugeFileIntervalNeverClosesAndEnds", false, "calc", {{"file-interval", "1E30"}}, "", 0, Complete},
-    {"TarvexTinyDisplayIntervalDrawsEverySampleAndEnds", false, "draw", {{"display-interval", "1E-30"}}, "", 0, Kept},
+    {"TarvexTinyFileIntervalStopsAtThe65thIntervalWith9",
+     false,
+     "calc",
+     {{"file-interval", "1E-30"}},
+     "",
+     9,
+     3 + 64},
+    {"TarvexNegativeFileIntervalClosesAtEverySampleWith9",
+     false,
+     "calc",
+     {{"file-interval", "-5"}},
+     "",
+     9,
+     3 + 64},
+    {"TarvexHugeFileIntervalNeverClosesAndEnds",
+     false,
+     "calc",
+     {{"file-interval", "1E30"}},
+     "",
+     0,
+     Complete},
+    {"TarvexTinyDisplayIntervalDrawsEverySampleAndEnds",
+     false,
+     "draw",
+     {{"display-interval", "1E-30"}},
+     "",
+     0,
+     Kept},
     {"TarvexHugeDisplayIntervalEnds", false, "draw", {{"display-interval", "1E30"}}, "", 0, Kept},
     {"TarvexDisplayFactorZeroIs11", false, "draw", {{"display-factor", "0"}}, "", 11, Kept},
     // angles and sums that overflow
-    {"TarvexReferenceAngleBeyondTheRangeIs6", false, "calc", {{"angular-speed", "1D300"}, {"samples-per-cycle", "1D-10"}}, "", 6, Any},
-    {"TarvexOriginTimesCycleBeyondTheRangeIs6", false, "calc", {{"origin", "1D300"}, {"samples-per-cycle", "1D300"}}, "", 6, Any},
-    {"MulrinOriginTimesCycleBeyondTheRangeIs6", true, "calculate", {{"origin", "1D300"}, {"samples-per-cycle", "1D300"}}, "", 6, Any},
-    {"TarvexDataValuesAtTheTopOfTheSingleRangeAre6", false, "calc", {{"data-file", "@"}, {"letters", "8"}}, top_of_single_range(), 6, Any},
-    {"MulrinDataValuesAtTheTopOfTheSingleRangeEnd", true, "calculate", {{"data-file", "@"}, {"letters", "8"}, {"exponent", "6"}, {"step", "32"}}, top_of_single_range(), 0, Complete},
+    {"TarvexReferenceAngleBeyondTheRangeIs6",
+     false,
+     "calc",
+     {{"angular-speed", "1D300"}, {"samples-per-cycle", "1D-10"}},
+     "",
+     6,
+     Any},
+    {"TarvexOriginTimesCycleBeyondTheRangeIs6",
+     false,
+     "calc",
+     {{"origin", "1D300"}, {"samples-per-cycle", "1D300"}},
+     "",
+     6,
+     Any},
+    {"MulrinOriginTimesCycleBeyondTheRangeIs6",
+     true,
+     "calculate",
+     {{"origin", "1D300"}, {"samples-per-cycle", "1D300"}},
+     "",
+     6,
+     Any},
+    {"TarvexDataValuesAtTheTopOfTheSingleRangeAre6",
+     false,
+     "calc",
+     {{"data-file", "@"}, {"letters", "8"}},
+     top_of_single_range(),
+     6,
+     Any},
+    {"MulrinDataValuesAtTheTopOfTheSingleRangeEnd",
+     true,
+     "calculate",
+     {{"data-file", "@"}, {"letters", "8"}, {"exponent", "6"}, {"step", "32"}},
+     top_of_single_range(),
+     0,
+     Complete},
     // the subtract file's degree: one coefficient per entry below 0; 5.9999999
     // (eight digits: a double just below 6) asks for A0..A5, one fewer reads A5
     // where the "#" stands, before the report is touched
-    {"TarvexSubtractDegreeFarBelowZeroReadsOneCoefficient", false, "calc", {{"subtract-file", "@"}}, "deg=-1e30\r\n720,45,20\r\n#\r\n", 0, Complete},
-    {"MulrinSubtractDegreeFarBelowZeroReadsOneCoefficient", true, "calculate", {{"subtract-file", "@"}}, "deg=-1e30\r\n720,45,20\r\n#\r\n", 0, Complete},
-    {"TarvexSubtractDegreeJustBelowSixReadsSixCoefficients", false, "calc", {{"subtract-file", "@"}}, "deg=5.9999999\r\n720,45,20,1,0,0,0,0\r\n#\r\n", 0, Complete},
-    {"TarvexSubtractDegreeJustBelowSixWithFiveCoefficientsIs58", false, "calc", {{"subtract-file", "@"}}, "deg=5.9999999\r\n720,45,20,1,0,0,0\r\n#\r\n", 58, Kept},
+    {"TarvexSubtractDegreeFarBelowZeroReadsOneCoefficient",
+     false,
+     "calc",
+     {{"subtract-file", "@"}},
+     "deg=-1e30\r\n720,45,20\r\n#\r\n",
+     0,
+     Complete},
+    {"MulrinSubtractDegreeFarBelowZeroReadsOneCoefficient",
+     true,
+     "calculate",
+     {{"subtract-file", "@"}},
+     "deg=-1e30\r\n720,45,20\r\n#\r\n",
+     0,
+     Complete},
+    {"TarvexSubtractDegreeJustBelowSixReadsSixCoefficients",
+     false,
+     "calc",
+     {{"subtract-file", "@"}},
+     "deg=5.9999999\r\n720,45,20,1,0,0,0,0\r\n#\r\n",
+     0,
+     Complete},
+    {"TarvexSubtractDegreeJustBelowSixWithFiveCoefficientsIs58",
+     false,
+     "calc",
+     {{"subtract-file", "@"}},
+     "deg=5.9999999\r\n720,45,20,1,0,0,0\r\n#\r\n",
+     58,
+     Kept},
     // just above 6 the run ends silently: tarvex has not touched the old
     // report yet; mulrin deletes it first, as every Calculate does
-    {"TarvexSubtractDegreeJustAboveSixEndsSilently", false, "calc", {{"subtract-file", "@"}}, "deg=6.0000001\r\n720,45,20\r\n#\r\n", 0, Kept},
-    {"MulrinSubtractDegreeJustAboveSixEndsSilently", true, "calculate", {{"subtract-file", "@"}}, "deg=6.0000001\r\n720,45,20\r\n#\r\n", 0, Absent},
+    {"TarvexSubtractDegreeJustAboveSixEndsSilently",
+     false,
+     "calc",
+     {{"subtract-file", "@"}},
+     "deg=6.0000001\r\n720,45,20\r\n#\r\n",
+     0,
+     Kept},
+    {"MulrinSubtractDegreeJustAboveSixEndsSilently",
+     true,
+     "calculate",
+     {{"subtract-file", "@"}},
+     "deg=6.0000001\r\n720,45,20\r\n#\r\n",
+     0,
+     Absent},
     // 6 at the first data value: the four header lines are written, nothing more
-    {"SubtractAmplitudeBeyondTheRangeIs6", false, "calc", {{"subtract-file", "@"}, {"origin", "-1D10"}}, "deg=1\r\n720,45,1D300,1D300\r\n#\r\n", 6, 4},
+    {"SubtractAmplitudeBeyondTheRangeIs6",
+     false,
+     "calc",
+     {{"subtract-file", "@"}, {"origin", "-1D10"}},
+     "deg=1\r\n720,45,1D300,1D300\r\n#\r\n",
+     6,
+     4},
 };
 INSTANTIATE_TEST_SUITE_P(FieldValues, BadValues, ::testing::ValuesIn(kBadValues),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -125,8 +231,9 @@ INSTANTIATE_TEST_SUITE_P(FieldValues, BadValues, ::testing::ValuesIn(kBadValues)
 // a code of the error table, one record for an error, and no file but the
 // report changed (checked by run).
 
-constexpr const char* kExtremes[] = {"", "0", "-1", "1E-30", "1E38", "-1E38", "1D300", "-1D300",
-                                     "1D-300", "NaN", "&HFFFFFFFF", "2147483648", "99999999"};
+constexpr const char* kExtremes[] = {"",           "0",          "-1",      "1E-30",  "1E38",
+                                     "-1E38",      "1D300",      "-1D300",  "1D-300", "NaN",
+                                     "&HFFFFFFFF", "2147483648", "99999999"};
 
 TEST_F(FieldValues, TarvexEveryFieldAtItsExtremesEnds) {
   for (const char* field : {"from", "letters", "samples-per-cycle", "origin", "angular-speed",
@@ -139,8 +246,8 @@ TEST_F(FieldValues, TarvexEveryFieldAtItsExtremesEnds) {
 }
 
 TEST_F(FieldValues, MulrinEveryFieldAtItsExtremesEnds) {
-  for (const char* field : {"from", "letters", "exponent", "step", "samples-per-cycle",
-                            "threshold", "origin"})
+  for (const char* field :
+       {"from", "letters", "exponent", "step", "samples-per-cycle", "threshold", "origin"})
     for (const char* value : kExtremes)
       for (const char* button : {"calculate", "check-data"}) {
         SCOPED_TRACE(std::string(field) + "=" + value + " " + button);

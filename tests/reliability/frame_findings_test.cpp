@@ -8,9 +8,9 @@
 
 #include "frame/driver.h"
 #include "frame/numtext.h"
+#include "support.h"
 #include "tests/support/sample_form.h"
 #include "tests/support/support.h"
-#include "support.h"
 
 namespace frame {
 namespace {

@@ -31,9 +31,15 @@ class ResourceLimits : public ::testing::Test {
   static void expect_ended(const Ended& run, int code, long peak_kib = 0) {
     EXPECT_EQ(run.signal, 0) << run.err;
     EXPECT_EQ(run.status, code == 0 ? 0 : 1) << run.err;
-    if (code != 0) { EXPECT_EQ(run.code(), code) << run.err; }
-    if (peak_kib != 0) { EXPECT_GT(run.max_rss_kb, 0); }
-    if (peak_kib != 0) { EXPECT_LT(run.max_rss_kb, peak_kib); }
+    if (code != 0) {
+      EXPECT_EQ(run.code(), code) << run.err;
+    }
+    if (peak_kib != 0) {
+      EXPECT_GT(run.max_rss_kb, 0);
+    }
+    if (peak_kib != 0) {
+      EXPECT_LT(run.max_rss_kb, peak_kib);
+    }
   }
   Folder folder_;
 };
@@ -42,15 +48,17 @@ class ResourceLimits : public ::testing::Test {
 
 TEST_F(ResourceLimits, LineOf32767CharactersIsReadOneMoreIs15) {
   folder_.put("data.txt", "1\r\n" + std::string(32767, '7') + "\r\n2\r\n");
-  const Ended r = run(false, {"--set", "data-file=data.txt", "--click", "check", "--print", "count"});
+  const Ended r =
+      run(false, {"--set", "data-file=data.txt", "--click", "check", "--print", "count"});
   expect_ended(r, 0);
   EXPECT_EQ(r.out, "Number of Data: 3\n");
   folder_.put("data.txt", "1\r\n" + std::string(32768, '7') + "\r\n2\r\n");
   const auto before = folder_.picture();
   expect_ended(run(false, {"--set", "data-file=data.txt", "--click", "check"}), 15);
-  expect_ended(run(true, click(with({}, {{"data-file", "data.txt"}, {"from", "1"}, {"letters", "5"}}),
-                               "check-data")),
-               15);
+  expect_ended(
+      run(true, click(with({}, {{"data-file", "data.txt"}, {"from", "1"}, {"letters", "5"}}),
+                      "check-data")),
+      15);
   EXPECT_EQ(folder_.picture(), before);
 }
 
@@ -67,7 +75,9 @@ TEST_F(ResourceLimits, SettingsLineOver32767CharactersIs15AfterTheLinesBefore) {
   EXPECT_EQ(run.run({"--choose", folder_ / "setting.ini", "--click", "load"}), 1);
   EXPECT_EQ(run.code(), 15) << run.err;
   const frame::Form& form = run.program().form();
-  const auto text = [&](const char* name) { return form.text(frame::ControlRef{*form.find(name)}); };
+  const auto text = [&](const char* name) {
+    return form.text(frame::ControlRef{*form.find(name)});
+  };
   EXPECT_EQ(text("from") + "|" + text("letters") + "|" + text("comment-mark"), "9|12|");
 }
 
@@ -82,8 +92,10 @@ TEST_F(ResourceLimits, SparseFileOfTwoGigabytesIsOneLineInBoundedMemory) {
   Ended r = run(false, click(args, "check") + Args{"--print", "count"}, 512 * kMiB);
   expect_ended(r, 0, 200 * 1024);
   EXPECT_EQ(r.out, "Number of Data: 1\n");
-  r = run(true, click(with(args, {{"from", "1"}, {"letters", "8"}}), "check-data") +
-                    Args{"--print", "count", "--print", "range"}, 512 * kMiB);
+  r = run(true,
+          click(with(args, {{"from", "1"}, {"letters", "8"}}), "check-data") +
+              Args{"--print", "count", "--print", "range"},
+          512 * kMiB);
   expect_ended(r, 0, 200 * 1024);
   EXPECT_EQ(r.out, "Number of Data: 1\nmax: 0, min: 0.\n");
 }
@@ -95,9 +107,12 @@ TEST_F(ResourceLimits, SparseFileOfTwoGigabytesIsOneLineInBoundedMemory) {
 TEST_F(ResourceLimits, MulrinBlockStartThatStopsAdvancingIs6) {
   folder_.put("empty-lines.txt", std::string((std::size_t{1} << 24) + 3, '\r'));
   folder_.put("report.txt", "an earlier report\r\n\x1a");
-  expect_ended(run(true, click(with(mulrin_fields("empty-lines.txt", "report.txt"),
-                                    {{"exponent", "1"}, {"step", "1"}}), "calculate"),
-                   1024 * kMiB), 6, 512 * 1024);
+  expect_ended(run(true,
+                   click(with(mulrin_fields("empty-lines.txt", "report.txt"),
+                              {{"exponent", "1"}, {"step", "1"}}),
+                         "calculate"),
+                   1024 * kMiB),
+               6, 512 * 1024);
   EXPECT_FALSE(fs::exists(folder_.path() / "report.txt"));
 }
 

@@ -30,23 +30,31 @@ constexpr bool kAddressSanitizer = false;
 
 }  // namespace
 
-Folder::Folder() : path_(run_.dir() / "work") { fs::create_directories(path_); }
+Folder::Folder() : path_(run_.dir() / "work") {
+  fs::create_directories(path_);
+}
 
 std::string Folder::put(std::string_view name, std::string_view bytes) const {
   test_support::write_file(path_ / name, bytes);
   return (path_ / name).string();
 }
 
-std::string Folder::read(std::string_view name) const { return test_support::read_file(path_ / name); }
+std::string Folder::read(std::string_view name) const {
+  return test_support::read_file(path_ / name);
+}
 
 Folder::Picture Folder::picture() const {
   Picture files;
   for (const auto& entry : fs::recursive_directory_iterator(path_)) {
     const std::string name = fs::relative(entry.path(), path_).string();
-    if (entry.is_directory()) files[name + "/"] = "folder";
-    else if (!entry.is_regular_file()) files[name] = "other";
-    else if (entry.file_size() > (64u << 20)) files[name] = "size " + std::to_string(entry.file_size());
-    else files[name] = test_support::read_file(entry.path());
+    if (entry.is_directory())
+      files[name + "/"] = "folder";
+    else if (!entry.is_regular_file())
+      files[name] = "other";
+    else if (entry.file_size() > (64u << 20))
+      files[name] = "size " + std::to_string(entry.file_size());
+    else
+      files[name] = test_support::read_file(entry.path());
   }
   return files;
 }
@@ -57,8 +65,10 @@ std::string lost_files(const Folder::Picture& before, const Folder::Picture& aft
   for (const auto& [name, bytes] : before) {
     if (std::find(except.begin(), except.end(), name) != except.end()) continue;
     const auto it = after.find(name);
-    if (it == after.end()) lost += name + " is gone\n";
-    else if (it->second != bytes) lost += name + " changed\n";
+    if (it == after.end())
+      lost += name + " is gone\n";
+    else if (it->second != bytes)
+      lost += name + " changed\n";
   }
   return lost;
 }
@@ -67,8 +77,8 @@ std::string sine_data(int lines, int samples_per_cycle) {
   std::string data = "# time series for the fault tests\r\n# value\r\n";
   char line[64];
   for (int i = 0; i < lines; ++i) {
-    const double v = 100 + 50 * std::sin(2 * 3.14159265358979 * i / samples_per_cycle + 0.5) +
-                     (i % 7) * 0.125;
+    const double v =
+        100 + 50 * std::sin(2 * 3.14159265358979 * i / samples_per_cycle + 0.5) + (i % 7) * 0.125;
     std::snprintf(line, sizeof line, "%12.4f\r\n", v);
     data += line;
   }
@@ -86,16 +96,30 @@ Args click(Args args, const std::string& button) {
 }
 
 Args tarvex_fields(const std::string& data, const std::string& report) {
-  return with({}, {{"comment-mark", "#"}, {"from", "1"}, {"letters", "12"}, {"data-file", data},
-                   {"samples-per-cycle", "100"}, {"origin", "0"}, {"angular-speed", "360"},
-                   {"display-interval", "1"}, {"file-interval", "2"}, {"display-factor", "1"},
+  return with({}, {{"comment-mark", "#"},
+                   {"from", "1"},
+                   {"letters", "12"},
+                   {"data-file", data},
+                   {"samples-per-cycle", "100"},
+                   {"origin", "0"},
+                   {"angular-speed", "360"},
+                   {"display-interval", "1"},
+                   {"file-interval", "2"},
+                   {"display-factor", "1"},
                    {"report-file", report}});
 }
 
 Args mulrin_fields(const std::string& data, const std::string& report) {
-  return with({}, {{"from", "1"}, {"letters", "12"}, {"comment-mark", "#"}, {"data-file", data},
-                   {"exponent", "8"}, {"step", "128"}, {"samples-per-cycle", "100"},
-                   {"threshold", "1"}, {"origin", "0"}, {"report-file", report}});
+  return with({}, {{"from", "1"},
+                   {"letters", "12"},
+                   {"comment-mark", "#"},
+                   {"data-file", data},
+                   {"exponent", "8"},
+                   {"step", "128"},
+                   {"samples-per-cycle", "100"},
+                   {"threshold", "1"},
+                   {"origin", "0"},
+                   {"report-file", report}});
 }
 
 std::string tarvex_program() {
@@ -122,8 +146,10 @@ pid_t start(const std::string& program, const Args& args, const Folder& folder,
   std::string asan_options;
   for (char** e = environ; *e; ++e) {
     const std::string entry = *e;
-    if (entry.starts_with("ASAN_OPTIONS=")) asan_options = entry.substr(13);
-    else if (!entry.starts_with("XDG_CONFIG_HOME=") && !(limits.no_home && entry.starts_with("HOME=")))
+    if (entry.starts_with("ASAN_OPTIONS="))
+      asan_options = entry.substr(13);
+    else if (!entry.starts_with("XDG_CONFIG_HOME=") &&
+             !(limits.no_home && entry.starts_with("HOME=")))
       env.push_back(entry);
   }
   if (!limits.no_home) env.push_back("XDG_CONFIG_HOME=" + config.string());
@@ -147,13 +173,14 @@ pid_t start(const std::string& program, const Args& args, const Folder& folder,
   if (pid == 0) {
     // The child: no allocation from here on, only system calls.
     const char* out_to = limits.out_path.empty() ? out_path.c_str() : limits.out_path.c_str();
-    const int out = limits.out_path == "-" ? -1 : ::open(out_to, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    const int out =
+        limits.out_path == "-" ? -1 : ::open(out_to, O_WRONLY | O_CREAT | O_TRUNC, 0644);
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (err < 0 || ::dup2(err, 2) < 0) ::_exit(126);
     if (out < 0 ? (limits.out_path != "-" || ::close(1) != 0) : ::dup2(out, 1) < 0) ::_exit(126);
     if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
     const auto limit = [](int resource, rlim_t value) {
-      const struct rlimit r{value, value};
+      const struct rlimit r { value, value };
       if (value != RLIM_INFINITY) ::setrlimit(resource, &r);
     };
     limit(RLIMIT_CPU, limits.cpu_seconds);

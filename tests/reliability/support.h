@@ -7,8 +7,8 @@
 
 #include <filesystem>
 #include <map>
-#include <ostream>
 #include <memory>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -105,8 +105,12 @@ struct InProcess : test_support::Session {
 // Rows of the test tables print as their names (in listings and test names).
 namespace {
 template <class Row>
-  requires requires(const Row& row) { row.name; }
-void PrintTo(const Row& row, std::ostream* os) { *os << row.name; }
+requires requires(const Row& row) {
+  row.name;
+}
+void PrintTo(const Row& row, std::ostream* os) {
+  *os << row.name;
+}
 }  // namespace
 
 }  // namespace reliability

@@ -18,11 +18,13 @@ inline constexpr std::array<frame::ControlDesc, 9> kSampleControls = {{
     {"EDIT4", ControlKind::Edit, "out.txt", 10, 100, 200, 20, 255, false, "report"},
     {"TEXT1", ControlKind::Static, "Mark", 60, 10, 40, 16, 0, false, ""},
     {"TEXT2", ControlKind::Static, "Number of data:0", 10, 130, 200, 16, 0, false, "count"},
-    {"BUTTON1", ControlKind::Button, "Refer", 120, 70, 50, 20, 0, false, "refer", ButtonDialog::Open},
+    {"BUTTON1", ControlKind::Button, "Refer", 120, 70, 50, 20, 0, false, "refer",
+     ButtonDialog::Open},
     {"BUTTON2", ControlKind::Button, "Check", 120, 40, 50, 20, 0, false, "check"},
     {"BUTTON3", ControlKind::Button, "Calc.", 120, 100, 50, 20, 0, false, ""},
 }};
 
-inline constexpr frame::FormDesc kSampleForm = {"sample", 300, 200, "FixedSys", 16, kSampleControls};
+inline constexpr frame::FormDesc kSampleForm = {"sample",   300, 200,
+                                                "FixedSys", 16,  kSampleControls};
 
 }  // namespace test_support

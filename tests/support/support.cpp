@@ -31,8 +31,8 @@ Scratch::Scratch() {
 
 Scratch::~Scratch() {
   std::error_code ec;
-  for (auto it = fs::recursive_directory_iterator(dir_, ec); it != fs::recursive_directory_iterator();
-       it.increment(ec))
+  for (auto it = fs::recursive_directory_iterator(dir_, ec);
+       it != fs::recursive_directory_iterator(); it.increment(ec))
     fs::permissions(it->path(), fs::perms::owner_all, fs::perm_options::add, ec);
   fs::remove_all(dir_, ec);
 }
@@ -56,7 +56,9 @@ std::string crlf_lines(const std::vector<std::string>& lines) {
   return text;
 }
 
-std::string closed_report(const std::vector<std::string>& lines) { return crlf_lines(lines) + "\x1a"; }
+std::string closed_report(const std::vector<std::string>& lines) {
+  return crlf_lines(lines) + "\x1a";
+}
 
 Args words(const std::string& text) {
   std::istringstream in(text);
@@ -68,7 +70,8 @@ int message_code(std::string_view message) {
   const std::size_t at = message.find(head);
   if (at == std::string_view::npos) return 0;
   int code = 0;
-  for (std::size_t i = at + head.size(); i < message.size() && message[i] >= '0' && message[i] <= '9'; ++i)
+  for (std::size_t i = at + head.size();
+       i < message.size() && message[i] >= '0' && message[i] <= '9'; ++i)
     code = code * 10 + (message[i] - '0');
   return code;
 }
@@ -76,8 +79,8 @@ int message_code(std::string_view message) {
 Session::Session(const frame::ProgramFactory& make) : program_(make(dialogs, surface)) {}
 
 Session::Result Session::run(const Args& args) {
-  frame::DriverContext context{program_->form(), dialogs, surface, program_->files(), records,
-                               program_->exports()};
+  frame::DriverContext context{program_->form(),  dialogs, surface,
+                               program_->files(), records, program_->exports()};
   std::ostringstream out_stream, err_stream;
   const int status = frame::run_driver(context, args, out_stream, err_stream);
   out = out_stream.str();

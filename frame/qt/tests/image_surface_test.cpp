@@ -14,7 +14,9 @@ using frame::qt::ImageSurface;
 
 constexpr QRgb kWhite = 0xffffffff;
 
-QRgb colour(int n) { return frame::qt::palette_rgb(n); }
+QRgb colour(int n) {
+  return frame::qt::palette_rgb(n);
+}
 
 std::set<QRgb> colours_in(const QImage& image) {
   std::set<QRgb> seen;

@@ -137,8 +137,8 @@ TEST_F(ProgramWindow, TarvexColumnFieldsRefuseLettersAndAFifthDigitAndCheckCount
 
 TEST_F(ProgramWindow, TarvexDrawPaintsTheDiagramAndThePathInPaletteColours) {
   open(tarvex::kForm, tarvex::make_app);
-  for (auto [field, text] : {std::pair{"EDIT1", "#"}, {"EDIT2", "9"}, {"EDIT3", "12"},
-                             {"EDIT5", "100"}, {"EDIT6", "0"}})
+  for (auto [field, text] :
+       {std::pair{"EDIT1", "#"}, {"EDIT2", "9"}, {"EDIT3", "12"}, {"EDIT5", "100"}, {"EDIT6", "0"}})
     type(field, QString::fromLatin1(text));
   type("EDIT4", write_cosine("draw.txt", 1000));
   click("BUTTON4");
@@ -147,7 +147,7 @@ TEST_F(ProgramWindow, TarvexDrawPaintsTheDiagramAndThePathInPaletteColours) {
   EXPECT_EQ(shot.pixel(430, 220), qRgb(255, 255, 255));  // centre point
   EXPECT_EQ(shot.pixel(525, 189), qRgb(128, 0, 0));      // ring of radius 100
   EXPECT_EQ(shot.pixel(335, 251), qRgb(128, 0, 0));
-  EXPECT_EQ(shot.pixel(233, 5), qRgb(0, 0, 0));          // background
+  EXPECT_EQ(shot.pixel(233, 5), qRgb(0, 0, 0));  // background
   // One display interval of ten cycles: one blue piece from the centre to the
   // component's vector, of swing 60; every blue pixel lies on it.
   std::vector<QPoint> blue;
@@ -200,8 +200,7 @@ TEST_F(ProgramWindow, MulrinLoadSetsTheFieldsAndTheLabelsFollowAfterIt) {
                          "EDIT1=9", "EDIT2=12", "EDIT3=#", "EDIT4=data.txt", "EDIT5=10",
                          "EDIT6=256", "EDIT7=360", "EDIT8=5", "EDIT9=out.txt", "EDIT10=0",
                          // EDIT5_CHANGE, then EDIT7_CHANGE, after LOAD has ended
-                         "TEXT8==1024", "TEXT14=Resol=126.5625deg",
-                         "TEXT14=Resol=126.5625deg"}));
+                         "TEXT8==1024", "TEXT14=Resol=126.5625deg", "TEXT14=Resol=126.5625deg"}));
   EXPECT_EQ(shown("TEXT8"), QStringLiteral("=1024"));
 }
 
@@ -239,8 +238,13 @@ TEST_F(ProgramWindow, MulrinExportsAndShowsTheSwingMapOnlyAfterACalculate) {
   };
   window->show_swing_map();
   EXPECT_EQ(map_windows(), 0);
-  for (auto [field, text] : {std::pair{"EDIT3", "#"}, {"EDIT1", "9"}, {"EDIT2", "12"},
-                             {"EDIT5", "8"}, {"EDIT6", "100"}, {"EDIT7", "100"}, {"EDIT8", "1"}})
+  for (auto [field, text] : {std::pair{"EDIT3", "#"},
+                             {"EDIT1", "9"},
+                             {"EDIT2", "12"},
+                             {"EDIT5", "8"},
+                             {"EDIT6", "100"},
+                             {"EDIT7", "100"},
+                             {"EDIT8", "1"}})
     type(field, QString::fromLatin1(text));
   type("EDIT4", write_cosine("map.txt", 3000));
   type("EDIT9", QString::fromStdString(scratch("map-report.txt").string()));
@@ -248,9 +252,7 @@ TEST_F(ProgramWindow, MulrinExportsAndShowsTheSwingMapOnlyAfterACalculate) {
   ASSERT_FALSE(window->ended());
   const fs::path csv = scratch("map.csv");
   fs::remove(csv);
-  answer_next_dialog([&](QFileDialog* dialog) {
-    accept_path(dialog, csv);
-  });
+  answer_next_dialog([&](QFileDialog* dialog) { accept_path(dialog, csv); });
   window->export_run(false);
   std::ifstream in(csv);
   std::string head;

@@ -3,13 +3,13 @@
 // program_main in a child process, as the program itself would.
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
 #include <QImage>
 #include <QSettings>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include "frame/qt/file_dialogs.h"
 #include "test_form.h"
@@ -60,8 +60,8 @@ class Startup : public ::testing::Test {
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
-      const int status = frame::program_main(static_cast<int>(args.size()), argv.data(),
-                                             qt_test::kForm, factory);
+      const int status =
+          frame::program_main(static_cast<int>(args.size()), argv.data(), qt_test::kForm, factory);
       std::fflush(nullptr);
       _exit(status);
     }
@@ -75,7 +75,8 @@ class Startup : public ::testing::Test {
         .value(QStringLiteral("LastError/") + key);
   }
 
-  const fs::path folder = fs::temp_directory_path() / ("qt_startup_test_" + std::to_string(getpid()));
+  const fs::path folder =
+      fs::temp_directory_path() / ("qt_startup_test_" + std::to_string(getpid()));
 };
 
 // The arguments go to the driver unchanged, also those the platform knows.
@@ -110,7 +111,9 @@ TEST_F(Startup, RunTimeErrorInTheDriverWritesTheRecordThroughQSettings) {
 // the record is skipped with one line.
 TEST_F(Startup, HeadlessRunNeedsNoDisplayAndNoHome) {
   const std::vector<std::pair<const char*, const char*>> no_display = {
-      {"QT_QPA_PLATFORM", "xcb"}, {"DISPLAY", nullptr}, {"WAYLAND_DISPLAY", nullptr},
+      {"QT_QPA_PLATFORM", "xcb"},
+      {"DISPLAY", nullptr},
+      {"WAYLAND_DISPLAY", nullptr},
       {"XDG_RUNTIME_DIR", nullptr}};
   Outcome r = run(drawing, {"--help"}, no_display);
   EXPECT_EQ(r.status, 0) << r.err;
@@ -119,7 +122,8 @@ TEST_F(Startup, HeadlessRunNeedsNoDisplayAndNoHome) {
   no_home.insert(no_home.end(), {{"HOME", nullptr}, {"XDG_CONFIG_HOME", nullptr}});
   r = run(drawing, {"--click", "BUTTON3"}, no_home);
   EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.err.substr(0, r.err.find('\r')), "testprog: no home folder: the last-error record is not kept\n");
+  EXPECT_EQ(r.err.substr(0, r.err.find('\r')),
+            "testprog: no home folder: the last-error record is not kept\n");
 }
 
 TEST_F(Startup, StartUpErrorIsReportedLikeAnyRunTimeError) {

@@ -29,7 +29,8 @@ class TestProgram : public frame::Program {
   TestProgram() : form_(kForm) {
     form_.bind_handlers({
         {"EDIT1_CHANGE", [this] { log.push_back("EDIT1_CHANGE " + form_.text(EDIT1)); }},
-        {"BUTTON1_ON", [this] {
+        {"BUTTON1_ON",
+         [this] {
            log.push_back("BUTTON1 start");
            if (during_slow) during_slow();
            form_.set_text(EDIT1, "12345678x");  // longer than typed, not digits
@@ -37,10 +38,11 @@ class TestProgram : public frame::Program {
            log.push_back("BUTTON1 end");
          }},
         {"BUTTON2_ON", [this] { log.push_back("BUTTON2"); }},
-        {"BUTTON3_ON", [this] {
+        {"BUTTON3_ON",
+         [this] {
            frame::create_output(files_, 1, output_path);
            files_.write_text(1, "half", frame::Sep::EndOfLine);
-           fail_line = __LINE__; files_.open("I", 2, "/nonexistent-folder/none.txt");  // 63
+           fail_line = __LINE__, files_.open("I", 2, "/nonexistent-folder/none.txt");  // 63
            log.push_back("BUTTON3 after the error");
          }},
     });

@@ -8,8 +8,8 @@
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFontDatabase>
-#include <QListView>
 #include <QLineEdit>
+#include <QListView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -49,8 +49,8 @@ class Window : public ::testing::Test {
     const QPointF at(5, 5), global = button(name)->mapToGlobal(at);
     for (auto [type, buttons] : {std::pair{QEvent::MouseButtonPress, Qt::LeftButton},
                                  std::pair{QEvent::MouseButtonRelease, Qt::NoButton}})
-      QCoreApplication::postEvent(button(name), new QMouseEvent(type, at, global, Qt::LeftButton,
-                                                                buttons, Qt::NoModifier));
+      QCoreApplication::postEvent(
+          button(name), new QMouseEvent(type, at, global, Qt::LeftButton, buttons, Qt::NoModifier));
   }
 
   qt_test::TestProgram program;
@@ -78,8 +78,9 @@ TEST_F(Window, ClicksMadeWhileAHandlerRunsAreHandledAfterItInOrder) {
   click("BUTTON1");
   EXPECT_EQ(program.log, (Log{"BUTTON1 start", "BUTTON1 end", "EDIT1_CHANGE 12345678x"}));
   QCoreApplication::processEvents();
-  EXPECT_EQ(program.log, (Log{"BUTTON1 start", "BUTTON1 end", "EDIT1_CHANGE 12345678x", "BUTTON2",
-                              "BUTTON1 start", "BUTTON1 end", "EDIT1_CHANGE 12345678x", "BUTTON2"}));
+  EXPECT_EQ(program.log,
+            (Log{"BUTTON1 start", "BUTTON1 end", "EDIT1_CHANGE 12345678x", "BUTTON2",
+                 "BUTTON1 start", "BUTTON1 end", "EDIT1_CHANGE 12345678x", "BUTTON2"}));
   // A handler's text is shown whole, beyond the typed limit and filter.
   EXPECT_EQ(qobject_cast<QLineEdit*>(window.control("EDIT1"))->text(), QStringLiteral("12345678x"));
 }
@@ -170,9 +171,11 @@ TEST_F(Window, EditFieldKeepsItsSelectionOutOfFocusAndNoControlTakesDrops) {
   EXPECT_EQ(edit->selectedText(), QStringLiteral("bc"));
   EXPECT_EQ(edit->cursorPosition(), 1);
   const QPalette p = edit->palette();
-  EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight), p.color(QPalette::Active, QPalette::Highlight));
+  EXPECT_EQ(p.color(QPalette::Inactive, QPalette::Highlight),
+            p.color(QPalette::Active, QPalette::Highlight));
   EXPECT_FALSE(window.acceptDrops());
-  for (const frame::ControlDesc& c : qt_test::kControls) EXPECT_FALSE(window.control(c.name)->acceptDrops()) << c.name;
+  for (const frame::ControlDesc& c : qt_test::kControls)
+    EXPECT_FALSE(window.control(c.name)->acceptDrops()) << c.name;
 }
 
 TEST_F(Window, BreakKeyStopsTheRunningHandlerAndTheWindowCarriesOn) {
@@ -240,7 +243,8 @@ TEST(FileDialog, AllFilesListsNamesWithoutADotAndEachDescriptionOnce) {
   const auto folder = std::filesystem::temp_directory_path() / "qt_window_test_dialog";
   std::filesystem::create_directories(folder);
   for (const char* name : {"noext_data", "drift.txt"}) std::ofstream(folder / name) << "1\n";
-  QFileDialog dialog(nullptr, QStringLiteral("Data for FFT"), QString::fromStdString(folder.string()));
+  QFileDialog dialog(nullptr, QStringLiteral("Data for FFT"),
+                     QString::fromStdString(folder.string()));
   dialog.setOption(QFileDialog::DontUseNativeDialog);
   frame::qt::configure_dialog(dialog, false, "*.*", "Data File(*.*);Setting Data(*.ini)");
   dialog.show();
@@ -252,12 +256,14 @@ TEST(FileDialog, AllFilesListsNamesWithoutADotAndEachDescriptionOnce) {
   const auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
   ASSERT_NE(view, nullptr);
   QStringList listed;
-  EXPECT_TRUE(QTest::qWaitFor([&] {
-    listed.clear();
-    for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
-      listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
-    return listed.size() >= 2;
-  }, 5000));
+  EXPECT_TRUE(QTest::qWaitFor(
+      [&] {
+        listed.clear();
+        for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
+          listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
+        return listed.size() >= 2;
+      },
+      5000));
   listed.sort();
   EXPECT_EQ(listed, (QStringList{"drift.txt", "noext_data"}));
 }
