@@ -11,6 +11,8 @@
 //
 // The program touches nothing outside its sandbox folder: "Check" and "Calc."
 // open only plain file names there, and its drawing is never written.
+#include <deque>
+#include <filesystem>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -42,7 +44,11 @@ const std::string& sandbox() {
 enum class Expect { Usage, Help, Runs };
 
 // What the parse of the whole command line must decide, before any action.
+// Besides the names, two values are refused up front: a line break or NUL
+// set into an edit field, and a --choose answer the dialog of the button it
+// goes to would not take (the sample form's one dialog opens a file).
 Expect expected_parse(const frame::Form& form, const std::vector<std::string>& args) {
+  std::deque<std::string> answers;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& o = args[i];
     if (o == "--help" || o == "-h") return Expect::Help;
@@ -57,6 +63,17 @@ Expect expected_parse(const frame::Form& form, const std::vector<std::string>& a
         (o == "--print" && !named) ||
         (o == "--click" && (!named || form.control(*named).kind != frame::ControlKind::Button)))
       return Expect::Usage;
+    if (o == "--set" && form.control(*named).kind == frame::ControlKind::Edit &&
+        v.find_first_of(std::string_view("\r\n\0", 3), v.find('=')) != std::string::npos)
+      return Expect::Usage;
+    if (o == "--choose") answers.push_back(v);
+    if (o == "--click" && form.control(*named).dialog != frame::ButtonDialog::None &&
+        !answers.empty()) {
+      const std::string answer = answers.front();
+      answers.pop_front();
+      std::error_code ec;
+      if (!answer.empty() && !std::filesystem::is_regular_file(answer, ec)) return Expect::Usage;
+    }
   }
   return Expect::Runs;
 }

@@ -2,7 +2,9 @@
 # Builds the libFuzzer harnesses with clang into build-fuzz/ (or
 # $FUZZ_BUILD_DIR) and runs every harness for FUZZ_SECONDS seconds (default
 # 30) on a copy of its seed corpus (fuzz/corpus/<harness>/), FUZZ_JOBS at a
-# time (default: as many as there are processors).
+# time (default: as many as there are processors). Each harness starts from
+# the random seed FUZZ_SEED (default 1, so that a run can be repeated; 0 lets
+# libFuzzer pick one).
 # Fails on any finding (a crash, a sanitizer report, a broken property, a
 # hang of one input over 10 s, a leak); prints the executions of each harness.
 # Findings are kept in <build>/findings/<harness>/.
@@ -11,6 +13,7 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${FUZZ_BUILD_DIR:-$root/build-fuzz}"
 seconds="${FUZZ_SECONDS:-30}"
 jobs="${FUZZ_JOBS:-$(nproc)}"
+seed="${FUZZ_SEED:-1}"
 
 CC=clang CXX=clang++ cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DTOOLS_FUZZ=ON -DTOOLS_WITH_QT=OFF -DTOOLS_BUILD_TESTS=OFF >/dev/null
@@ -32,7 +35,7 @@ run_one() {
   [ -f "$root/fuzz/$name.dict" ] && dict=(-dict="$root/fuzz/$name.dict")
   local status=0
   (cd "$findings" && "$build/fuzz/fuzz_$name" "$corpus" "${dict[@]}" \
-      -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+      -max_total_time="$seconds" -seed="$seed" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
       -artifact_prefix="$findings/" >"$work/$name.log" 2>&1) || status=$?
   echo "$status" >"$work/$name.status"
 }

@@ -69,10 +69,13 @@ int message_code(std::string_view message) {
   constexpr std::string_view head = "エラー[";
   const std::size_t at = message.find(head);
   if (at == std::string_view::npos) return 0;
+  // Codes have at most three digits; a longer run (an echoed argument) is no code.
   int code = 0;
-  for (std::size_t i = at + head.size();
-       i < message.size() && message[i] >= '0' && message[i] <= '9'; ++i)
+  std::size_t i = at + head.size();
+  for (; i < message.size() && message[i] >= '0' && message[i] <= '9'; ++i) {
+    if (i - (at + head.size()) == 3) return 0;
     code = code * 10 + (message[i] - '0');
+  }
   return code;
 }
 
