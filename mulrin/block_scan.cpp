@@ -9,6 +9,8 @@
 #include <new>
 #include <stdexcept>
 
+#include "frame/line_batches.h"
+
 namespace mulrin {
 
 namespace {
@@ -134,7 +136,7 @@ void BlockScan::hand_over(bool more_to_come) {
   } else {
     scan(filling_.data(), filled_);
     // A second thread pays once a series is longer than one chunk.
-    if (scanning_ && more_to_come && std::thread::hardware_concurrency() > 1) start_worker();
+    if (scanning_ && more_to_come && frame::thread_count() > 1) start_worker();
   }
   filled_ = 0;
 }

@@ -17,6 +17,7 @@
 
 #include "frame/constants.h"
 #include "frame/datafile.h"
+#include "frame/line_batches.h"
 #include "frame/numtext.h"
 #include "frame/platform/platform.h"
 #include "frame/subtract.h"
@@ -91,16 +92,23 @@ void App::BUTTON6_ON() {
   // Count the data lines and stream their values into the scan. Errors of
   // the file itself stop the run here; errors of the values are due after
   // the count, and no value after the first failing one is taken.
+  // The values are worked out on a second thread while this one reads on.
   std::int64_t count = 0;
   frame::PendingError value_error;
+  frame::LineBatches values(
+      [&](std::string_view line, std::int64_t index) {
+        if (!value_error.any()) value_error.attempt([&] { analysis->push(value_of(line, index)); });
+      },
+      frame::thread_count());
   files.open("I", kDataFile, data_path);
   while (!files.eof(kDataFile)) {
     const std::string_view line = files.read_line(kDataFile);
     form_.poll();
     if (mark.is_comment(line)) continue;
-    if (!value_error.any()) value_error.attempt([&] { analysis->push(value_of(line, count)); });
+    values.add(line, count);
     ++count;
   }
+  values.finish();
   files.close({kDataFile});
   show_count(count);
 

@@ -10,11 +10,18 @@
 # folder's tarvex/ and mulrin/ subfolders are found too). Extra DATA_FILEs
 # (a benchmark file, say) are run through both programs' main runs as well.
 # Prints one line per case and exits 1 when any case differs.
+#
+# OLD_ENV and NEW_ENV, when set, are NAME=VALUE words put into the
+# environment of each side's runs: the same build compared with itself at
+# one and at seven threads is
+#   OLD_ENV=TOOLS_THREADS=1 NEW_ENV=TOOLS_THREADS=7 scripts/compare-builds.sh build build
 set -uo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 [ $# -ge 2 ] || { echo "usage: $0 OLD_DIR NEW_DIR [DATA_FILE...]" >&2; exit 2; }
 old="$(cd "$1" && pwd)"; new="$(cd "$2" && pwd)"; shift 2
 extra=("$@")
+OLD_ENV="${OLD_ENV:-}"
+NEW_ENV="${NEW_ENV:-}"
 
 find_bin() {  # DIR PROGRAM
   if [ -x "$1/$2" ] && [ ! -d "$1/$2" ]; then echo "$1/$2"; else echo "$1/$2/$2"; fi
@@ -35,6 +42,11 @@ printf 'deg=2\n90,1.5,-0.25,0.001,0.00002\n#\n' >"$work/in/subtract2.txt"
 # The settings file names its data file relative to the repository.
 sed "s#^examples/#$work/in/#" "$ex/setting.ini" >"$work/in/setting.ini"
 awk 'NR<=3 || NR%7 { print; next } { print "# gap" }' "$ex/drift.txt" >"$work/in/gaps.txt"
+# A longer series (the example's values over and over, a comment line now and
+# then), and the same with a value that cannot be read far into it.
+awk 'NR>3 { v[n++] = $0 } END { print "# long\r"; for (i = 0; i < 120000; i++) {
+  print v[i % n]; if (i % 5000 == 4999) print "# mark\r" } }' "$ex/drift.txt" >"$work/in/long.txt"
+awk 'NR == 90001 { print "00:00:00   9E+9999\r"; next } { print }' "$work/in/long.txt" >"$work/in/badlate.txt"
 
 cases=()
 add() { cases+=("$1|$2|${*:3}"); }   # NAME PROGRAM ARGS...
@@ -91,6 +103,15 @@ add m-step0 mulrin $M_BASE --set exponent=8 --set step=0 --set samples-per-cycle
   --set threshold=1 --set report-file=OUT/m.txt --click calculate
 add m-nodata mulrin $M_BASE --set data-file=IN/missing.txt --set exponent=8 --set step=10 \
   --set samples-per-cycle=100 --set threshold=1 --set report-file=OUT/m.txt --click calculate
+add m-long mulrin $M_BASE --set data-file=IN/long.txt --set exponent=9 --set step=300.5 \
+  --set samples-per-cycle=100 --set threshold=3 --set subtract-file=IN/subtract.txt \
+  --set report-file=OUT/m.txt --click check-data --print count --click calculate --print count
+add m-badlate mulrin $M_BASE --set data-file=IN/badlate.txt --set exponent=9 --set step=300 \
+  --set samples-per-cycle=100 --set threshold=3 --set report-file=OUT/m.txt --click calculate
+add t-long tarvex $T_BASE --set data-file=IN/long.txt --set samples-per-cycle=100 \
+  --set file-interval=50 --set report-file=OUT/t.txt --click check --print count --click calc --print result
+add t-badlate tarvex $T_BASE --set data-file=IN/badlate.txt --set samples-per-cycle=100 \
+  --set file-interval=50 --set report-file=OUT/t.txt --click calc
 add m-save mulrin $M_BASE --set exponent=8 --choose OUT/s.ini --click save
 add m-labels mulrin --set exponent=11 --set samples-per-cycle=7 --print fft-length --print resolution
 
@@ -109,7 +130,10 @@ run_case() {  # SIDE BIN ARGS -> runs in $work/SIDE/NAME
   mkdir -p "$dir/out"
   local args=() a
   for a in "$@"; do a="${a//IN\//$work/in/}"; args+=("${a//OUT\//$dir/out/}"); done
-  (cd "$dir" && "$bin" "${args[@]}" >"$dir/stdout" 2>"$dir/stderr"; echo $? >"$dir/status")
+  local env_words="$OLD_ENV"
+  [[ "$dir" == "$work/new/"* ]] && env_words="$NEW_ENV"
+  # shellcheck disable=SC2086
+  (cd "$dir" && env $env_words "$bin" "${args[@]}" >"$dir/stdout" 2>"$dir/stderr"; echo $? >"$dir/status")
   # Paths of the two sides differ only by the side's folder.
   sed -i "s#$dir/out/#OUT/#g" "$dir/stdout" "$dir/stderr"
 }
