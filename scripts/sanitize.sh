@@ -5,6 +5,9 @@
 # halts the test that meets it, and leaks are reported at the end of each test
 # process (where the environment lets LeakSanitizer work; otherwise leak
 # detection is switched off and the script says so).
+# Then builds the threaded parts with ThreadSanitizer into build-tsan/ (or
+# $TSAN_BUILD_DIR) and runs their tests, the end-to-end cases at two and
+# seven threads included: any data race fails the run.
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${SANITIZE_BUILD_DIR:-$root/build-asan}"
@@ -27,5 +30,12 @@ fi
 
 export ASAN_OPTIONS="detect_leaks=$leaks:strict_string_checks=1:check_initialization_order=1:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
-cd "$build"
-ctest --output-on-failure -j"$(nproc)" --timeout 900
+(cd "$build" && ctest --output-on-failure -j"$(nproc)" --timeout 900)
+
+tsan="${TSAN_BUILD_DIR:-$root/build-tsan}"
+cmake -S "$root" -B "$tsan" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTOOLS_TSAN=ON \
+  -DTOOLS_WITH_QT=OFF -DTOOLS_BUILD_TESTS=ON -DCMAKE_CXX_FLAGS=-Wno-maybe-uninitialized >/dev/null
+cmake --build "$tsan" -j"$(nproc)" --target errors_test mulrin_test tarvex mulrin
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1"
+(cd "$tsan" && ctest --output-on-failure -j"$(nproc)" --timeout 900 \
+  -R 'LineBatches|same_reports|StreamedBlocks|Calculate\.|HandReport|BlockAnalysis')
