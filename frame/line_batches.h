@@ -1,12 +1,13 @@
-// Data lines handed, in file order, to a second thread that works out their
-// values, so that reading the file and converting its column share the
-// processor's cores while every value is still taken in the order of the
-// file.
+// Data lines and their values shared between two threads, so that reading
+// the file and converting its column use two of the processor's cores while
+// every value is still taken in the order of the file.
 //
-// The reading side calls add() for each data line with its sample index and
-// finish() after the last; the consumer runs on the second thread for each
-// line in the order they were added. With one thread (TOOLS_THREADS=1, or a
-// processor with one core) the consumer runs inside add() instead.
+// LineBatches: the reading side adds each data line with its sample index;
+// a consumer runs on the second thread for each line in that order.
+// ValuesAhead: the reading side takes the values back, in order, while the
+// second thread converts the lines read ahead of them.
+// With one thread (TOOLS_THREADS=1, or a processor with one core) everything
+// runs on the calling thread, line by line.
 #pragma once
 
 #include <condition_variable>
@@ -18,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace frame {
@@ -77,6 +79,168 @@ class LineBatches {
   bool stopping_ = false;    // drop what is left
   bool busy_ = false;        // the consumer holds a batch
   std::exception_ptr failure_;
+  std::thread worker_;
+};
+
+// The values of the data lines, in file order, converted on a second thread
+// one batch of lines ahead of the caller. Errors keep their place in the
+// file: a conversion error is raised when its line's value is due, an error
+// of the reading (or of the line source) after the values of every line
+// before it; nothing of a later line is seen by the caller.
+//
+// NextLine: bool(std::string_view& line), the next data line, false at the
+// end of the data (runs on the calling thread; may throw). Convert:
+// double(std::string_view line), a line's value (runs on the second thread;
+// may throw).
+template <class NextLine, class Convert>
+class ValuesAhead {
+ public:
+  ValuesAhead(NextLine next_line, Convert convert, int threads)
+      : next_line_(std::move(next_line)), convert_(std::move(convert)), threaded_(threads > 1) {
+    if (threaded_) worker_ = std::thread([this] { work(); });
+  }
+  ~ValuesAhead() {
+    if (!worker_.joinable()) return;
+    {
+      std::lock_guard<std::mutex> lock(mutex_);
+      stopping_ = true;
+    }
+    changed_.notify_all();
+    worker_.join();
+  }
+  ValuesAhead(const ValuesAhead&) = delete;
+  ValuesAhead& operator=(const ValuesAhead&) = delete;
+
+  // The next value; false after the last. Throws the error due here.
+  bool next(double& value) {
+    if (!threaded_) {
+      // Line by line, in the order of the steps: read, then convert.
+      std::string_view line;
+      if (!next_line_(line)) return false;
+      value = convert_(line);
+      return true;
+    }
+    if (at_ < current_.values.size()) {
+      value = current_.values[at_++];
+      return true;
+    }
+    return next_batch(value);
+  }
+
+ private:
+  struct Batch {
+    std::string bytes;
+    std::vector<std::uint32_t> ends;
+    std::vector<double> values;       // of the lines before the first failing one
+    std::exception_ptr failure;       // the conversion's, at line values.size()
+    std::exception_ptr read_failure;  // after the last line
+    bool last = false;                // no line follows
+  };
+  static constexpr std::size_t kBatchBytes = std::size_t{1} << 18;
+  static constexpr std::size_t kBatchLines = std::size_t{1} << 14;
+
+  void read_batch(Batch& batch) {
+    batch.bytes.clear();
+    batch.ends.clear();
+    batch.values.clear();
+    batch.failure = nullptr;
+    batch.read_failure = nullptr;
+    batch.last = false;
+    try {
+      std::string_view line;
+      while (batch.bytes.size() < kBatchBytes && batch.ends.size() < kBatchLines) {
+        if (!next_line_(line)) {
+          batch.last = true;
+          break;
+        }
+        batch.bytes.append(line);
+        batch.ends.push_back(static_cast<std::uint32_t>(batch.bytes.size()));
+      }
+    } catch (...) {
+      batch.read_failure = std::current_exception();
+      batch.last = true;
+    }
+    if (batch.last) read_all_ = true;
+  }
+
+  bool next_batch(double& value) {
+    for (;;) {
+      if (current_.failure) std::rethrow_exception(std::exchange(current_.failure, nullptr));
+      if (current_.read_failure)
+        std::rethrow_exception(std::exchange(current_.read_failure, nullptr));
+      // Keep two batches with the second thread, then take back the oldest.
+      while (!read_all_ && in_flight_ < 2) {
+        Batch batch;
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          if (!free_.empty()) {
+            batch = std::move(free_.back());
+            free_.pop_back();
+          }
+        }
+        read_batch(batch);
+        {
+          std::lock_guard<std::mutex> lock(mutex_);
+          to_convert_.push_back(std::move(batch));
+          ++in_flight_;
+        }
+        changed_.notify_all();
+      }
+      if (in_flight_ == 0) return false;
+      {
+        std::unique_lock<std::mutex> lock(mutex_);
+        changed_.wait(lock, [this] { return !converted_.empty(); });
+        free_.push_back(std::move(current_));
+        current_ = std::move(converted_.front());
+        converted_.pop_front();
+        --in_flight_;
+      }
+      at_ = 0;
+      if (at_ < current_.values.size()) {
+        value = current_.values[at_++];
+        return true;
+      }
+    }
+  }
+
+  void work() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+      changed_.wait(lock, [this] { return !to_convert_.empty() || stopping_; });
+      if (stopping_) return;
+      Batch batch = std::move(to_convert_.front());
+      to_convert_.pop_front();
+      lock.unlock();
+      std::uint32_t start = 0;
+      try {
+        batch.values.reserve(batch.ends.size());
+        for (const std::uint32_t end : batch.ends) {
+          batch.values.push_back(
+              convert_(std::string_view(batch.bytes.data() + start, end - start)));
+          start = end;
+        }
+      } catch (...) {
+        batch.failure = std::current_exception();
+      }
+      lock.lock();
+      converted_.push_back(std::move(batch));
+      changed_.notify_all();
+    }
+  }
+
+  NextLine next_line_;
+  Convert convert_;
+  bool threaded_ = false;
+  bool read_all_ = false;  // the source has ended or failed
+  Batch current_;
+  std::size_t at_ = 0;
+  std::mutex mutex_;
+  std::condition_variable changed_;
+  std::deque<Batch> to_convert_;
+  std::deque<Batch> converted_;
+  std::vector<Batch> free_;
+  std::size_t in_flight_ = 0;  // handed over and not yet taken back
+  bool stopping_ = false;
   std::thread worker_;
 };
 

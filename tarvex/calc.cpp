@@ -4,6 +4,7 @@
 
 #include "frame/datafile.h"
 #include "frame/errors.h"
+#include "frame/line_batches.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -47,14 +48,27 @@ void App::BUTTON5_ON() {
   // Comment lines are told by the mark alone; they never reach the column.
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
+  // The columns are converted on a second thread, a batch of lines ahead;
+  // the samples are taken here, in file order.
   std::optional<frame::DataColumn> column;
+  frame::ValuesAhead values(
+      [&](std::string_view& line) {
+        while (!files_.eof(kDataFile)) {
+          line = files_.read_line(kDataFile);
+          form_.poll();
+          if (!mark.is_comment(line)) return true;
+        }
+        return false;
+      },
+      [&](std::string_view line) {
+        if (!column) column.emplace(s.from, s.letters);
+        return column->value(line);
+      },
+      frame::thread_count());
   std::vector<KeptInterval> kept;  // the rows as written, for the exports
-  while (!files_.eof(kDataFile)) {
-    const std::string_view line = files_.read_line(kDataFile);
-    form_.poll();
-    if (mark.is_comment(line)) continue;
-    if (!column) column.emplace(s.from, s.letters);
-    if (transform.take_sample(column->value(line))) {
+  double value = 0;
+  while (values.next(value)) {
+    if (transform.take_sample(value)) {
       report.interval_row(
           kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
       transform.end_interval();
