@@ -4,6 +4,7 @@
 #include <string>
 
 #include "frame/datafile.h"
+#include "frame/line_batches.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "frame/textfile.h"
@@ -39,16 +40,30 @@ void App::BUTTON4_ON() {
   std::int64_t count = 0;
   float maximum = 0;
   float minimum = 0;
+  // The values are worked out on a second thread, a batch of lines ahead.
   std::optional<frame::DataColumn> column;  // cut at the first data line
-  while (!files.eof(kDataFile)) {
-    const std::string_view line = files.read_line(kDataFile);
-    form_.poll();
-    if (mark.is_comment(line)) continue;
-    if (!column) column.emplace(from, letters);
-    double value = column->value(line);
-    if (!subtract.empty()) {
-      value = frame::subtract_model(subtract, value, static_cast<double>(count), origin, c);
-    }
+  std::int64_t index = 0;                   // of the line converted next
+  frame::ValuesAhead values(
+      [&](std::string_view& line) {
+        while (!files.eof(kDataFile)) {
+          line = files.read_line(kDataFile);
+          form_.poll();
+          if (!mark.is_comment(line)) return true;
+        }
+        return false;
+      },
+      [&](std::string_view line) {
+        if (!column) column.emplace(from, letters);
+        double value = column->value(line);
+        if (!subtract.empty()) {
+          value = frame::subtract_model(subtract, value, static_cast<double>(index), origin, c);
+        }
+        ++index;
+        return value;
+      },
+      frame::thread_count());
+  double value = 0;
+  while (values.next(value)) {
     if (count == 0) {
       maximum = frame::to_single(value);
       minimum = frame::to_single(value);
