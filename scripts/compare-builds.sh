@@ -109,6 +109,7 @@ add m-long mulrin $M_BASE --set data-file=IN/long.txt --set exponent=9 --set ste
 add m-badlate mulrin $M_BASE --set data-file=IN/badlate.txt --set exponent=9 --set step=300 \
   --set samples-per-cycle=100 --set threshold=3 --set report-file=OUT/m.txt --click calculate
 add m-badcheck mulrin $M_BASE --set data-file=IN/badlate.txt --set subtract-file=IN/subtract.txt \
+  --set samples-per-cycle=100 \
   --click check-data
 add t-long tarvex $T_BASE --set data-file=IN/long.txt --set samples-per-cycle=100 \
   --set file-interval=50 --set report-file=OUT/t.txt --click check --print count --click calc --print result
