@@ -4,10 +4,12 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "frame/usage.h"
+
 namespace frame {
 
 int thread_count() {
-  if (const char* text = std::getenv("TOOLS_THREADS")) {
+  if (const char* text = std::getenv(std::string(kThreadsVariable).c_str())) {
     int n = 0;
     const char* end = text + std::strlen(text);
     const auto [at, ec] = std::from_chars(text, end, n);

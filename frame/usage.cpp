@@ -84,6 +84,7 @@ void write_help(const FormDesc& form, std::ostream& out, OptionSet set) {
   for (std::size_t i = 0; i < kExitStatuses.size(); ++i)
     out << (i ? ", " : " ") << kExitStatuses[i].status << ' ' << kExitStatuses[i].meaning;
   out << ".\n"
+      << "Environment: " << kThreadsVariable << "=N, " << kThreadsText << ".\n"
       << "Controls (NAME is the name or the alias):\n";
   std::size_t name_width = 4, alias_width = 5;
   for (const ControlDesc& c : form.controls) {
@@ -150,7 +151,10 @@ void write_manual(const FormDesc& form, const ManualText& text, std::ostream& ou
   out << ".SH EXIT STATUS\n";
   for (const ExitStatus& s : kExitStatuses)
     out << ".TP\n.B " << s.status << '\n' << roff(s.meaning) << '\n';
-  out << ".SH FILES\n"
+  out << ".SH ENVIRONMENT\n"
+      << ".TP\n.B " << kThreadsVariable << '\n'
+      << roff(kThreadsText) << '\n'
+      << ".SH FILES\n"
       << "The last run-time error is recorded per user under\n"
       << ".I $XDG_CONFIG_HOME\n"
       << "(by default\n.IR ~/.config ),\n"

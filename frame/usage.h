@@ -57,6 +57,11 @@ inline constexpr std::array<ExitStatus, 3> kExitStatuses = {{
     {2, "usage error"},
 }};
 
+// The environment a run reads, for --help and the manual.
+inline constexpr std::string_view kThreadsVariable = "TOOLS_THREADS";
+inline constexpr std::string_view kThreadsText =
+    "threads a run may use (default: every core); 1 runs everything on one thread";
+
 std::string_view kind_name(ControlKind kind);
 
 // The driver's --help text: the options of every program and those in `set`.
