@@ -19,6 +19,7 @@
 #include <string>
 #include <string_view>
 #include <thread>
+#include <type_traits>
 #include <utility>
 #include <vector>
 
@@ -89,12 +90,14 @@ class LineBatches {
 // before it; nothing of a later line is seen by the caller.
 //
 // NextLine: bool(std::string_view& line), the next data line, false at the
-// end of the data (runs on the calling thread; may throw). Convert:
-// double(std::string_view line), a line's value (runs on the second thread;
-// may throw).
+// end of the data (runs on the calling thread; may throw). Convert: the
+// value of a line, of any copyable type (runs on the second thread; may
+// throw).
 template <class NextLine, class Convert>
 class ValuesAhead {
  public:
+  using Value = std::invoke_result_t<Convert&, std::string_view>;
+
   ValuesAhead(NextLine next_line, Convert convert, int threads)
       : next_line_(std::move(next_line)), convert_(std::move(convert)), threaded_(threads > 1) {
     if (threaded_) worker_ = std::thread([this] { work(); });
@@ -112,7 +115,7 @@ class ValuesAhead {
   ValuesAhead& operator=(const ValuesAhead&) = delete;
 
   // The next value; false after the last. Throws the error due here.
-  bool next(double& value) {
+  bool next(Value& value) {
     if (!threaded_) {
       // Line by line, in the order of the steps: read, then convert.
       std::string_view line;
@@ -131,7 +134,7 @@ class ValuesAhead {
   struct Batch {
     std::string bytes;
     std::vector<std::uint32_t> ends;
-    std::vector<double> values;       // of the lines before the first failing one
+    std::vector<Value> values;        // of the lines before the first failing one
     std::exception_ptr failure;       // the conversion's, at line values.size()
     std::exception_ptr read_failure;  // after the last line
     bool last = false;                // no line follows
@@ -163,7 +166,7 @@ class ValuesAhead {
     if (batch.last) read_all_ = true;
   }
 
-  bool next_batch(double& value) {
+  bool next_batch(Value& value) {
     for (;;) {
       if (current_.failure) std::rethrow_exception(std::exchange(current_.failure, nullptr));
       if (current_.read_failure)

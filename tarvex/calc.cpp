@@ -48,8 +48,9 @@ void App::BUTTON5_ON() {
   // Comment lines are told by the mark alone; they never reach the column.
   // The column is cut at each data line; From and letters become whole
   // numbers there, at the first data line.
-  // The columns are converted on a second thread, a batch of lines ahead;
-  // the samples are taken here, in file order.
+  // The columns are converted, and the subtract model, cosine and sine of
+  // each sample worked out, on a second thread a batch of lines ahead; the
+  // samples are summed here, in file order.
   std::optional<frame::DataColumn> column;
   frame::ValuesAhead values(
       [&](std::string_view& line) {
@@ -60,15 +61,15 @@ void App::BUTTON5_ON() {
         }
         return false;
       },
-      [&](std::string_view line) {
+      [&, prepare = SamplePreparer(transform.params())](std::string_view line) mutable {
         if (!column) column.emplace(s.from, s.letters);
-        return column->value(line);
+        return prepare(column->value(line));
       },
       frame::thread_count());
   std::vector<KeptInterval> kept;  // the rows as written, for the exports
-  double value = 0;
-  while (values.next(value)) {
-    if (transform.take_sample(value)) {
+  PreparedSample sample;
+  while (values.next(sample)) {
+    if (transform.take_prepared(sample)) {
       report.interval_row(
           kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
       transform.end_interval();

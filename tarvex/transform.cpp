@@ -19,21 +19,38 @@ double angular_step(double speed, double samples_per_cycle, frame::Where where) 
                             frame::kDegreesPerRadian, where);
 }
 
+// The sample at position n (from 0) enters at step * (n - origin).
 CycleTransform::CycleTransform(const TransformParams& params)
     : params_(params),
-      subtract_(params.subtract && !params.subtract->empty() ? params.subtract : nullptr) {
-  // The sample at position n (from 0) enters at step * (n - origin).
-  angle_ = -params_.angular_step * params_.origin;
+      subtract_(params.subtract && !params.subtract->empty() ? params.subtract : nullptr),
+      angle_(-params.angular_step * params.origin),
+      angles_(angle_, params.angular_step) {}
+
+SamplePreparer::SamplePreparer(const TransformParams& params)
+    : params_(params),
+      subtract_(params.subtract && !params.subtract->empty() ? params.subtract : nullptr),
+      angles_(-params.angular_step * params.origin, params.angular_step) {}
+
+PreparedSample SamplePreparer::operator()(double y) {
+  if (subtract_) {
+    y = frame::subtract_model(*subtract_, y, static_cast<double>(counter_), params_.origin,
+                              params_.samples_per_cycle);
+  }
+  PreparedSample sample{y, 0, 0};
+  angles_.next(sample.cos, sample.sin);
+  ++counter_;
+  return sample;
 }
 
-void CycleTransform::look_ahead() {
-  double a = angle_;
+void ReferenceAngles::look_ahead() {
+  double a = next_angle_;
   for (int k = 0; k < kAhead; ++k) {
-    ahead_cos_[k] = std::cos(a);
-    ahead_sin_[k] = std::sin(a);
-    a += params_.angular_step;
+    cos_[k] = std::cos(a);
+    sin_[k] = std::sin(a);
+    a += step_;
   }
-  ahead_next_ = 0;
+  next_angle_ = a;
+  next_ = 0;
 }
 
 double CycleTransform::subtract(double y) const {

@@ -45,6 +45,55 @@ struct TransformParams {
   const frame::SubtractTable* subtract = nullptr;
 };
 
+// The cosine and sine of the reference angles of samples 0, 1, ... of a run:
+// the angle of a sample is the running sum of the steps from the start
+// angle. They are taken kAhead at a time, in a tight loop, from the same
+// repeated addition (the same values as one at a time).
+class ReferenceAngles {
+ public:
+  ReferenceAngles(double start, double step) : next_angle_(start), step_(step) {}
+  void next(double& cos_angle, double& sin_angle) {
+    if (next_ == kAhead) look_ahead();
+    cos_angle = cos_[next_];
+    sin_angle = sin_[next_];
+    ++next_;
+  }
+
+ private:
+  static constexpr int kAhead = 256;
+  void look_ahead();
+
+  double next_angle_;  // of the first sample after the table
+  double step_;
+  int next_ = kAhead;
+  std::array<double, kAhead> cos_;
+  std::array<double, kAhead> sin_;
+};
+
+// A sample ready for the sums: its value after the subtract model, and the
+// cosine and sine of its reference angle.
+struct PreparedSample {
+  double y = 0;
+  double cos = 0;
+  double sin = 0;
+};
+
+// The part of taking a sample that needs none of the sums, for the samples
+// of a run in file order from the first: the subtract model at the sample's
+// position and the cosine and sine of its reference angle. The angles are
+// the transform's own running sum, so a prepared sample gives the same bits.
+class SamplePreparer {
+ public:
+  explicit SamplePreparer(const TransformParams& params);
+  PreparedSample operator()(double y);
+
+ private:
+  TransformParams params_;
+  const frame::SubtractTable* subtract_;
+  ReferenceAngles angles_;
+  std::int64_t counter_ = 0;
+};
+
 // The running state of one run: sums of the open interval and of the whole
 // file, the exact counters, the interval fill and the reference angle.
 class CycleTransform {
@@ -57,25 +106,13 @@ class CycleTransform {
   // fill has reached the interval length, i.e. the interval is to be closed.
   bool take_sample(double y) {
     if (subtract_) y = subtract(y);
-    if (ahead_next_ == kAhead) look_ahead();
-    const double c = ahead_cos_[ahead_next_] * y;
-    const double s = ahead_sin_[ahead_next_] * y;
-    ++ahead_next_;
-    interval_sums.x += c;
-    interval_sums.y -= s;
-    file_sums.x += c;
-    file_sums.y -= s;
-    ++sample_counter;
-    ++m;
-    fill += 1;
-    angle_ += params_.angular_step;
-    // An overflowing sum stops the run at the sample that made it (error 6).
-    if (!(std::fabs(file_sums.x) <= DBL_MAX && std::fabs(file_sums.y) <= DBL_MAX &&
-          std::fabs(interval_sums.x) <= DBL_MAX && std::fabs(interval_sums.y) <= DBL_MAX)) {
-      overflow();
-    }
-    return fill >= params_.interval;
+    double cos_angle, sin_angle;
+    angles_.next(cos_angle, sin_angle);
+    return add(cos_angle * y, sin_angle * y);
   }
+  // The same for a sample whose subtract model, cosine and sine were worked
+  // out ahead (SamplePreparer), in the same order of samples.
+  bool take_prepared(const PreparedSample& p) { return add(p.cos * p.y, p.sin * p.y); }
 
   // The open interval's vector: its sums divided by m, doubled when the
   // angular step is not 0 (a zero step gives the plain mean).
@@ -113,20 +150,30 @@ class CycleTransform {
   Vec file_sums;
 
  private:
-  // The angles do not depend on the data: cosine and sine of the next
-  // kAhead reference angles are taken together, in a tight loop, from the
-  // same repeated addition (the same values as one at a time).
-  static constexpr int kAhead = 256;
-  void look_ahead();
+  // The sums, counters, fill and angle after one sample.
+  bool add(double c, double s) {
+    interval_sums.x += c;
+    interval_sums.y -= s;
+    file_sums.x += c;
+    file_sums.y -= s;
+    ++sample_counter;
+    ++m;
+    fill += 1;
+    angle_ += params_.angular_step;
+    // An overflowing sum stops the run at the sample that made it (error 6).
+    if (!(std::fabs(file_sums.x) <= DBL_MAX && std::fabs(file_sums.y) <= DBL_MAX &&
+          std::fabs(interval_sums.x) <= DBL_MAX && std::fabs(interval_sums.y) <= DBL_MAX)) {
+      overflow();
+    }
+    return fill >= params_.interval;
+  }
   double subtract(double y) const;
   [[noreturn]] void overflow() const;
 
   TransformParams params_;
   const frame::SubtractTable* subtract_ = nullptr;
   double angle_ = 0;
-  int ahead_next_ = kAhead;
-  std::array<double, kAhead> ahead_cos_;
-  std::array<double, kAhead> ahead_sin_;
+  ReferenceAngles angles_;
 };
 
 // One closed interval of a "Calc." run as its report row shows it.
