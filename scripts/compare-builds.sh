@@ -113,6 +113,9 @@ add m-badcheck mulrin $M_BASE --set data-file=IN/badlate.txt --set subtract-file
   --click check-data
 add t-long tarvex $T_BASE --set data-file=IN/long.txt --set samples-per-cycle=100 \
   --set file-interval=50 --set report-file=OUT/t.txt --click check --print count --click calc --print result
+add t-drawlong tarvex $T_BASE --set data-file=IN/long.txt --set samples-per-cycle=100 \
+  --set display-interval=7 --set display-factor=0.5 --set subtract-file=IN/subtract.txt \
+  --click draw --save-drawing OUT/d.png --print result
 add t-badlate tarvex $T_BASE --set data-file=IN/badlate.txt --set samples-per-cycle=100 \
   --set file-interval=50 --set report-file=OUT/t.txt --click calc
 add m-save mulrin $M_BASE --set exponent=8 --choose OUT/s.ini --click save

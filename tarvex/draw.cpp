@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "frame/datafile.h"
+#include "frame/line_batches.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -81,35 +82,45 @@ void App::BUTTON4_ON() {
 
   files_.open("I", kDataFile, s.data_path);
   const frame::CommentMark mark(s.comment_mark);
-  // The column is cut from the first data line on; comment lines never reach it.
+  // The column is cut from the first data line on; comment lines never reach
+  // it. The columns are converted, and each sample prepared, on a second
+  // thread a batch of lines ahead; the samples are summed here, in order.
   std::optional<frame::DataColumn> column;
-  bool at_end = files_.eof(kDataFile);
-  while (!at_end) {
-    const std::string_view line = files_.read_line(kDataFile);
-    form_.poll();
-    if (!mark.is_comment(line)) {
-      if (!column) column.emplace(s.from, s.letters);
-      if (transform.take_sample(column->value(line))) {
-        const Vec v = transform.interval_vector();
-        // Which file interval, counted from the origin, holds the middle of
-        // this display interval: blue, red, green, then again; positions
-        // before the origin continue the cycle backwards.
-        const double middle =
-            static_cast<double>(transform.sample_counter) - s.origin - display_interval / 2;
-        const double index = frame::floor_value(frame::checked_div(middle, file_interval));
-        int q = frame::whole_number(index, frame::Kind::Long) % 3;
-        if (q < 0) q += 3;
-        point_of(v, 2 * (1 << q) + 1);
-        transform.end_interval();
-      }
+  frame::ValuesAhead values(
+      [&](std::string_view& line) {
+        while (!files_.eof(kDataFile)) {
+          line = files_.read_line(kDataFile);
+          form_.poll();
+          if (!mark.is_comment(line)) return true;
+        }
+        return false;
+      },
+      [&, prepare = SamplePreparer(transform.params())](std::string_view line) mutable {
+        if (!column) column.emplace(s.from, s.letters);
+        return prepare(column->value(line));
+      },
+      frame::thread_count());
+  PreparedSample sample;
+  while (values.next(sample)) {
+    if (transform.take_prepared(sample)) {
+      const Vec v = transform.interval_vector();
+      // Which file interval, counted from the origin, holds the middle of
+      // this display interval: blue, red, green, then again; positions
+      // before the origin continue the cycle backwards.
+      const double middle =
+          static_cast<double>(transform.sample_counter) - s.origin - display_interval / 2;
+      const double index = frame::floor_value(frame::checked_div(middle, file_interval));
+      int q = frame::whole_number(index, frame::Kind::Long) % 3;
+      if (q < 0) q += 3;
+      point_of(v, 2 * (1 << q) + 1);
+      transform.end_interval();
     }
-    at_end = files_.eof(kDataFile);
-    // The last, open display interval is drawn only when it holds more than
-    // one cycle.
-    if (static_cast<double>(transform.m) > s.samples_per_cycle && at_end) {
-      point_of(transform.interval_vector(), kClosing);
-      transform.drop_interval();
-    }
+  }
+  // The last, open display interval is drawn only when it holds more than
+  // one cycle.
+  if (static_cast<double>(transform.m) > s.samples_per_cycle) {
+    point_of(transform.interval_vector(), kClosing);
+    transform.drop_interval();
   }
   files_.close({kDataFile});
 
