@@ -1,5 +1,6 @@
-// The free form, the output item form and the pattern form over arbitrary
-// values, kinds and patterns (the tools' own patterns and arbitrary ones).
+// The free form, the output item form, the pattern form, whole-number
+// conversion, floor and power over arbitrary values, kinds and patterns (the
+// tools' own patterns and arbitrary ones).
 //
 // Holds:
 // - free form: at most 12 characters for a single, 22 otherwise; read back
@@ -11,7 +12,11 @@
 //   free form); an overflow happens only when the rounded value does not fit
 //   the integer positions; a fitting number reads back within half a unit of
 //   its last decimal place and carries a minus exactly for a negative value;
-//   a pattern without a numeric field is error 5 and no other error is raised.
+//   a pattern without a numeric field is error 5 and no other error is raised;
+// - whole_number gives the nearest whole number with halves away from zero
+//   (std::round) when that fits the kind, else error 6 (NaN too); floor is
+//   std::floor; power never gives a non-finite value, raises only 5 or 6, and
+//   agrees with std::pow to within rounding where both are ordinary numbers.
 #include <bit>
 #include <cmath>
 #include <optional>
@@ -154,6 +159,38 @@ void check_pattern_form(double value, Kind kind, std::string_view pattern) {
   require_near(number, shown, std::pow(10.0L, -after), what);
 }
 
+void check_whole(double v) {
+  for (const frame::Kind kind : {frame::Kind::Short, frame::Kind::Long}) {
+    const double limit = kind == frame::Kind::Short ? 32768.0 : 2147483648.0;
+    const double r = std::round(v);  // halves away from zero
+    const bool fits = r >= -limit && r < limit;
+    try {
+      const std::int32_t w = frame::whole_number(v, kind);
+      FUZZ_REQUIRE(fits && w == r, "whole number differs from rounding half away", show(v));
+    } catch (const frame::RuntimeError& e) {
+      FUZZ_REQUIRE(e.code() == 6 && !fits, "whole number raised wrongly",
+                   show(v) + " code " + std::to_string(e.code()));
+    }
+  }
+}
+
+void check_power(double x, double y) {
+  double p;
+  try {
+    p = frame::power(x, y);
+  } catch (const frame::RuntimeError& e) {
+    fuzz::require_code(e, {5, 6}, "power");
+    return;
+  }
+  const double q = std::pow(x, y);
+  FUZZ_REQUIRE(std::isfinite(p), "power gave a non-finite value", show(x) + "^" + show(y));
+  FUZZ_REQUIRE(y != 0 || p == 1, "x^0 must be 1", show(x));
+  FUZZ_REQUIRE(y == 0 || x != 0 || p == 0, "0^y must be 0", show(y));
+  if (y != 0 && x != 0 && std::isfinite(q) && std::fabs(q) >= 1e-300 && std::fabs(q) <= 1e300)
+    FUZZ_REQUIRE(std::fabs(p - q) <= 1e-13 * std::fabs(q), "power far from std::pow",
+                 show(x) + "^" + show(y) + " = " + show(p) + " vs " + show(q));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -184,5 +221,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                              0, std::size(kToolPatterns) - 1)])
                        : in.ConsumeRandomLengthString(200);
   check_pattern_form(value, kind, pattern);
+  check_whole(value);
+  check_whole(value + 0.5);
+  if (!std::isnan(value))
+    FUZZ_REQUIRE(frame::floor_value(value) == std::floor(value), "floor differs", show(value));
+  const double y = std::bit_cast<double>(in.ConsumeIntegral<std::uint64_t>());
+  check_power(value, y);
+  check_power(value, in.ConsumeIntegralInRange<int>(0, 7));  // whole, as the tools use them
+  check_power(2, std::trunc(std::fmod(y, 200.0)));
   return 0;
 }

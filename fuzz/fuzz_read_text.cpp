@@ -1,12 +1,20 @@
-// Read line, read field and read field into a number over arbitrary bytes.
+// Read line, read field and read field into a number, and the subtract file
+// and model, over arbitrary bytes.
 //
-// The input is a script of read operations and the file's bytes. The script
-// runs on three file tables that read the same file in chunks of different
-// sizes (a few bytes, 256 and the default): every result and every error must
-// be the same. Holds as well: a line or field never holds CR or NUL nor
-// more than 32767 characters; right after an end test that says "not at the
-// end" there is a line to read; the only errors are 54, 15, 58 and 6;
+// The input is a script of read operations, run values and the file's bytes.
+// The script runs on three file tables that read the same file in chunks of
+// different sizes (a few bytes, 256 and the default): every result and every
+// error must be the same. Holds as well: a line or field never holds CR or
+// NUL nor more than 32767 characters; right after an end test that says "not
+// at the end" there is a line to read; the only errors are 54, 15, 58 and 6;
 // a number fits its kind.
+//
+// The same bytes read as a subtract file: reading raises only 54, 58, 9, 6 or
+// 15; the file number is free again after every ending (read, degree above
+// the limit, or error and abandon); a table that was read has at most 40
+// entries and a degree of at most 6; reading in chunks of any size gives the
+// same table or the same error; the model gives a finite value or raises only
+// 5, 6 or 11.
 #include <bit>
 #include <cmath>
 #include <cstring>
@@ -15,6 +23,8 @@
 
 #include <fuzzer/FuzzedDataProvider.h>
 
+#include "frame/numtext.h"
+#include "frame/subtract.h"
 #include "frame/textfile.h"
 #include "fuzz_support.h"
 
@@ -70,6 +80,62 @@ std::string run(const std::vector<Step>& script, const std::string& path, std::s
   return transcript;
 }
 
+struct Read {
+  int code = 0;        // the error, or 0
+  bool within = true;  // false: a degree above the limit ended the reading
+  frame::SubtractTable table;
+};
+
+Read read_table(const std::string& path, std::size_t chunk) {
+  frame::FileTable files;
+  files.set_read_chunk_size(chunk);
+  Read r;
+  try {
+    r.within = frame::read_subtract_table(files, 1, path, r.table);
+  } catch (const frame::RuntimeError& e) {
+    fuzz::require_code(e, {54, 58, 9, 6, 15}, "read_subtract_table");
+    r.code = e.code();
+    files.abandon();
+  }
+  try {  // closed in every ending: the number is not open
+    files.eof(1);
+    fuzz::fail("subtract file left open", path);
+  } catch (const frame::RuntimeError& e) {
+    FUZZ_REQUIRE(e.code() == 57, "subtract file left open", path);
+  }
+  return r;
+}
+
+double field_value(FuzzedDataProvider& in) {
+  try {
+    return frame::val(in.ConsumeRandomLengthString(12));
+  } catch (const frame::RuntimeError&) {
+    return 0;
+  }
+}
+
+void check_subtract(const std::string& path, std::size_t chunk, double origin,
+                    double samples_per_cycle, std::uint32_t first_index) {
+  const Read r = read_table(path, 0), small = read_table(path, chunk);
+  FUZZ_REQUIRE(r.code == small.code && r.within == small.within, "chunk size changed the outcome");
+  if (r.code != 0 || !r.within) return;
+  FUZZ_REQUIRE(r.table.count == small.table.count &&
+                   std::memcmp(&r.table.degree, &small.table.degree, sizeof(double)) == 0 &&
+                   std::memcmp(r.table.entries.data(), small.table.entries.data(),
+                               sizeof r.table.entries) == 0,
+               "chunk size changed the table");
+  FUZZ_REQUIRE(r.table.count >= 0 && r.table.count <= frame::kMaxSubtractEntries, "entry count");
+  FUZZ_REQUIRE(r.table.degree <= frame::kMaxSubtractDegree, "degree above the limit kept");
+  for (std::uint32_t k = first_index; k < first_index + 4u && k >= first_index; ++k) {
+    try {
+      FUZZ_REQUIRE(std::isfinite(frame::subtract_model(r.table, 1.5, k, origin, samples_per_cycle)),
+                   "model value not finite");
+    } catch (const frame::RuntimeError& e) {
+      fuzz::require_code(e, {5, 6, 11}, "subtract_model");
+    }
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -81,6 +147,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto b = in.ConsumeIntegral<std::uint8_t>();
     step = {static_cast<Op>(b & 3), static_cast<Kind>((b >> 2) & 3)};
   }
+  const double origin = field_value(in), samples_per_cycle = field_value(in);
+  const std::uint32_t first_index = in.ConsumeIntegral<std::uint32_t>();
   // Long lines are what the size limit is about: a repeated byte can make one.
   std::string bytes = in.ConsumeRemainingBytesAsString();
   if (bytes.size() >= 3 && bytes[0] == '\x7f')
@@ -88,12 +156,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::string(32000 + static_cast<unsigned char>(bytes[1]) * 8u, bytes[2]) + bytes.substr(3);
   file.set(bytes);
   // Chunks of a few bytes on a long file would cost a system call per byte.
-  const std::string a =
-      run(script, file.path(), bytes.size() > 1024 ? 997 + small_chunk : small_chunk, bytes);
+  const std::size_t chunk = bytes.size() > 1024 ? 997 + small_chunk : small_chunk;
+  const std::string a = run(script, file.path(), chunk, bytes);
   const std::string b = run(script, file.path(), 256, bytes);
   const std::string c = run(script, file.path(), 0, bytes);
   FUZZ_REQUIRE(
       a == b && b == c, "chunk size changed what was read",
       fuzz::show(bytes) + "\n  " + fuzz::show(a) + "\n  " + fuzz::show(b) + "\n  " + fuzz::show(c));
+  check_subtract(file.path(), chunk, origin, samples_per_cycle, first_index);
   return 0;
 }

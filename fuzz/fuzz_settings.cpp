@@ -39,7 +39,7 @@ int reference_lines(std::string_view b, std::vector<std::string>& lines) {
 // checks the ending against the lines of the file.
 template <class Factory>
 void load(Factory make, const std::string& path,
-          const std::vector<std::pair<const char*, std::size_t>>& fields,
+          const std::vector<std::pair<std::string, std::size_t>>& fields,
           const std::vector<std::string>& lines, int reader_code,
           std::initializer_list<int> label_codes) {
   test_support::Session session(make);
@@ -82,17 +82,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
        {{"EDIT2", 0}, {"EDIT3", 1}, {"EDIT1", 2}, {"EDIT4", 3}, {"EDIT5", 6}, {"EDIT6", 9}}, lines,
        reader_code, {});
   // mulrin: lines 1..10 go to EDIT1..EDIT10.
-  load(mulrin::make_app, file.path(),
-       {{"EDIT1", 0},
-        {"EDIT2", 1},
-        {"EDIT3", 2},
-        {"EDIT4", 3},
-        {"EDIT5", 4},
-        {"EDIT6", 5},
-        {"EDIT7", 6},
-        {"EDIT8", 7},
-        {"EDIT9", 8},
-        {"EDIT10", 9}},
-       lines, reader_code, {5, 6, 11});
+  std::vector<std::pair<std::string, std::size_t>> mulrin_fields;
+  for (std::size_t i = 0; i < 10; ++i)
+    mulrin_fields.emplace_back("EDIT" + std::to_string(i + 1), i);
+  load(mulrin::make_app, file.path(), mulrin_fields, lines, reader_code, {5, 6, 11});
   return 0;
 }

@@ -18,12 +18,9 @@
 
 namespace fuzz {
 
-// Every code an operation of the tools may raise.
+// Every code an operation of the tools may raise: the codes of the catalogue.
 inline bool is_table_code(int code) {
-  static constexpr int kCodes[] = {5,  6,  7,  9,  10, 11, 13,   15,   27,  28, 50,
-                                   51, 52, 54, 55, 57, 58, 59,   60,   61,  63, 64,
-                                   66, 67, 71, 72, 73, 75, 1000, 1002, 1013};
-  return std::find(std::begin(kCodes), std::end(kCodes), code) != std::end(kCodes);
+  return !frame::catalogue_text(code).empty();
 }
 
 // A property that must hold; a violation is a finding. The detail (often a

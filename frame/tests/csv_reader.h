@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 namespace frame::testing {
@@ -18,34 +19,18 @@ inline CsvRows read_csv(std::string_view text) {
   for (std::size_t i = 0; i < text.size(); ++i) {
     const char c = text[i];
     row_open = true;
-    if (quoted) {
-      if (c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
-        cell += '"';
-        ++i;
-      } else if (c == '"') {
-        quoted = false;
-      } else {
-        cell += c;
-      }
+    if (quoted && c == '"' && i + 1 < text.size() && text[i + 1] == '"') {
+      cell += text[++i];
     } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      row.push_back(std::move(cell));
-      cell.clear();
-    } else if (c == '\n') {
-      row.push_back(std::move(cell));
-      cell.clear();
-      rows.push_back(std::move(row));
-      row.clear();
-      row_open = false;
-    } else {
+      quoted = !quoted;
+    } else if (quoted || (c != ',' && c != '\n')) {
       cell += c;
+    } else {
+      row.push_back(std::exchange(cell, {}));
+      if (c == '\n') rows.push_back(std::exchange(row, {})), row_open = false;
     }
   }
-  if (row_open) {
-    row.push_back(std::move(cell));
-    rows.push_back(std::move(row));
-  }
+  if (row_open) rows.push_back(std::move(row)), rows.back().push_back(std::move(cell));
   return rows;
 }
 

@@ -197,16 +197,14 @@ TEST_F(HeadlessMain, RunsTheDriverOnStandardStreamsAndWithoutArgumentsPointsToHe
       "sample: this build has no window; give actions on the command line (see sample --help)\n");
 }
 
-TEST_F(HeadlessMain, UnknownControlAtStartUpIsARunTimeErrorWithItsRecord) {
+TEST_F(HeadlessMain, RunTimeErrorIsStatus1WithItsRecordOrWithoutWhenItCannotBeWritten) {
   EXPECT_EQ(run_main({"--print", "EDIT1"}, "EDIT99"), 1);
   EXPECT_EQ(err.substr(0, 10), "\r\nsample [");
   EXPECT_NE(err.find("]:エラー[1013]"), std::string::npos);
   const std::string record = read_file(config / "cycle-tools" / "sample-last-error.ini");
   EXPECT_NE(record.find("MODL=sample\n"), std::string::npos);
   EXPECT_NE(record.find("CODE=1013\n"), std::string::npos);
-}
-
-TEST_F(HeadlessMain, FileErrorOfAHandlerIs63EvenWhenTheRecordCannotBeWritten) {
+  // A file error of a handler is 63 even when the record cannot be written.
   setenv("XDG_CONFIG_HOME", temp_file("not-a-folder", "x").c_str(), 1);
   EXPECT_EQ(run_main({"--set", "data=/nonexistent/frame.dat", "--click", "check"}), 1);
   EXPECT_NE(err.find("エラー[63]"), std::string::npos);

@@ -8,8 +8,12 @@
 #include <regex>
 #include <string>
 
+#include "tests/support/support.h"
+
 namespace frame {
 namespace {
+
+using test_support::code_of;
 
 RuntimeError caught(auto&& action) {
   try {
@@ -19,10 +23,6 @@ RuntimeError caught(auto&& action) {
   }
   ADD_FAILURE() << "no run-time error raised";
   return RuntimeError(0, Where::current());
-}
-
-int code_of(auto&& action) {
-  return caught(action).code();
 }
 
 // A frame operation that names its caller's statement.

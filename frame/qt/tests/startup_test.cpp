@@ -8,11 +8,10 @@
 #include <QImage>
 #include <QSettings>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
 #include "frame/qt/file_dialogs.h"
 #include "test_form.h"
+#include "tests/support/support.h"
 
 namespace {
 
@@ -41,11 +40,6 @@ class Startup : public ::testing::Test {
     fs::remove_all(folder);
     fs::create_directories(folder);
   }
-  std::string read_all(const fs::path& path) {
-    std::ostringstream text;
-    text << std::ifstream(folder / path, std::ios::binary).rdbuf();
-    return text.str();
-  }
   // `env`: variables set (or, with a null value, unset) after the usual ones.
   Outcome run(const frame::ProgramFactory& factory, std::vector<std::string> args,
               const std::vector<std::pair<const char*, const char*>>& env = {}) {
@@ -67,7 +61,8 @@ class Startup : public ::testing::Test {
     }
     int wstatus = 0;
     wait(&wstatus);
-    return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, read_all("out"), read_all("err")};
+    return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, test_support::read_file(folder / "out"),
+            test_support::read_file(folder / "err")};
   }
   QVariant record(const char* key) {
     return QSettings(QString::fromStdString((folder / "config/cycle_tools/testprog.conf").string()),
@@ -93,8 +88,8 @@ TEST_F(Startup, SaveDrawingWritesThePngOfTheClientArea) {
   EXPECT_EQ(image.pixel(50, 50), qRgb(255, 255, 255));  // the form's white
 }
 
-TEST_F(Startup, RunTimeErrorInTheDriverWritesTheRecordThroughQSettings) {
-  const Outcome r = run(drawing, {"--click", "BUTTON3"});
+TEST_F(Startup, RunTimeErrorInTheDriverOrAtStartUpWritesTheRecordThroughQSettings) {
+  Outcome r = run(drawing, {"--click", "BUTTON3"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("testprog ["), std::string::npos) << r.err;
   EXPECT_EQ(record("MODL").toString(), QStringLiteral("testprog"));
@@ -104,6 +99,19 @@ TEST_F(Startup, RunTimeErrorInTheDriverWritesTheRecordThroughQSettings) {
   EXPECT_TRUE(record("TIME").toString().contains(u'/'));
   EXPECT_FALSE(record("MODE").toString().isEmpty());
   EXPECT_FALSE(record("RTL").toString().isEmpty());
+  // An error while the program starts up is reported the same way.
+  r = run(
+      [](frame::FileDialogs&, frame::Surface&) -> std::unique_ptr<frame::Program> {
+        auto program = std::make_unique<qt_test::TestProgram>();
+        program->form().bind("EDIT9");  // the form has no EDIT9: 1013
+        return program;
+      },
+      {"--print", "EDIT1"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(r.out, "");
+  EXPECT_EQ(r.err.rfind("\r\ntestprog [", 0), 0u) << r.err;
+  EXPECT_NE(r.err.find("]:エラー[1013]"), std::string::npos) << r.err;
+  EXPECT_EQ(record("CODE").toInt(), 1013);
 }
 
 // A run with arguments needs no display, whatever platform the environment
@@ -124,21 +132,6 @@ TEST_F(Startup, HeadlessRunNeedsNoDisplayAndNoHome) {
   EXPECT_EQ(r.status, 1);
   EXPECT_EQ(r.err.substr(0, r.err.find('\r')),
             "testprog: no home folder: the last-error record is not kept\n");
-}
-
-TEST_F(Startup, StartUpErrorIsReportedLikeAnyRunTimeError) {
-  const Outcome r = run(
-      [](frame::FileDialogs&, frame::Surface&) -> std::unique_ptr<frame::Program> {
-        auto program = std::make_unique<qt_test::TestProgram>();
-        program->form().bind("EDIT9");  // the form has no EDIT9: 1013
-        return program;
-      },
-      {"--print", "EDIT1"});
-  EXPECT_EQ(r.status, 1);
-  EXPECT_EQ(r.out, "");
-  EXPECT_EQ(r.err.rfind("\r\ntestprog [", 0), 0u) << r.err;
-  EXPECT_NE(r.err.find("]:エラー[1013]"), std::string::npos) << r.err;
-  EXPECT_EQ(record("CODE").toInt(), 1013);
 }
 
 TEST(NameFilters, EachEntryBecomesOneFilterWithItsPatterns) {

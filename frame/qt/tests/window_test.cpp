@@ -18,22 +18,17 @@
 #include <QTimer>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "frame/qt/error_report.h"
 #include "frame/qt/file_dialogs.h"
 #include "frame/qt/main_window.h"
 #include "test_form.h"
+#include "tests/support/support.h"
 
 namespace {
 
 using frame::qt::MainWindow;
 using Log = std::vector<std::string>;
-
-struct MemoryStore : frame::ErrorRecordStore {
-  std::vector<frame::ErrorRecord> records;
-  void write(const frame::ErrorRecord& record) override { records.push_back(record); }
-};
 
 class Window : public ::testing::Test {
  protected:
@@ -55,7 +50,7 @@ class Window : public ::testing::Test {
 
   qt_test::TestProgram program;
   frame::qt::ImageSurface surface{300, 200};
-  MemoryStore store;
+  test_support::RecordStore store;
   MainWindow window{program, surface, store};
 };
 
@@ -105,15 +100,15 @@ TEST_F(Window, RunTimeErrorWritesTheRecordThenShowsTheBoxAndEnds) {
   QString shown;
   window.show_error = [&](const QString& title, const QString& message, int code) {
     shown = title + u'|' + message + u'|' + QString::number(code);
-    EXPECT_EQ(store.records.size(), 1u);  // written before the box is shown
+    EXPECT_EQ(store.written.size(), 1u);  // written before the box is shown
   };
   QSignalSpy ended(&window, &MainWindow::ended_with);
   click("BUTTON3");
-  ASSERT_EQ(store.records.size(), 1u);
-  EXPECT_EQ(store.records[0].modl, "testprog");
-  EXPECT_EQ(store.records[0].code, 63);
-  EXPECT_EQ(store.records[0].line, program.fail_line);
-  EXPECT_EQ(store.records[0].mode, frame::qt::kRecordMode);  // the window's runtime
+  ASSERT_EQ(store.written.size(), 1u);
+  EXPECT_EQ(store.written[0].modl, "testprog");
+  EXPECT_EQ(store.written[0].code, 63);
+  EXPECT_EQ(store.written[0].line, program.fail_line);
+  EXPECT_EQ(store.written[0].mode, frame::qt::kRecordMode);  // the window's runtime
   std::string expected = "\r\ntestprog [" + std::to_string(program.fail_line) + "行]:エラー[63]";
   if (const std::string_view help = frame::catalogue_text(63); !help.empty())
     expected.append("\n").append(help);
@@ -122,9 +117,7 @@ TEST_F(Window, RunTimeErrorWritesTheRecordThenShowsTheBoxAndEnds) {
   EXPECT_EQ(ended.front().front().toInt(), 1);
   EXPECT_FALSE(window.isVisible());
   // What the handler wrote stays on disk as written: no closing 0x1A.
-  std::ostringstream written;
-  written << std::ifstream(program.output_path, std::ios::binary).rdbuf();
-  EXPECT_EQ(written.str(), "half\r\n");
+  EXPECT_EQ(test_support::read_file(program.output_path), "half\r\n");
   EXPECT_EQ(program.log, Log{});  // the statement after the error never ran
 }
 
