@@ -26,17 +26,6 @@ std::string pat(const nlohmann::json& v, std::string_view pattern) {
   return pat(v.get<double>(), pattern);
 }
 
-// The report's lines without their CR LF and the closing 0x1A.
-std::vector<std::string> report_lines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::istringstream in(read_file(path));
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line != "\x1a") lines.push_back(line);
-  }
-  return lines;
-}
-
 class TarvexExport : public ::testing::Test {
  protected:
   test_support::Scratch dir;
@@ -59,7 +48,7 @@ TEST_F(TarvexExport, ExampleRunReadsBackAsTheReportPrintsIt) {
   std::vector<std::string> args = example_run();
   args.insert(args.end(), {"--export-csv", csv, "--export-json", json});
   ASSERT_EQ(h.run(args), 0) << h.err;
-  const std::vector<std::string> lines = report_lines(report);
+  const std::vector<std::string> lines = test_support::split_crlf(read_file(report));
   const frame::testing::CsvRows rows = frame::testing::read_csv(read_file(csv));
   const nlohmann::json doc = nlohmann::json::parse(read_file(json));
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "mulrin/app.h"
-#include "support.h"
 #include "tarvex/app.h"
+#include "tests/support/programs.h"
 
 namespace {
 
@@ -65,29 +65,30 @@ void operator delete[](void* p, const std::nothrow_t&) noexcept {
 namespace reliability {
 namespace {
 
+using namespace test_support;
+
 constexpr std::size_t kMiB = std::size_t{1} << 20;
 
 // Runs the usual fields with `fields` changed and clicks `button`; returns
 // the status, the code and the largest single allocation.
-std::tuple<int, int, std::size_t> run_measured(
-    bool mulrin, const Folder& folder,
-    const std::vector<std::pair<std::string, std::string>>& fields, const char* button) {
-  InProcess run(mulrin ? mulrin::make_app : tarvex::make_app);
-  const std::string data = folder / "data.txt", report = folder / "report.txt";
+std::tuple<int, int, std::size_t> run_measured(bool mulrin, const Scratch& folder,
+                                               const Fields& fields, const char* button) {
+  Session run(mulrin ? mulrin::make_app : tarvex::make_app);
+  const std::string data = folder.path("data.txt"), report = folder.path("report.txt");
   g_largest = 0;
-  const int status = run.run(click(
+  const auto r = run.run(click(
       with(mulrin ? mulrin_fields(data, report) : tarvex_fields(data, report), fields), button));
-  return {status, status == 0 ? 0 : run.code(), g_largest.load()};
+  return {r.status, r.status == 0 ? 0 : r.code(), g_largest.load()};
 }
 
 // Every exponent the two-digit field can hold, over 16 data lines: the
 // lengths beyond the data end the run silently (no report), the others run or
 // fail as they must, and nothing asks for more than the small blocks need.
 TEST(LargestAllocation, MulrinExponentsUpTo99OnSixteenLines) {
-  Folder folder;
+  Scratch folder;
   std::string data;
   for (int i = 1; i <= 16; ++i) data += std::to_string(i) + "\r\n";
-  folder.put("data.txt", data);
+  folder.write("data.txt", data);
   for (int exponent = -1; exponent <= 99; ++exponent) {
     SCOPED_TRACE("exponent " + std::to_string(exponent));
     const auto [status, code, largest] = run_measured(
@@ -98,7 +99,7 @@ TEST(LargestAllocation, MulrinExponentsUpTo99OnSixteenLines) {
     // blocks of 16 are exactly one block, whose changes are 0/0 (5).
     EXPECT_EQ(code, exponent <= 0 ? 9 : exponent == 4 ? 5 : 0);
     if (exponent >= 1 && exponent != 4) {
-      EXPECT_EQ(fs::exists(folder.path() / "report.txt"), exponent < 4);
+      EXPECT_EQ(folder.exists("report.txt"), exponent < 4);
     }
   }
 }
@@ -106,8 +107,8 @@ TEST(LargestAllocation, MulrinExponentsUpTo99OnSixteenLines) {
 // 2^21 data lines, blocks of 2^20: a step of one sample or less asks for
 // terabytes of block table; the run is 7 without asking for them.
 TEST(LargestAllocation, MulrinHugeBlockTablesAre7WithoutTheAllocation) {
-  Folder folder;
-  folder.put("data.txt", std::string(std::size_t{1} << 21, '\r'));
+  Scratch folder;
+  folder.write("data.txt", std::string(std::size_t{1} << 21, '\r'));
   for (const char* step : {"1", "0.5", "0.001", "1E-30", "1E-38"}) {
     SCOPED_TRACE(std::string("step ") + step);
     const auto [status, code, largest] =
@@ -120,8 +121,8 @@ TEST(LargestAllocation, MulrinHugeBlockTablesAre7WithoutTheAllocation) {
 
 // tarvex keeps fixed tables: no field value changes what it allocates.
 TEST(LargestAllocation, TarvexFieldExtremesAllocateNothingLarge) {
-  Folder folder;
-  folder.put("data.txt", sine_data(2000));
+  Scratch folder;
+  folder.write("data.txt", sine_data(2000));
   for (const char* value : {"1E38", "-1E38", "1E-38", "1D300", "0", "&H7FFFFFFF"})
     for (const char* field : {"samples-per-cycle", "origin", "angular-speed", "display-interval",
                               "file-interval", "display-factor", "from", "letters"})
