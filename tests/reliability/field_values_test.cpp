@@ -1,14 +1,68 @@
-// Field values that could keep a run going forever, or turn its numbers into
-// infinities and NaNs, and a data file cut short while it is read: every run
-// ends, with a report or with the run-time error of the operation that meets
-// the value, and changes nothing on disk but the report.
+// Field values that could keep a run going forever, turn its numbers into
+// infinities and NaNs or ask for memory beyond what the data needs, and a
+// data file cut short while it is read: every run ends, with a report or with
+// the run-time error of the operation that meets the value, and changes
+// nothing on disk but the report. This test program replaces the global
+// allocation functions to note the largest single request of each run.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
 
 #include "mulrin/app.h"
 #include "tarvex/app.h"
 #include "tests/support/programs.h"
+
+namespace {
+
+std::atomic<std::size_t> g_largest{0};
+
+void* allocate(std::size_t size) {
+  std::size_t seen = g_largest.load(std::memory_order_relaxed);
+  while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
+  }
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  return allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
 
 namespace reliability {
 namespace {
@@ -23,12 +77,16 @@ class FieldValues : public ::testing::Test {
   }
   // Runs the usual command line with `fields` changed and clicks `button`, in
   // this process; checks the ending and that nothing but the report changed.
+  // largest_ keeps the run's largest single allocation.
   int run(bool mulrin, const Fields& fields, const char* button) {
     const auto before = picture(folder_);
-    Session program(mulrin ? mulrin::make_app : tarvex::make_app);
     const std::string data = folder_.path("data.txt"), report = folder_.path("report.txt");
-    const auto r = program.run(click(
-        with(mulrin ? mulrin_fields(data, report) : tarvex_fields(data, report), fields), button));
+    const Args args = click(
+        with(mulrin ? mulrin_fields(data, report) : tarvex_fields(data, report), fields), button);
+    g_largest = 0;
+    Session program(mulrin ? mulrin::make_app : tarvex::make_app);
+    const auto r = program.run(args);
+    largest_ = g_largest.load();
     err_ = r.err;
     code_ = r.status == 0 ? 0 : r.code();
     EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status << " " << r.err;
@@ -42,7 +100,10 @@ class FieldValues : public ::testing::Test {
   Scratch folder_;
   std::string err_;
   int code_ = 0;
+  std::size_t largest_ = 0;
 };
+
+constexpr std::size_t kMiB = std::size_t{1} << 20;
 
 // ---- single bad values -------------------------------------------------------------
 
@@ -149,9 +210,9 @@ INSTANTIATE_TEST_SUITE_P(FieldValues, BadValues, ::testing::ValuesIn(kBadValues)
 // a code of the error table, one record for an error, and no file but the
 // report changed (checked by run).
 
-constexpr const char* kExtremes[] = {"",           "0",          "-1",      "1E-30",  "1E38",
-                                     "-1E38",      "1D300",      "-1D300",  "1D-300", "NaN",
-                                     "&HFFFFFFFF", "2147483648", "99999999"};
+constexpr const char* kExtremes[] = {
+    "",       "0",   "-1",         "1E-30",      "1E-38",      "1E38",     "-1E38", "1D300",
+    "-1D300", "NaN", "&HFFFFFFFF", "&H7FFFFFFF", "2147483648", "99999999", "1D-300"};
 
 TEST_F(FieldValues, TarvexEveryFieldAtItsExtremesEnds) {
   for (const char* field : {"from", "letters", "samples-per-cycle", "origin", "angular-speed",
@@ -160,6 +221,7 @@ TEST_F(FieldValues, TarvexEveryFieldAtItsExtremesEnds) {
       for (const char* button : {"calc", "draw"}) {
         SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
         run(false, {{field, value}}, button);
+        EXPECT_LT(largest_, kMiB);  // tarvex keeps fixed tables
       }
 }
 
@@ -170,7 +232,43 @@ TEST_F(FieldValues, MulrinEveryFieldAtItsExtremesEnds) {
       for (const char* button : {"calculate", "check-data"}) {
         SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
         run(true, {{field, value}}, button);
+        EXPECT_LT(largest_, kMiB);
       }
+}
+
+// ---- block lengths and block tables beyond the data --------------------------------
+
+// Every exponent the two-digit field can hold, over 16 data lines: the
+// lengths beyond the data end the run silently (no report), the others run or
+// fail as they must, and nothing asks for more than the small blocks need.
+TEST_F(FieldValues, MulrinExponentsUpTo99OnSixteenLines) {
+  std::string data;
+  for (int i = 1; i <= 16; ++i) data += std::to_string(i) + "\r\n";
+  folder_.write("data.txt", data);
+  for (int exponent = -1; exponent <= 99; ++exponent) {
+    SCOPED_TRACE("exponent " + std::to_string(exponent));
+    run(true, {{"exponent", std::to_string(exponent)}, {"step", "1"}, {"letters", "4"}},
+        "calculate");
+    EXPECT_LT(largest_, kMiB);
+    // 2^0 and 2^-1 are no lengths the transform handles (9); 16 samples in
+    // blocks of 16 are exactly one block, whose changes are 0/0 (5).
+    EXPECT_EQ(code_, exponent <= 0 ? 9 : exponent == 4 ? 5 : 0);
+    if (exponent >= 1 && exponent != 4) {
+      EXPECT_EQ(folder_.exists("report.txt"), exponent < 4);
+    }
+  }
+}
+
+// 2^21 data lines, blocks of 2^20: a step of one sample or less asks for
+// terabytes of block table; the run is 7 without asking for them.
+TEST_F(FieldValues, MulrinHugeBlockTablesAre7WithoutTheAllocation) {
+  folder_.write("data.txt", std::string(std::size_t{1} << 21, '\r'));
+  for (const char* step : {"1", "0.5", "0.001", "1E-30", "1E-38"}) {
+    SCOPED_TRACE(std::string("step ") + step);
+    EXPECT_EQ(run(true, {{"exponent", "20"}, {"step", step}}, "calculate"), 1);
+    EXPECT_EQ(code_, 7);
+    EXPECT_LT(largest_, 4 * kMiB);
+  }
 }
 
 // A file cut short while it is read ends at the cut, like a shorter file. The
