@@ -16,11 +16,11 @@ namespace {
 using frame::Kind;
 using test_support::read_file;
 
-double number(const std::string& cell) {
-  return std::stod(cell);
-}
 std::string pat(double v, std::string_view pattern) {
   return frame::pattern_form(v, Kind::Double, pattern);
+}
+std::string pat(const std::string& cell, std::string_view pattern) {
+  return pat(std::stod(cell), pattern);
 }
 std::string pat(const nlohmann::json& v, std::string_view pattern) {
   return pat(v.get<double>(), pattern);
@@ -61,22 +61,22 @@ TEST_F(TarvexExport, ExampleRunReadsBackAsTheReportPrintsIt) {
   ASSERT_EQ(doc["intervals"].size(), intervals);
   for (std::size_t i = 0; i < intervals; ++i) {
     const std::vector<std::string>& r = rows[i + 1];
-    std::string row = pat(number(r[1]), "#####.####)") + pat(number(r[5]), "#####.#####") + "," +
-                      pat(number(r[6]), "####.####deg:");
+    std::string row =
+        pat(r[1], "#####.####)") + pat(r[5], "#####.#####") + "," + pat(r[6], "####.####deg:");
     if (i == 0) {
       EXPECT_EQ(r[7] + r[8] + r[9] + r[10], "");
       row += "-----.-----,----.----deg:-----.-----,----.----deg";
     } else {
-      row += pat(number(r[7]), "#####.#####") + "," + pat(number(r[8]), "####.####deg:") +
-             pat(number(r[9]), "#####.#####") + "," + pat(number(r[10]), "####.####deg");
+      row += pat(r[7], "#####.#####") + "," + pat(r[8], "####.####deg:") +
+             pat(r[9], "#####.#####") + "," + pat(r[10], "####.####deg");
     }
     EXPECT_EQ(row, lines[4 + i]);
     // The JSON holds the same values, and the swing is that of X and Y.
     const nlohmann::json& v = doc["intervals"][i];
     EXPECT_EQ(v["samples"].get<std::int64_t>(), 500);
-    EXPECT_EQ(v["swing"].get<double>(), number(r[5]));
+    EXPECT_EQ(v["swing"].get<double>(), std::stod(r[5]));
     EXPECT_EQ(pat(std::hypot(v["x"].get<double>(), v["y"].get<double>()), "#####.#####"),
-              pat(number(r[5]), "#####.#####"));
+              pat(r[5], "#####.#####"));
   }
   const nlohmann::json& avg = doc["average"];
   const nlohmann::json& dev = doc["deviation"];

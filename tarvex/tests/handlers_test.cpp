@@ -85,21 +85,16 @@ TEST(TarvexLoad, TakesTheSharedLinesDropsTheOthersAndStopsAtAShortFile) {
 
 // Answers every dialog with one path and remembers what it was asked.
 struct RecordingDialogs : frame::FileDialogs {
-  std::vector<std::string> requests;
+  using SV = std::string_view;
+  std::vector<std::string> requests;  // "kind|title|name|filter"
   std::string answer;
-  std::string ask(const char* kind, std::string_view title, std::string_view name,
-                  std::string_view filter) {
-    requests.push_back(kind + std::string(title) + "|" + std::string(name) + "|" +
-                       std::string(filter));
+  std::string ask(SV kind, SV title, SV name, SV filter) {
+    requests.push_back(
+        std::string(kind).append(title).append("|").append(name).append("|").append(filter));
     return answer;
   }
-  using SV = std::string_view;
-  std::string open(SV title, SV name, SV filter) override {
-    return ask("open|", title, name, filter);
-  }
-  std::string save(SV title, SV name, SV filter) override {
-    return ask("save|", title, name, filter);
-  }
+  std::string open(SV t, SV n, SV f) override { return ask("open|", t, n, f); }
+  std::string save(SV t, SV n, SV f) override { return ask("save|", t, n, f); }
 };
 
 TEST(TarvexRefer, EachButtonAsksItsDialogAndFillsItsFieldUnlessCancelled) {
