@@ -179,6 +179,9 @@ const Row kRows[] = {
      link_report_to_data},
     {"MulrinReportLinkedToDataIs52", true, mulrin_calc("data.txt", "report.txt"), 1, 52, "",
      link_report_to_data},
+    {"TarvexReportHardLinkedToDataIs52", false, tarvex_calc("data.txt", "report.txt"), 1, 52, "",
+     [](const Scratch& f) { fs::create_hard_link(f.path("data.txt"), f.path("report.txt")); }},
+    {"MulrinReportIsTheDataFileIs52", true, mulrin_calc("data.txt", "data.txt"), 1, 52},
     {"TarvexReportIsTheSubtractFileIs52", false, calc_with_subtract(false, "./sub.txt"), 1, 52},
     {"MulrinReportIsTheSubtractFileIs52", true, calc_with_subtract(true, "sub.txt"), 1, 52},
     // A link to a device is no disk file (55, the link kept); a link to a
@@ -215,8 +218,7 @@ const Row kRows[] = {
      1, 52},
     {"DrawingOntoAReadOnlyFileIs75", false, words("--save-drawing old.png"), 1, 75, "",
      [](const Scratch& f) { ::chmod(f.write("old.png", "earlier").c_str(), 0444); }},
-    // Paths that cannot be used (each fault once, for one program or the
-    // other: the file layer raises them alike).
+    // Paths that cannot be used.
     {"TarvexReportInMissingFolderIs63", false, tarvex_calc("data.txt", "nowhere/report.txt"), 1,
      63},
     {"TarvexFolderAsDataFileIs75", false, words("--set data-file=series --click check"), 1, 75, "",
