@@ -65,23 +65,6 @@ TEST(ScanPlan, BlockCountsAndFailures) {
   EXPECT_EQ(plan_scan(s).failure, frame::err::kSubscript);
 }
 
-TEST(BlockAnalysis, ChangesWrapByOneStepAndBlockZeroHasNone) {
-  // N = 2, bin 0 only: block values 2, -3, 0.5 give phases 0, pi, 0.
-  const Analysed a(settings_for(1, 2, 7), {1, 3, -2, -4, 0.5, 0.5, 9});
-  ASSERT_EQ(a.blocks(), 3);
-  const std::pair<double, double> changes[] = {
-      {0, 0}, {1, kPi}, {-2.5, -kPi}};  // pi is not above pi
-  for (int b = 0; b < 3; ++b)
-    EXPECT_EQ(std::pair(a.d_swing(b, 0), a.d_phase(b, 0)), changes[b]) << b;
-  const BinStatistics& s = a.statistics(0);
-  EXPECT_DOUBLE_EQ(s.mean[kSwing], 5.5 / 3);
-  EXPECT_DOUBLE_EQ(s.mean[kPhase], kPi / 3);
-  EXPECT_EQ(s.mean[kDSwing], -0.75);  // divided by NB - 1 = 2
-  EXPECT_EQ(s.deviation[kDSwing], 1.75);
-  EXPECT_EQ(s.mean[kDPhase], 0.0);
-  EXPECT_DOUBLE_EQ(s.deviation[kDPhase], kPi);
-}
-
 TEST(BlockAnalysis, SamplesNeverPushedAreZero) {
   const Analysed a(settings_for(2, 4, 8), {2, 2, 2, 2});
   ASSERT_EQ(a.blocks(), 2);

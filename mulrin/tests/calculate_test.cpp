@@ -1,5 +1,6 @@
-// The Calculate run: its step order, its silent ends and its run-time errors,
-// through the headless command line.
+// The Calculate run (its step order, its silent ends and its run-time errors)
+// and "Check Data" (the count and the range of the corrected data), through
+// the headless command line.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -78,6 +79,44 @@ TEST(Calculate, SilentEndsAndErrorsLeaveTheCountAndTheReportAsTheirStepDemands) 
     } else if (c.report == kHeaderOnly) {
       EXPECT_NE(after.find("--------------------------------\r\nAvg-Swing"), std::string::npos);
       EXPECT_EQ(after.find('\x1a'), std::string::npos);
+    }
+  }
+}
+
+TEST(CheckData, CountAndSinglePrecisionRangeOfTheCorrectedValues) {
+  struct Row {
+    const char *data, *subtract;  // lines by "|"
+    const char *from, *samples_per_cycle;
+    int code;
+    const char* texts;  // TEXT6 and TEXT15 afterwards, or null
+  };
+  const Row rows[] = {
+      {"# head|0.5|-1.5|0.25", "", "1", "4", 0, "Number of Data: 3\nmax: .5, min:-1.5."},
+      {"-3|-2|-2.75", "", "1", "4", 0, "Number of Data: 3\nmax:-2, min:-3."},
+      {"2.25|1234567.8|-0.1", "", "1", "4", 0, "Number of Data: 3\nmax: 1.23457E+06, min:-.1."},
+      // one entry of rate 0, phase 0 and amplitude 2: every value loses 2
+      {"5|5|5", "deg=0|0,0,2", "1", "4", 0, "Number of Data: 3\nmax: 3, min: 3."},
+      {"1", "deg=7|1,2,3", "1", "4", 0, "Number of Data:0\n"},
+      {"1", "deg=0|0,0,2", "1", "", 11, nullptr},
+      {"# only a comment|1", "", "", "4", 5, "Number of Data:0\n"},
+  };
+  const auto file = [](std::string text) {  // each "|" a line end, and one at the end
+    for (std::size_t at; (at = text.find('|')) != std::string::npos;) text.replace(at, 1, "\r\n");
+    return text + "\r\n";
+  };
+  for (const Row& row : rows) {
+    SCOPED_TRACE(row.data);
+    Scratch dir;
+    const std::string data = dir.write("data.txt", file(row.data));
+    const std::string subtract = *row.subtract ? dir.write("sub.txt", file(row.subtract)) : "";
+    Session s;
+    const auto r =
+        s.run({"--set", "EDIT3=#", "--set", std::string("EDIT1=") + row.from, "--set", "EDIT2=12",
+               "--set", "EDIT4=" + data, "--set", "EDIT11=" + subtract, "--set",
+               std::string("EDIT7=") + row.samples_per_cycle, "--click", "BUTTON4"});
+    EXPECT_EQ(r.code(), row.code) << r.err;
+    if (row.texts) {
+      EXPECT_EQ(s.text("TEXT6") + "\n" + s.text("TEXT15"), row.texts);
     }
   }
 }

@@ -24,14 +24,6 @@ std::string pat(double v, std::string_view pattern) {
   return frame::pattern_form(v, Kind::Double, pattern);
 }
 
-std::vector<std::string> split_lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::size_t at = 0;
-  for (std::size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
-    lines.push_back(text.substr(at, end - at));
-  return lines;
-}
-
 // One bin's swing/phase or change line from the exported values; a null
 // change (block 0) is the report's 0.
 std::string bin_line(const Json& bin, const char* value, const char* angle, int q_value,
@@ -60,7 +52,7 @@ TEST(MulrinExport, ExampleRunReadsBackAsTheReportPrintsIt) {
              "EDIT4=" TOOLS_SOURCE_DIR "/examples/drift.txt", "--set", "EDIT9=" + report, "--click",
              "BUTTON6", "--export-csv", csv, "--export-json", json});
   ASSERT_EQ(r.status, 0) << r.err;
-  const std::vector<std::string> lines = split_lines(dir.read("report.txt"));
+  const std::vector<std::string> lines = test_support::split_crlf(dir.read("report.txt"));
   const Json doc = Json::parse(dir.read("run.json"));
   const frame::testing::CsvRows rows = frame::testing::read_csv(dir.read("run.csv"));
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "frame/errors.h"
+#include "tests/support/support.h"
 
 namespace {
 
@@ -103,23 +104,13 @@ TEST_P(FftBitExact, MatchesPlainFormForEveryLengthUpTo65536) {
 INSTANTIATE_TEST_SUITE_P(Stages, FftBitExact, ::testing::Values(false, true),
                          [](const auto& info) { return info.param ? "Narrow" : "Wide"; });
 
-int error_of(int exponent) {
-  // Room for the smallest working block, N = 2.
-  double x[2] = {1.0, 1.0}, re[2] = {}, im[2] = {};
-  try {
-    Fft(exponent).transform(x, re, im);
-  } catch (const frame::RuntimeError& error) {
-    return error.code();
-  }
-  return 0;
-}
-
 // Exponent 0 builds nothing and fails at its first transform; tables beyond
 // any memory fail before allocating.
 TEST(FftFailures, ExponentZeroIsSubscriptErrorAndHugeIsOutOfMemory) {
-  EXPECT_EQ(error_of(0), frame::err::kSubscript);
-  EXPECT_EQ(error_of(60), frame::err::kOutOfMemory);
-  EXPECT_EQ(error_of(1), 0);
+  double x[2] = {1.0, 1.0}, re[2] = {}, im[2] = {};  // room for the smallest block, N = 2
+  for (const auto& [exponent, code] :
+       {std::pair{0, frame::err::kSubscript}, {60, frame::err::kOutOfMemory}, {1, 0}})
+    EXPECT_EQ(test_support::code_of([&] { Fft(exponent).transform(x, re, im); }), code) << exponent;
 }
 
 }  // namespace

@@ -18,12 +18,8 @@ using testing::Scratch;
 using testing::Session;
 
 std::vector<std::string> split_lines(const std::string& report) {
-  std::vector<std::string> out;
-  std::size_t at = 0;
-  for (std::size_t end; (end = report.find("\r\n", at)) != std::string::npos; at = end + 2)
-    out.push_back(report.substr(at, end - at));
-  EXPECT_EQ(report.substr(at), "\x1a");  // nothing after the last line but 0x1A
-  return out;
+  EXPECT_TRUE(report.ends_with("\r\n\x1a")) << report;  // nothing after the last line but 0x1A
+  return test_support::split_crlf(report);
 }
 
 std::size_t occurrences(const std::string& text, const std::string& part) {

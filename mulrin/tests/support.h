@@ -18,16 +18,13 @@ inline std::vector<std::string> calculate_args(const std::string& data, const st
                                                const std::string& exponent, const std::string& step,
                                                const std::string& samples_per_cycle,
                                                const std::string& threshold = "0.5") {
-  return {"--set",   "EDIT3=#",
-          "--set",   "EDIT1=1",
-          "--set",   "EDIT2=12",
-          "--set",   "EDIT4=" + data,
-          "--set",   "EDIT5=" + exponent,
-          "--set",   "EDIT6=" + step,
-          "--set",   "EDIT7=" + samples_per_cycle,
-          "--set",   "EDIT8=" + threshold,
-          "--set",   "EDIT9=" + report,
-          "--click", "BUTTON6"};
+  std::vector<std::string> args = words("--set EDIT3=# --set EDIT1=1 --set EDIT2=12");
+  for (const std::string& field :
+       {"EDIT4=" + data, "EDIT5=" + exponent, "EDIT6=" + step, "EDIT7=" + samples_per_cycle,
+        "EDIT8=" + threshold, "EDIT9=" + report})
+    args.insert(args.end(), {"--set", field});
+  args.insert(args.end(), {"--click", "BUTTON6"});
+  return args;
 }
 
 // mulrin in this process, with its App at hand.

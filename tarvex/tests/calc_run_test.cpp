@@ -73,12 +73,12 @@ struct TarvexCalc : ::testing::Test {
 
   // Runs "Calc." on data.txt at 4 samples per cycle, one cycle per interval,
   // columns 1-10, with `sets` after those.
-  int calc(testing::Harness& h, const std::vector<std::string>& sets) {
+  // `sets`: "NAME=TEXT" by spaces.
+  int calc(testing::Harness& h, const std::string& sets) {
     std::vector<std::string> args;
-    for (const char* s :
-         {"EDIT2=1", "EDIT3=10", "EDIT4=data.txt", "EDIT5=4", "EDIT8=1", "EDIT9=out.txt"})
+    for (const std::string& s :
+         testing::words("EDIT2=1 EDIT3=10 EDIT4=data.txt EDIT5=4 EDIT8=1 EDIT9=out.txt " + sets))
       args.insert(args.end(), {"--set", s});
-    for (const std::string& s : sets) args.insert(args.end(), {"--set", s});
     args.insert(args.end(), {"--click", "BUTTON5", "--print", "EDIT12"});
     return h.run(args);
   }
@@ -88,77 +88,37 @@ TEST_F(TarvexCalc, WholeReportsAndErrorsWithThePartialReportLeft) {
   const struct {
     const char* name;
     std::string data, subtract, before;
-    std::vector<std::string> sets;
+    const char* sets;
     int code;
     std::string report, out;  // report "-": no report file
   } cases[] = {
-      {"circle",
-       circle_data(),
-       "",
-       std::string(5000, 'Q'),
-       {},
-       0,
-       kHead + kCircleRows + circle_tail("2.16333"),
-       "+33.690068deg,+2.1633308\n"},
+      {"circle", circle_data(), "", std::string(5000, 'Q'), "", 0,
+       kHead + kCircleRows + circle_tail("2.16333"), "+33.690068deg,+2.1633308\n"},
       // 22 samples: the whole-file swing is sqrt(18^2 + 12^2) / 22 * 2.
-      {"comments, column cut, CR-only lines",
-       column_data(),
-       "",
-       "",
-       {"comment-mark=#", "from=9", "letters=12", "samples-per-cycle=4", "file-interval=1"},
-       0,
+      {"comments, column cut, CR-only lines", column_data(), "", "",
+       "comment-mark=# from=9 letters=12 samples-per-cycle=4 file-interval=1", 0,
        crlf_lines({"data.txt( 9 - 20 )", "Angular Speed: 360 ", kHeader}) + kCircleRows +
            circle_tail("1.96666"),
        "+33.690068deg,+1.9666643\n"},
-      {"subtract file removing a constant 1",
-       circle_data(1),
-       "deg=0\r\n0,0,1\r\n#\r\n90,0,5\r\n",
-       "",
-       {"EDIT13=sub.txt"},
-       0,
+      {"subtract file removing a constant 1", circle_data(1), "deg=0\r\n0,0,1\r\n#\r\n90,0,5\r\n",
+       "", "EDIT13=sub.txt", 0,
        crlf_lines({"data.txt( 1 - 10 )", "  with sub.txt", "Angular Speed: 360 ", kHeader}) +
            kCircleRows + circle_tail("2.16333"),
        "+33.690068deg,+2.1633308\n"},
-      {"fewer samples than one interval",
-       "1\r\n2\r\n3\r\n",
-       "",
-       "",
-       {},
-       0,
-       kHead +
-           crlf_lines({kHeader,
-                       "Average---)    1.88562, 225.0000deg:    0.00000,   0.0000deg:    0.00000,  "
-                       " 0.0000deg",
-                       kZeroDeviation}) +
-           "\x1a",
+      {"fewer samples than one interval", "1\r\n2\r\n3\r\n", "", "", "", 0,
+       kHead + kHeader +
+           "\r\nAverage---)    1.88562, 225.0000deg:    0.00000,   0.0000deg:    "
+           "0.00000,   0.0000deg\r\n" +
+           kZeroDeviation + "\r\n\x1a",
        "+225deg,+1.8856181\n"},
-      {"exactly one interval",
-       "6\r\n-1\r\n-6\r\n1\r\n",
-       "",
-       "",
-       {},
-       5,
-       kHead + crlf_lines({kRow0, kHeader}) + "Average---)    6.08276,   9.4623deg:",
-       ""},
-      {"no data line", "#a\r\n#b\r\n", "", "", {"EDIT1=#"}, 5, kHead, ""},
-      {"empty from",
-       "1\r\n2\r\n",
-       "",
-       "",
-       {"EDIT2=", "EDIT3="},
-       5,
-       crlf_lines({"data.txt( 0 --1 )", "Angular Speed: 360 ", kHeader}),
-       ""},
-      {"empty samples per cycle", circle_data(), "", "", {"EDIT5="}, 11, "-", ""},
-      {"zero speed and samples per cycle",
-       circle_data(),
-       "",
-       "",
-       {"EDIT5=", "EDIT10=0"},
-       5,
-       "-",
-       ""},
-      {"missing data file", "", "", "old report", {"EDIT4=missing.txt"}, 63, "old report", ""},
+      {"exactly one interval", "6\r\n-1\r\n-6\r\n1\r\n", "", "", "", 5,
+       kHead + crlf_lines({kRow0, kHeader}) + "Average---)    6.08276,   9.4623deg:", ""},
+      {"no data line", "#a\r\n#b\r\n", "", "", "EDIT1=#", 5, kHead, ""},
+      {"empty from", "1\r\n2\r\n", "", "", "EDIT2= EDIT3=", 5,
+       crlf_lines({"data.txt( 0 --1 )", "Angular Speed: 360 ", kHeader}), ""},
+      {"empty samples per cycle", circle_data(), "", "", "EDIT5=", 11, "-", ""},
+      {"zero speed and samples per cycle", circle_data(), "", "", "EDIT5= EDIT10=0", 5, "-", ""},
+      {"missing data file", "", "", "old report", "EDIT4=missing.txt", 63, "old report", ""},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -182,7 +142,7 @@ TEST_F(TarvexCalc, WholeReportsAndErrorsWithThePartialReportLeft) {
 TEST_F(TarvexCalc, PoleEstimatesAreMarkedInTheCycleDisplay) {
   testing::write_file("data.txt", circle_data());
   testing::Harness h;
-  ASSERT_EQ(calc(h, {"EDIT11=10"}), 0) << h.err;
+  ASSERT_EQ(calc(h, "EDIT11=10"), 0) << h.err;
   const auto& calls = h.surface.calls;
   ASSERT_GE(calls.size(), 2u);
   for (std::size_t i = 0; i + 1 < calls.size(); ++i) {
@@ -203,7 +163,7 @@ TEST_F(TarvexCalc, TwoIntervalsOrCollinearVectorsGiveNoPoleRow) {
         crlf_lines({"1", "-1", "-1", "1", "2", "-2", "-2", "2", "3", "-3", "-3", "3"})}) {
     testing::write_file("data.txt", data);
     testing::Harness h;
-    ASSERT_EQ(calc(h, {}), 0) << h.err;
+    ASSERT_EQ(calc(h, ""), 0) << h.err;
     const std::string text = testing::read_file("out.txt");
     EXPECT_NE(text.find("Standard Deviation"), std::string::npos);
     EXPECT_EQ(text.find("Pole"), std::string::npos);

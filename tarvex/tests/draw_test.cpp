@@ -119,18 +119,7 @@ TEST_F(TarvexDraw, ErrorsStopAtTheirPointInTheDrawing) {
   EXPECT_EQ(h.text("EDIT12"), "before");
 }
 
-void ignore(const Vec&) {}
-
-std::vector<Vec> rotating(double degrees_per_interval) {
-  std::vector<Vec> points;
-  for (int k = 0; k < 64; ++k) {
-    const double a = degrees_per_interval * k / frame::kDegreesPerRadian;
-    points.push_back({1 + std::cos(a), 1 + std::sin(a)});
-  }
-  return points;
-}
-
-TEST(PoleEstimate, ThreeAndFivePointExamples) {
+TEST(PoleEstimate, ThreePointExample) {
   const std::vector<Vec> three = {{3, 3}, {2, 4}, {1, 3}};  // one pair, centre (2, 3)
   std::vector<Vec> found;
   const PoleEstimates e = estimate_pole(three, [&](const Vec& p) { found.push_back(p); });
@@ -142,20 +131,16 @@ TEST(PoleEstimate, ThreeAndFivePointExamples) {
   EXPECT_NEAR(pole->x, 2, 1e-12);
   EXPECT_NEAR(pole->y, 3, 1e-12);
   EXPECT_NEAR(pole_swing(*pole), std::sqrt(13.0), 1e-12);
-  std::vector<Vec> five;  // on the unit circle around (1, 1)
-  for (double d : {0, 50, 130, 200, 290})
-    five.push_back(
-        {1 + std::cos(d / frame::kDegreesPerRadian), 1 + std::sin(d / frame::kDegreesPerRadian)});
-  const auto pole5 = estimate_pole(five, ignore).pole();
-  ASSERT_TRUE(pole5);
-  EXPECT_NEAR(pole_swing(*pole5), 1.41421356, 1e-8);
-  EXPECT_NEAR(angle_rule(pole5->x, pole5->y), 45, 1e-9);
 }
 
 TEST(PoleEstimate, RotatingVectorsSkipPairsParallelInExactArithmetic) {
   // Such chords have a determinant of rounding size; counted, at 6 degrees
   // per interval they put the pole near (1, 270000000).
-  const auto centre = estimate_pole(rotating(6), ignore).pole();
+  std::vector<Vec> points;
+  for (int k = 0; k < 64; ++k)
+    points.push_back({1 + std::cos(6.0 * k / frame::kDegreesPerRadian),
+                      1 + std::sin(6.0 * k / frame::kDegreesPerRadian)});
+  const auto centre = estimate_pole(points, [](const Vec&) {}).pole();
   ASSERT_TRUE(centre);
   EXPECT_TRUE(std::abs(centre->x - 1) < 1e-3 && std::abs(centre->y - 1) < 1e-3) << centre->y;
 }

@@ -16,25 +16,14 @@ namespace {
 using frame::Kind;
 using test_support::read_file;
 
-double number(const std::string& cell) {
-  return std::stod(cell);
-}
 std::string pat(double v, std::string_view pattern) {
   return frame::pattern_form(v, Kind::Double, pattern);
 }
+std::string pat(const std::string& cell, std::string_view pattern) {
+  return pat(std::stod(cell), pattern);
+}
 std::string pat(const nlohmann::json& v, std::string_view pattern) {
   return pat(v.get<double>(), pattern);
-}
-
-// The report's lines without their CR LF and the closing 0x1A.
-std::vector<std::string> report_lines(const std::string& path) {
-  std::vector<std::string> lines;
-  std::istringstream in(read_file(path));
-  for (std::string line; std::getline(in, line);) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line != "\x1a") lines.push_back(line);
-  }
-  return lines;
 }
 
 class TarvexExport : public ::testing::Test {
@@ -59,7 +48,7 @@ TEST_F(TarvexExport, ExampleRunReadsBackAsTheReportPrintsIt) {
   std::vector<std::string> args = example_run();
   args.insert(args.end(), {"--export-csv", csv, "--export-json", json});
   ASSERT_EQ(h.run(args), 0) << h.err;
-  const std::vector<std::string> lines = report_lines(report);
+  const std::vector<std::string> lines = test_support::split_crlf(read_file(report));
   const frame::testing::CsvRows rows = frame::testing::read_csv(read_file(csv));
   const nlohmann::json doc = nlohmann::json::parse(read_file(json));
 
@@ -72,22 +61,22 @@ TEST_F(TarvexExport, ExampleRunReadsBackAsTheReportPrintsIt) {
   ASSERT_EQ(doc["intervals"].size(), intervals);
   for (std::size_t i = 0; i < intervals; ++i) {
     const std::vector<std::string>& r = rows[i + 1];
-    std::string row = pat(number(r[1]), "#####.####)") + pat(number(r[5]), "#####.#####") + "," +
-                      pat(number(r[6]), "####.####deg:");
+    std::string row =
+        pat(r[1], "#####.####)") + pat(r[5], "#####.#####") + "," + pat(r[6], "####.####deg:");
     if (i == 0) {
       EXPECT_EQ(r[7] + r[8] + r[9] + r[10], "");
       row += "-----.-----,----.----deg:-----.-----,----.----deg";
     } else {
-      row += pat(number(r[7]), "#####.#####") + "," + pat(number(r[8]), "####.####deg:") +
-             pat(number(r[9]), "#####.#####") + "," + pat(number(r[10]), "####.####deg");
+      row += pat(r[7], "#####.#####") + "," + pat(r[8], "####.####deg:") +
+             pat(r[9], "#####.#####") + "," + pat(r[10], "####.####deg");
     }
     EXPECT_EQ(row, lines[4 + i]);
     // The JSON holds the same values, and the swing is that of X and Y.
     const nlohmann::json& v = doc["intervals"][i];
     EXPECT_EQ(v["samples"].get<std::int64_t>(), 500);
-    EXPECT_EQ(v["swing"].get<double>(), number(r[5]));
+    EXPECT_EQ(v["swing"].get<double>(), std::stod(r[5]));
     EXPECT_EQ(pat(std::hypot(v["x"].get<double>(), v["y"].get<double>()), "#####.#####"),
-              pat(number(r[5]), "#####.#####"));
+              pat(r[5], "#####.#####"));
   }
   const nlohmann::json& avg = doc["average"];
   const nlohmann::json& dev = doc["deviation"];

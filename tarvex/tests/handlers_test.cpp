@@ -30,15 +30,8 @@ TEST(TarvexForm, FortyControlsWithUniqueAliasesLimitsAndInitialTexts) {
   }
   EXPECT_EQ(kForm.controls[0].max_length, 8);  // comment mark
   Harness h;
-  for (auto [name, text] : {std::pair{"EDIT7", "10"},
-                            {"EDIT8", "100"},
-                            {"EDIT9", "tarvex.txt"},
-                            {"EDIT10", "360"},
-                            {"EDIT11", "1"},
-                            {"TEXT5", "Number of data:0"},
-                            {"EDIT1", ""},
-                            {"EDIT13", ""}})
-    EXPECT_EQ(h.text(name), text) << name;
+  EXPECT_EQ(h.texts("EDIT7 EDIT8 EDIT9 EDIT10 EDIT11 TEXT5 EDIT1 EDIT13"),
+            "10|100|tarvex.txt|360|1|Number of data:0|||");
 }
 
 TEST(TarvexCheck, CountsLinesThatAreNotCommentLines) {
@@ -81,17 +74,8 @@ TEST(TarvexLoad, TakesTheSharedLinesDropsTheOthersAndStopsAtAShortFile) {
   h.dialogs.answers.push_back(settings);
   h.app.BUTTON1_ON();
   // Lines 5, 6, 8 and 9 belong to the block analyser's fields only.
-  for (auto [name, text] : {std::pair{"EDIT2", "9"},
-                            {"EDIT3", "12"},
-                            {"EDIT1", "#"},
-                            {"EDIT4", "C:\\data\\a.txt"},
-                            {"EDIT5", "100"},
-                            {"EDIT6", "0.5"},
-                            {"EDIT7", "10"},
-                            {"EDIT8", "100"},
-                            {"EDIT9", "tarvex.txt"},
-                            {"EDIT10", "360"}})
-    EXPECT_EQ(h.text(name), text) << name;
+  EXPECT_EQ(h.texts("EDIT2 EDIT3 EDIT1 EDIT4 EDIT5 EDIT6 EDIT7 EDIT8 EDIT9 EDIT10"),
+            "9|12|#|C:\\data\\a.txt|100|0.5|10|100|tarvex.txt|360|");
   write_file(settings, crlf_lines({"3", "4", "%"}));
   h.dialogs.answers.push_back(settings);
   EXPECT_EQ(code_of([&] { h.app.BUTTON1_ON(); }), frame::err::kInputPastEnd);
@@ -101,21 +85,16 @@ TEST(TarvexLoad, TakesTheSharedLinesDropsTheOthersAndStopsAtAShortFile) {
 
 // Answers every dialog with one path and remembers what it was asked.
 struct RecordingDialogs : frame::FileDialogs {
-  std::vector<std::string> requests;
+  using SV = std::string_view;
+  std::vector<std::string> requests;  // "kind|title|name|filter"
   std::string answer;
-  std::string ask(const char* kind, std::string_view title, std::string_view name,
-                  std::string_view filter) {
-    requests.push_back(kind + std::string(title) + "|" + std::string(name) + "|" +
-                       std::string(filter));
+  std::string ask(SV kind, SV title, SV name, SV filter) {
+    requests.push_back(
+        std::string(kind).append(title).append("|").append(name).append("|").append(filter));
     return answer;
   }
-  using SV = std::string_view;
-  std::string open(SV title, SV name, SV filter) override {
-    return ask("open|", title, name, filter);
-  }
-  std::string save(SV title, SV name, SV filter) override {
-    return ask("save|", title, name, filter);
-  }
+  std::string open(SV t, SV n, SV f) override { return ask("open|", t, n, f); }
+  std::string save(SV t, SV n, SV f) override { return ask("save|", t, n, f); }
 };
 
 TEST(TarvexRefer, EachButtonAsksItsDialogAndFillsItsFieldUnlessCancelled) {

@@ -1,45 +1,109 @@
-// Field values that could keep a run going forever, or turn its numbers into
-// infinities and NaNs: every run ends, with a report or with the run-time
-// error of the operation that meets the value, and changes nothing on disk
-// but the report.
+// Field values that could keep a run going forever, turn its numbers into
+// infinities and NaNs or ask for memory beyond what the data needs, and a
+// data file cut short while it is read: every run ends, with a report or with
+// the run-time error of the operation that meets the value, and changes
+// nothing on disk but the report. This test program replaces the global
+// allocation functions to note the largest single request of each run.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <new>
+
 #include "mulrin/app.h"
-#include "support.h"
 #include "tarvex/app.h"
+#include "tests/support/programs.h"
+
+namespace {
+
+std::atomic<std::size_t> g_largest{0};
+
+void* allocate(std::size_t size) {
+  std::size_t seen = g_largest.load(std::memory_order_relaxed);
+  while (size > seen && !g_largest.compare_exchange_weak(seen, size)) {
+  }
+  if (void* p = std::malloc(size == 0 ? 1 : size)) return p;
+  throw std::bad_alloc();
+}
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  return allocate(size);
+}
+void* operator new[](std::size_t size) {
+  return allocate(size);
+}
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  try {
+    return allocate(size);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+}
+void* operator new[](std::size_t size, const std::nothrow_t& tag) noexcept {
+  return operator new(size, tag);
+}
+void operator delete(void* p) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, std::size_t) noexcept {
+  std::free(p);
+}
+void operator delete(void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
+void operator delete[](void* p, const std::nothrow_t&) noexcept {
+  std::free(p);
+}
 
 namespace reliability {
 namespace {
 
+using namespace test_support;
+
 class FieldValues : public ::testing::Test {
  protected:
   void SetUp() override {
-    folder_.put("data.txt", sine_data(2000));
-    folder_.put("notes.txt", "not part of any run\r\n");
+    folder_.write("data.txt", sine_data(2000));
+    folder_.write("notes.txt", "not part of any run\r\n");
   }
   // Runs the usual command line with `fields` changed and clicks `button`, in
   // this process; checks the ending and that nothing but the report changed.
-  int run(bool mulrin, const std::vector<std::pair<std::string, std::string>>& fields,
-          const char* button) {
-    const auto before = folder_.picture();
-    InProcess program(mulrin ? mulrin::make_app : tarvex::make_app);
-    const Args usual = mulrin ? mulrin_fields(folder_ / "data.txt", folder_ / "report.txt")
-                              : tarvex_fields(folder_ / "data.txt", folder_ / "report.txt");
-    const int status = program.run(click(with(usual, fields), button));
-    err_ = program.err;
-    code_ = status == 0 ? 0 : program.code();
-    EXPECT_TRUE(status == 0 || status == 1) << status << " " << program.err;
-    EXPECT_EQ(program.records.written.size(), status == 1 ? 1u : 0u);
-    if (status == 1) {
-      EXPECT_GT(code_, 0) << program.err;
+  // largest_ keeps the run's largest single allocation.
+  int run(bool mulrin, const Fields& fields, const char* button) {
+    const auto before = picture(folder_);
+    const std::string data = folder_.path("data.txt"), report = folder_.path("report.txt");
+    const Args args = click(
+        with(mulrin ? mulrin_fields(data, report) : tarvex_fields(data, report), fields), button);
+    g_largest = 0;
+    Session program(mulrin ? mulrin::make_app : tarvex::make_app);
+    const auto r = program.run(args);
+    largest_ = g_largest.load();
+    err_ = r.err;
+    code_ = r.status == 0 ? 0 : r.code();
+    EXPECT_TRUE(r.status == 0 || r.status == 1) << r.status << " " << r.err;
+    EXPECT_EQ(program.records.written.size(), r.status == 1 ? 1u : 0u);
+    if (r.status == 1) {
+      EXPECT_GT(code_, 0) << r.err;
     }
-    EXPECT_EQ(lost_files(before, folder_.picture(), {"report.txt"}), "");
-    return status;
+    EXPECT_EQ(lost_files(before, picture(folder_), {"report.txt"}), "");
+    return r.status;
   }
-  Folder folder_;
+  Scratch folder_;
   std::string err_;
   int code_ = 0;
+  std::size_t largest_ = 0;
 };
+
+constexpr std::size_t kMiB = std::size_t{1} << 20;
 
 // ---- single bad values -------------------------------------------------------------
 
@@ -47,36 +111,32 @@ enum Report { Any = -4, Absent = -3, Kept = -2, Complete = -1 };  // or its numb
 
 struct BadValue {
   const char* name;
-  bool mulrin;
-  const char* button;
-  std::vector<std::pair<std::string, std::string>> fields;  // "@" stands for extra.txt
-  std::string extra;  // the bytes of extra.txt (a data or subtract file), or empty
-  int code;           // 0: the run ends normally
-  int report;         // a Report, or the report's number of lines (no closing 0x1A)
+  const char* button;  // "calculate" runs mulrin, the others tarvex
+  const char* fields;  // NAME=TEXT by spaces; "@" stands for extra.txt
+  std::string extra;   // the bytes of extra.txt (a data or subtract file), or empty
+  int code;            // 0: the run ends normally
+  int report;          // a Report, or the report's number of lines (no closing 0x1A)
 };
 
 class BadValues : public FieldValues, public ::testing::WithParamInterface<BadValue> {};
 
-int lines_of(const std::string& text) {
-  int lines = 0;
-  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2))
-    ++lines;
-  return lines;
-}
-
 TEST_P(BadValues, EndWithTheirCode) {
-  BadValue v = GetParam();
-  if (!v.extra.empty()) folder_.put("extra.txt", v.extra);
-  for (auto& field : v.fields)
-    if (field.second == "@") field.second = folder_ / "extra.txt";
+  const BadValue& v = GetParam();
+  if (!v.extra.empty()) folder_.write("extra.txt", v.extra);
+  Fields fields;
+  for (const std::string& word : words(v.fields)) {
+    const std::string text = word.substr(word.find('=') + 1);
+    fields.emplace_back(word.substr(0, word.find('=')),
+                        text == "@" ? folder_.path("extra.txt") : text);
+  }
   const std::string earlier = "an earlier report\r\n\x1a";
-  folder_.put("report.txt", earlier);
-  EXPECT_EQ(run(v.mulrin, v.fields, v.button), v.code == 0 ? 0 : 1) << err_;
+  folder_.write("report.txt", earlier);
+  const bool mulrin = v.button == std::string("calculate");
+  EXPECT_EQ(run(mulrin, fields, v.button), v.code == 0 ? 0 : 1) << err_;
   EXPECT_EQ(code_, v.code) << err_;
-  const bool exists = fs::exists(folder_.path() / "report.txt");
-  const std::string report = folder_.read("report.txt");
+  const std::string report = folder_.exists("report.txt") ? folder_.read("report.txt") : "-";
   if (v.report == Absent) {
-    EXPECT_FALSE(exists);
+    EXPECT_EQ(report, "-");
   }
   if (v.report == Kept) {
     EXPECT_EQ(report, earlier);
@@ -84,9 +144,9 @@ TEST_P(BadValues, EndWithTheirCode) {
   if (v.report == Complete) {
     EXPECT_TRUE(report != earlier && report.ends_with("\r\n\x1a"));
   }
-  if (v.report >= 0) {
-    EXPECT_EQ(lines_of(report), v.report);
-  }  // no closing 0x1A
+  if (v.report >= 0) {  // no closing 0x1A
+    EXPECT_EQ(std::count(report.begin(), report.end(), '\n'), v.report);
+  }
 }
 
 // Values at the top of the single range: the sums and squares are doubles and
@@ -100,127 +160,46 @@ std::string top_of_single_range() {
 
 const BadValue kBadValues[] = {
     // intervals that close at every sample or never: 64 rows, then 9
-    {"TarvexTinyFileIntervalStopsAtThe65thIntervalWith9",
-     false,
-     "calc",
-     {{"file-interval", "1E-30"}},
-     "",
-     9,
+    {"TarvexTinyFileIntervalStopsAtThe65thIntervalWith9", "calc", "file-interval=1E-30", "", 9,
      3 + 64},
-    {"TarvexNegativeFileIntervalClosesAtEverySampleWith9",
-     false,
-     "calc",
-     {{"file-interval", "-5"}},
-     "",
-     9,
+    {"TarvexNegativeFileIntervalClosesAtEverySampleWith9", "calc", "file-interval=-5", "", 9,
      3 + 64},
-    {"TarvexHugeFileIntervalNeverClosesAndEnds",
-     false,
-     "calc",
-     {{"file-interval", "1E30"}},
-     "",
-     0,
-     Complete},
-    {"TarvexTinyDisplayIntervalDrawsEverySampleAndEnds",
-     false,
-     "draw",
-     {{"display-interval", "1E-30"}},
-     "",
-     0,
+    {"TarvexHugeFileIntervalNeverClosesAndEnds", "calc", "file-interval=1E30", "", 0, Complete},
+    {"TarvexTinyDisplayIntervalDrawsEverySampleAndEnds", "draw", "display-interval=1E-30", "", 0,
      Kept},
-    {"TarvexHugeDisplayIntervalEnds", false, "draw", {{"display-interval", "1E30"}}, "", 0, Kept},
-    {"TarvexDisplayFactorZeroIs11", false, "draw", {{"display-factor", "0"}}, "", 11, Kept},
+    {"TarvexHugeDisplayIntervalEnds", "draw", "display-interval=1E30", "", 0, Kept},
+    {"TarvexDisplayFactorZeroIs11", "draw", "display-factor=0", "", 11, Kept},
     // angles and sums that overflow
-    {"TarvexReferenceAngleBeyondTheRangeIs6",
-     false,
-     "calc",
-     {{"angular-speed", "1D300"}, {"samples-per-cycle", "1D-10"}},
-     "",
-     6,
-     Any},
-    {"TarvexOriginTimesCycleBeyondTheRangeIs6",
-     false,
-     "calc",
-     {{"origin", "1D300"}, {"samples-per-cycle", "1D300"}},
-     "",
-     6,
-     Any},
-    {"MulrinOriginTimesCycleBeyondTheRangeIs6",
-     true,
-     "calculate",
-     {{"origin", "1D300"}, {"samples-per-cycle", "1D300"}},
-     "",
-     6,
-     Any},
-    {"TarvexDataValuesAtTheTopOfTheSingleRangeAre6",
-     false,
-     "calc",
-     {{"data-file", "@"}, {"letters", "8"}},
-     top_of_single_range(),
-     6,
-     Any},
-    {"MulrinDataValuesAtTheTopOfTheSingleRangeEnd",
-     true,
-     "calculate",
-     {{"data-file", "@"}, {"letters", "8"}, {"exponent", "6"}, {"step", "32"}},
-     top_of_single_range(),
-     0,
-     Complete},
+    {"TarvexReferenceAngleBeyondTheRangeIs6", "calc", "angular-speed=1D300 samples-per-cycle=1D-10",
+     "", 6, Any},
+    {"TarvexOriginTimesCycleBeyondTheRangeIs6", "calc", "origin=1D300 samples-per-cycle=1D300", "",
+     6, Any},
+    {"MulrinOriginTimesCycleBeyondTheRangeIs6", "calculate", "origin=1D300 samples-per-cycle=1D300",
+     "", 6, Any},
+    {"TarvexDataValuesAtTheTopOfTheSingleRangeAre6", "calc", "data-file=@ letters=8",
+     top_of_single_range(), 6, Any},
+    {"MulrinDataValuesAtTheTopOfTheSingleRangeEnd", "calculate",
+     "data-file=@ letters=8 exponent=6 step=32", top_of_single_range(), 0, Complete},
     // the subtract file's degree: one coefficient per entry below 0; 5.9999999
     // (eight digits: a double just below 6) asks for A0..A5, one fewer reads A5
     // where the "#" stands, before the report is touched
-    {"TarvexSubtractDegreeFarBelowZeroReadsOneCoefficient",
-     false,
-     "calc",
-     {{"subtract-file", "@"}},
-     "deg=-1e30\r\n720,45,20\r\n#\r\n",
-     0,
-     Complete},
-    {"MulrinSubtractDegreeFarBelowZeroReadsOneCoefficient",
-     true,
-     "calculate",
-     {{"subtract-file", "@"}},
-     "deg=-1e30\r\n720,45,20\r\n#\r\n",
-     0,
-     Complete},
-    {"TarvexSubtractDegreeJustBelowSixReadsSixCoefficients",
-     false,
-     "calc",
-     {{"subtract-file", "@"}},
-     "deg=5.9999999\r\n720,45,20,1,0,0,0,0\r\n#\r\n",
-     0,
-     Complete},
-    {"TarvexSubtractDegreeJustBelowSixWithFiveCoefficientsIs58",
-     false,
-     "calc",
-     {{"subtract-file", "@"}},
-     "deg=5.9999999\r\n720,45,20,1,0,0,0\r\n#\r\n",
-     58,
-     Kept},
+    {"TarvexSubtractDegreeFarBelowZeroReadsOneCoefficient", "calc", "subtract-file=@",
+     "deg=-1e30\r\n720,45,20\r\n#\r\n", 0, Complete},
+    {"MulrinSubtractDegreeFarBelowZeroReadsOneCoefficient", "calculate", "subtract-file=@",
+     "deg=-1e30\r\n720,45,20\r\n#\r\n", 0, Complete},
+    {"TarvexSubtractDegreeJustBelowSixReadsSixCoefficients", "calc", "subtract-file=@",
+     "deg=5.9999999\r\n720,45,20,1,0,0,0,0\r\n#\r\n", 0, Complete},
+    {"TarvexSubtractDegreeJustBelowSixWithFiveCoefficientsIs58", "calc", "subtract-file=@",
+     "deg=5.9999999\r\n720,45,20,1,0,0,0\r\n#\r\n", 58, Kept},
     // just above 6 the run ends silently: tarvex has not touched the old
     // report yet; mulrin deletes it first, as every Calculate does
-    {"TarvexSubtractDegreeJustAboveSixEndsSilently",
-     false,
-     "calc",
-     {{"subtract-file", "@"}},
-     "deg=6.0000001\r\n720,45,20\r\n#\r\n",
-     0,
-     Kept},
-    {"MulrinSubtractDegreeJustAboveSixEndsSilently",
-     true,
-     "calculate",
-     {{"subtract-file", "@"}},
-     "deg=6.0000001\r\n720,45,20\r\n#\r\n",
-     0,
-     Absent},
+    {"TarvexSubtractDegreeJustAboveSixEndsSilently", "calc", "subtract-file=@",
+     "deg=6.0000001\r\n720,45,20\r\n#\r\n", 0, Kept},
+    {"MulrinSubtractDegreeJustAboveSixEndsSilently", "calculate", "subtract-file=@",
+     "deg=6.0000001\r\n720,45,20\r\n#\r\n", 0, Absent},
     // 6 at the first data value: the four header lines are written, nothing more
-    {"SubtractAmplitudeBeyondTheRangeIs6",
-     false,
-     "calc",
-     {{"subtract-file", "@"}, {"origin", "-1D10"}},
-     "deg=1\r\n720,45,1D300,1D300\r\n#\r\n",
-     6,
-     4},
+    {"SubtractAmplitudeBeyondTheRangeIs6", "calc", "subtract-file=@ origin=-1D10",
+     "deg=1\r\n720,45,1D300,1D300\r\n#\r\n", 6, 4},
 };
 INSTANTIATE_TEST_SUITE_P(FieldValues, BadValues, ::testing::ValuesIn(kBadValues),
                          [](const auto& info) { return std::string(info.param.name); });
@@ -231,9 +210,9 @@ INSTANTIATE_TEST_SUITE_P(FieldValues, BadValues, ::testing::ValuesIn(kBadValues)
 // a code of the error table, one record for an error, and no file but the
 // report changed (checked by run).
 
-constexpr const char* kExtremes[] = {"",           "0",          "-1",      "1E-30",  "1E38",
-                                     "-1E38",      "1D300",      "-1D300",  "1D-300", "NaN",
-                                     "&HFFFFFFFF", "2147483648", "99999999"};
+constexpr const char* kExtremes[] = {
+    "",       "0",   "-1",         "1E-30",      "1E-38",      "1E38",     "-1E38", "1D300",
+    "-1D300", "NaN", "&HFFFFFFFF", "&H7FFFFFFF", "2147483648", "99999999", "1D-300"};
 
 TEST_F(FieldValues, TarvexEveryFieldAtItsExtremesEnds) {
   for (const char* field : {"from", "letters", "samples-per-cycle", "origin", "angular-speed",
@@ -242,6 +221,7 @@ TEST_F(FieldValues, TarvexEveryFieldAtItsExtremesEnds) {
       for (const char* button : {"calc", "draw"}) {
         SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
         run(false, {{field, value}}, button);
+        EXPECT_LT(largest_, kMiB);  // tarvex keeps fixed tables
       }
 }
 
@@ -252,7 +232,59 @@ TEST_F(FieldValues, MulrinEveryFieldAtItsExtremesEnds) {
       for (const char* button : {"calculate", "check-data"}) {
         SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
         run(true, {{field, value}}, button);
+        EXPECT_LT(largest_, kMiB);
       }
+}
+
+// ---- block lengths and block tables beyond the data --------------------------------
+
+// Every exponent the two-digit field can hold, over 16 data lines: the
+// lengths beyond the data end the run silently (no report), the others run or
+// fail as they must, and nothing asks for more than the small blocks need.
+TEST_F(FieldValues, MulrinExponentsUpTo99OnSixteenLines) {
+  std::string data;
+  for (int i = 1; i <= 16; ++i) data += std::to_string(i) + "\r\n";
+  folder_.write("data.txt", data);
+  for (int exponent = -1; exponent <= 99; ++exponent) {
+    SCOPED_TRACE("exponent " + std::to_string(exponent));
+    run(true, {{"exponent", std::to_string(exponent)}, {"step", "1"}, {"letters", "4"}},
+        "calculate");
+    EXPECT_LT(largest_, kMiB);
+    // 2^0 and 2^-1 are no lengths the transform handles (9); 16 samples in
+    // blocks of 16 are exactly one block, whose changes are 0/0 (5).
+    EXPECT_EQ(code_, exponent <= 0 ? 9 : exponent == 4 ? 5 : 0);
+    if (exponent >= 1 && exponent != 4) {
+      EXPECT_EQ(folder_.exists("report.txt"), exponent < 4);
+    }
+  }
+}
+
+// 2^21 data lines, blocks of 2^20: a step of one sample or less asks for
+// terabytes of block table; the run is 7 without asking for them.
+TEST_F(FieldValues, MulrinHugeBlockTablesAre7WithoutTheAllocation) {
+  folder_.write("data.txt", std::string(std::size_t{1} << 21, '\r'));
+  for (const char* step : {"1", "0.5", "0.001", "1E-30", "1E-38"}) {
+    SCOPED_TRACE(std::string("step ") + step);
+    EXPECT_EQ(run(true, {{"exponent", "20"}, {"step", step}}, "calculate"), 1);
+    EXPECT_EQ(code_, 7);
+    EXPECT_LT(largest_, 4 * kMiB);
+  }
+}
+
+// A file cut short while it is read ends at the cut, like a shorter file. The
+// file is larger than what the reader takes from the disk at once.
+TEST_F(FieldValues, TarvexDataFileCutWhileReadingEndsAtTheCut) {
+  folder_.write("data.txt", sine_data(40000));
+  Session run(tarvex::make_app);
+  int polls = 0;
+  run.program().form().on_poll = [&] {  // cut after 25000 data lines
+    if (++polls == 500) fs::resize_file(folder_.path("data.txt"), sine_data(25000).size());
+  };
+  const Args args = with(tarvex_fields(folder_.path("data.txt"), folder_.path("report.txt")),
+                         {{"file-interval", "100"}});
+  EXPECT_EQ(run.run(click(args, "calc")).status, 0) << run.err;
+  EXPECT_TRUE(folder_.read("report.txt").ends_with("\r\n\x1a"));
+  EXPECT_EQ(polls, 25002);  // the two comment lines and the data lines left
 }
 
 }  // namespace

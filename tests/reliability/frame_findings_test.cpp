@@ -8,7 +8,6 @@
 
 #include "frame/driver.h"
 #include "frame/numtext.h"
-#include "support.h"
 #include "tests/support/sample_form.h"
 #include "tests/support/support.h"
 
@@ -29,21 +28,21 @@ TEST(FrameFindings, PowerOfOneToAnInfiniteExponentIs5) {
 // Memory a handler cannot have ends the run like any run-time error (7),
 // not with the end of the process: message, record, files left as written.
 TEST(FrameFindings, DriverReportsExhaustedMemoryAs7) {
-  reliability::Folder folder;
+  test_support::Scratch folder;
   Form form(test_support::kSampleForm);
   FileTable files;
   form.bind_handlers({{"BUTTON3_ON", [&] {
-                         files.open("O", 2, folder / "half.txt");
+                         files.open("O", 2, folder.path("half.txt"));
                          files.write_text(2, "half", Sep::EndOfLine);
                          throw std::bad_alloc();
                        }}});
   ScriptedDialogs dialogs;
   RecordingSurface surface;
-  reliability::MemoryRecords records;
+  test_support::RecordStore records;
   DriverContext context{form, dialogs, surface, files, records};
   std::ostringstream out, err;
   EXPECT_EQ(run_driver(context, {"--click", "BUTTON3", "--print", "TEXT1"}, out, err), 1);
-  EXPECT_EQ(reliability::message_code(err.str()), 7) << err.str();
+  EXPECT_EQ(test_support::message_code(err.str()), 7) << err.str();
   EXPECT_EQ(out.str(), "");
   ASSERT_EQ(records.written.size(), 1u);
   EXPECT_EQ(records.written[0].code, 7);

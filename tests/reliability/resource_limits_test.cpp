@@ -8,17 +8,14 @@
 #include <gtest/gtest.h>
 
 #include "mulrin/app.h"
-#include "support.h"
+#include "tests/support/programs.h"
 
 namespace reliability {
 namespace {
 
-constexpr rlim_t kMiB = 1 << 20;
+using namespace test_support;
 
-Args operator+(Args a, const Args& b) {
-  a.insert(a.end(), b.begin(), b.end());
-  return a;
-}
+constexpr rlim_t kMiB = 1 << 20;
 
 class ResourceLimits : public ::testing::Test {
  protected:
@@ -36,55 +33,49 @@ class ResourceLimits : public ::testing::Test {
     }
     if (peak_kib != 0) {
       EXPECT_GT(run.max_rss_kb, 0);
-    }
-    if (peak_kib != 0) {
       EXPECT_LT(run.max_rss_kb, peak_kib);
     }
   }
-  Folder folder_;
+  Scratch folder_;
 };
 
 // ---- line length ---------------------------------------------------------------
 
 TEST_F(ResourceLimits, LineOf32767CharactersIsReadOneMoreIs15) {
-  folder_.put("data.txt", "1\r\n" + std::string(32767, '7') + "\r\n2\r\n");
+  folder_.write("data.txt", "1\r\n" + std::string(32767, '7') + "\r\n2\r\n");
   const Ended r =
       run(false, {"--set", "data-file=data.txt", "--click", "check", "--print", "count"});
   expect_ended(r, 0);
   EXPECT_EQ(r.out, "Number of Data: 3\n");
-  folder_.put("data.txt", "1\r\n" + std::string(32768, '7') + "\r\n2\r\n");
-  const auto before = folder_.picture();
+  folder_.write("data.txt", "1\r\n" + std::string(32768, '7') + "\r\n2\r\n");
+  const auto before = picture(folder_);
   expect_ended(run(false, {"--set", "data-file=data.txt", "--click", "check"}), 15);
   expect_ended(
       run(true, click(with({}, {{"data-file", "data.txt"}, {"from", "1"}, {"letters", "5"}}),
                       "check-data")),
       15);
-  EXPECT_EQ(folder_.picture(), before);
+  EXPECT_EQ(picture(folder_), before);
 }
 
 // A long line without any line end: 15 at the limit, without reading the rest.
 TEST_F(ResourceLimits, SixtyFourMegabyteLineWithoutLineEndIs15) {
-  folder_.put("data.txt", std::string(64 * kMiB, ' '));
+  folder_.write("data.txt", std::string(64 * kMiB, ' '));
   expect_ended(run(false, {"--set", "data-file=data.txt", "--click", "check"}, 512 * kMiB), 15,
                200 * 1024);
 }
 
 TEST_F(ResourceLimits, SettingsLineOver32767CharactersIs15AfterTheLinesBefore) {
-  folder_.put("setting.ini", "9\r\n12\r\n" + std::string(40000, '#') + "\r\n");
-  InProcess run(mulrin::make_app);
-  EXPECT_EQ(run.run({"--choose", folder_ / "setting.ini", "--click", "load"}), 1);
-  EXPECT_EQ(run.code(), 15) << run.err;
-  const frame::Form& form = run.program().form();
-  const auto text = [&](const char* name) {
-    return form.text(frame::ControlRef{*form.find(name)});
-  };
-  EXPECT_EQ(text("from") + "|" + text("letters") + "|" + text("comment-mark"), "9|12|");
+  folder_.write("setting.ini", "9\r\n12\r\n" + std::string(40000, '#') + "\r\n");
+  Session run(mulrin::make_app);
+  EXPECT_EQ(run.run({"--choose", folder_.path("setting.ini"), "--click", "load"}).code(), 15)
+      << run.err;
+  EXPECT_EQ(run.text("from") + "|" + run.text("letters") + "|" + run.text("comment-mark"), "9|12|");
 }
 
 // A 2 GiB sparse file reads as NUL bytes, which are dropped: one empty line,
 // read in chunks, never held whole.
 TEST_F(ResourceLimits, SparseFileOfTwoGigabytesIsOneLineInBoundedMemory) {
-  const int fd = ::open((folder_ / "sparse.dat").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  const int fd = ::open(folder_.path("sparse.dat").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   ASSERT_GE(fd, 0);
   ASSERT_EQ(::ftruncate(fd, off_t{2} << 30), 0);
   ::close(fd);
@@ -105,15 +96,15 @@ TEST_F(ResourceLimits, SparseFileOfTwoGigabytesIsOneLineInBoundedMemory) {
 // transforming the same block forever. (2^24 + 3 empty lines; the table of
 // 2^24 blocks of two samples is legitimately a quarter of a gigabyte.)
 TEST_F(ResourceLimits, MulrinBlockStartThatStopsAdvancingIs6) {
-  folder_.put("empty-lines.txt", std::string((std::size_t{1} << 24) + 3, '\r'));
-  folder_.put("report.txt", "an earlier report\r\n\x1a");
+  folder_.write("empty-lines.txt", std::string((std::size_t{1} << 24) + 3, '\r'));
+  folder_.write("report.txt", "an earlier report\r\n\x1a");
   expect_ended(run(true,
                    click(with(mulrin_fields("empty-lines.txt", "report.txt"),
                               {{"exponent", "1"}, {"step", "1"}}),
                          "calculate"),
                    1024 * kMiB),
                6, 512 * 1024);
-  EXPECT_FALSE(fs::exists(folder_.path() / "report.txt"));
+  EXPECT_FALSE(folder_.exists("report.txt"));
 }
 
 }  // namespace

@@ -1,7 +1,9 @@
 // Whole runs of the real programs where a file the run was not meant to
-// replace could be lost, or a failure could pass as success: every file but
-// the ones the run may change is kept, the exit status and message tell what
-// happened, and a pipe reads as the regular file of the same bytes.
+// replace could be lost, or a failure could pass as success: paths that
+// cannot be used, links, devices, a full disk, a lock, a killed run. Every
+// file but the ones the run may change is kept, the exit status, message and
+// last-error record tell what happened, and a pipe reads as the regular file
+// of the same bytes.
 #include <fcntl.h>
 #include <signal.h>
 #include <sys/file.h>
@@ -15,71 +17,25 @@
 #include <fstream>
 #include <thread>
 
-#include "support.h"
+#include "tests/support/programs.h"
 
 namespace reliability {
 namespace {
 
-constexpr const char* kSubtract = "deg=1,3.6,10,2.5,0.1\r\n#\r\n";
+using namespace test_support;
 
-// A FIFO named `fifo` that yields the bytes of `from` once a reader opens it.
-void fifo_of(const Folder& folder, const std::string& fifo, const std::string& from) {
-  ::mkfifo((folder / fifo).c_str(), 0644);
-  std::thread([path = folder / fifo, bytes = folder.read(from)] {
-    std::ofstream(path, std::ios::binary) << bytes;
-  }).detach();
-}
-
-struct Row {
-  const char* name;
-  bool mulrin;
-  Args args;
-  int status;
-  int code = 0;                           // the run-time error of status 1
-  const char* err = "";                   // a text stderr holds
-  Args reference = {};                    // a run whose stdout this run repeats
-  std::vector<std::string> changes = {};  // files the run may change
-  void (*prepare)(const Folder&) = nullptr;
-  Limits limits = {};
-  void (*after)(const Folder&) = nullptr;  // further checks of the files
-};
-
-class WholeRuns : public ::testing::TestWithParam<Row> {
+class WholeRuns : public ::testing::Test {
  protected:
   void SetUp() override {
     ::signal(SIGPIPE, SIG_IGN);  // a FIFO writer whose reader went away
-    folder_.put("data.txt", sine_data(2000));
-    folder_.put("sub.txt", kSubtract);
+    folder_.write("data.txt", sine_data(2000));
+    folder_.write("sub.txt", "deg=1,3.6,10,2.5,0.1\r\n#\r\n");
   }
   Ended run(bool mulrin, const Args& args, const Limits& limits = {}) {
     return run_program(mulrin ? mulrin_program() : tarvex_program(), args, folder_, limits);
   }
-  Folder folder_;
+  Scratch folder_;
 };
-
-TEST_P(WholeRuns, KeepEveryFileAndTellTheTruth) {
-  const Row& r = GetParam();
-  std::string out;
-  if (!r.reference.empty()) {
-    const Ended reference = run(r.mulrin, r.reference);
-    ASSERT_EQ(reference.status, 0) << reference.err;
-    out = reference.out;
-  }
-  if (r.prepare) r.prepare(folder_);
-  const auto before = folder_.picture();
-  const Ended ended = run(r.mulrin, r.args, r.limits);
-  EXPECT_EQ(ended.signal, 0);
-  EXPECT_EQ(ended.status, r.status) << ended.err;
-  if (r.code != 0) {
-    EXPECT_EQ(ended.code(), r.code) << ended.err;
-  }
-  EXPECT_NE(ended.err.find(r.err), std::string::npos) << ended.err;
-  if (!r.reference.empty()) {
-    EXPECT_EQ(ended.out, out);
-  }
-  EXPECT_EQ(lost_files(before, folder_.picture(), r.changes), "");
-  if (r.after) r.after(folder_);
-}
 
 Args tarvex_calc(const std::string& data, const std::string& report) {
   return click(tarvex_fields(data, report), "calc");
@@ -87,204 +43,238 @@ Args tarvex_calc(const std::string& data, const std::string& report) {
 Args mulrin_calc(const std::string& data, const std::string& report) {
   return click(mulrin_fields(data, report), "calculate");
 }
-Args print(Args args, const std::string& name) {
-  args.insert(args.end(), {"--print", name});
-  return args;
+
+// A FIFO fed with the bytes of a file reads as that file: the run prints
+// what the run on the file prints and writes the same report but for the
+// file's name. mulrin's Calculate reads its data
+// twice, the second time from the copy of the first.
+struct FifoRun {
+  const char* name;
+  bool mulrin;
+  const char* source;  // the file the FIFO yields
+  const char* args;    // after the usual fields; "@" stands for the file read
+};
+class FifoRuns : public WholeRuns, public ::testing::WithParamInterface<FifoRun> {};
+
+TEST_P(FifoRuns, ReadAsTheRegularFileOfTheirBytes) {
+  const FifoRun& r = GetParam();
+  const auto args = [&](const std::string& file) {
+    Args args = r.mulrin ? mulrin_fields("data.txt", "report.txt")
+                         : tarvex_fields("data.txt", "report.txt");
+    for (std::string word : words(r.args))
+      args.push_back(word.ends_with("=@") ? word.replace(word.size() - 1, 1, file) : word);
+    return args;
+  };
+  const Ended reference = run(r.mulrin, args(r.source));
+  ASSERT_EQ(reference.status, 0) << reference.err;
+  const std::string report = folder_.read("report.txt");
+  ::mkfifo(folder_.path("fifo").c_str(), 0644);
+  std::thread([path = folder_.path("fifo"), bytes = folder_.read(r.source)] {
+    std::ofstream(path, std::ios::binary) << bytes;
+  }).detach();
+  const auto before = picture(folder_);
+  const Ended ended = run(r.mulrin, args("fifo"));
+  EXPECT_EQ(ended.status, 0) << ended.err;
+  EXPECT_EQ(ended.out, reference.out);
+  const auto unnamed = [](std::string text, const std::string& name) {  // the file's name cut
+    for (std::size_t at; (at = text.find(name)) != std::string::npos;) text.erase(at, name.size());
+    return text;
+  };
+  EXPECT_EQ(unnamed(folder_.read("report.txt"), "fifo"), unnamed(report, r.source));
+  EXPECT_EQ(lost_files(before, picture(folder_), {"report.txt"}), "");
 }
-// A Calc whose report would replace report.txt, then a Load whose answer is refused.
-Args calc_then_refused_load() {
-  Args args = tarvex_calc("data.txt", "report.txt");
-  for (const char* word : {"--choose", "/nonexistent"}) args.push_back(word);
-  return click(args, "load");
+
+const FifoRun kFifoRuns[] = {
+    {"TarvexCheck", false, "data.txt", "--set data-file=@ --click check --print count"},
+    {"TarvexCalcData", false, "data.txt", "--set data-file=@ --click calc --print result"},
+    {"TarvexCalcSubtract", false, "sub.txt", "--set subtract-file=@ --click calc --print result"},
+    {"TarvexDraw", false, "data.txt", "--set data-file=@ --click draw --print result"},
+    {"MulrinCheckData", true, "data.txt",
+     "--set data-file=@ --click check-data --print count --print range"},
+    {"MulrinCheckDataSubtract", true, "sub.txt",
+     "--set subtract-file=@ --click check-data --print range"},
+    {"MulrinCalculate", true, "data.txt", "--set data-file=@ --click calculate --print count"},
+};
+INSTANTIATE_TEST_SUITE_P(Reliability, FifoRuns, ::testing::ValuesIn(kFifoRuns),
+                         [](const auto& info) { return std::string(info.param.name); });
+
+// Runs that must fail, or must succeed without touching what is not theirs:
+// the status, the error code, a text of stderr, and every file kept but the
+// ones the run may change.
+struct Row {
+  const char* name;
+  bool mulrin;
+  Args args;
+  int status, code = 0;  // code: the run-time error of status 1
+  const char* err = "";  // a text stderr holds
+  void (*prepare)(const Scratch&) = nullptr;
+  Limits limits = {};
+  const char* changes = "";                 // files the run may change, by spaces
+  void (*after)(const Scratch&) = nullptr;  // further checks of the files
+};
+class Runs : public WholeRuns, public ::testing::WithParamInterface<Row> {};
+
+// A run-time error: status 1, the message and the last-error record of `code`.
+void expect_error(const Ended& run, bool mulrin, int code) {
+  const std::string program = mulrin ? "mulrin" : "tarvex";
+  EXPECT_EQ(run.status, 1) << run.err;
+  EXPECT_EQ(run.code(), code) << run.err;
+  EXPECT_TRUE(run.err.starts_with("\r\n" + program + " [")) << run.err;
+  EXPECT_NE(run.record.find("MODL=" + program + "\n"), std::string::npos) << run.record;
+  EXPECT_NE(run.record.find("CODE=" + std::to_string(code) + "\n"), std::string::npos)
+      << run.record;
 }
-void link_report_to_data(const Folder& f) {
-  fs::create_symlink("data.txt", f / "report.txt");
+
+// A failed run changes nothing on disk; any run keeps every file but its own.
+TEST_P(Runs, KeepEveryFileAndTellTheTruth) {
+  const Row& r = GetParam();
+  if (r.prepare) r.prepare(folder_);
+  const auto before = picture(folder_);
+  const Ended ended = run(r.mulrin, r.args, r.limits);
+  EXPECT_EQ(ended.status, r.status) << ended.err;
+  EXPECT_EQ(ended.code(), r.code) << ended.err;
+  if (r.code != 0 && !r.limits.no_home) expect_error(ended, r.mulrin, r.code);
+  EXPECT_NE(ended.err.find(r.err), std::string::npos) << ended.err;
+  if (r.status != 0) {
+    EXPECT_EQ(picture(folder_), before);
+  }
+  EXPECT_EQ(lost_files(before, picture(folder_), words(r.changes)), "");
+  if (r.after) r.after(folder_);
 }
-void hard_link_report_to_data(const Folder& f) {
-  fs::create_hard_link(f / "data.txt", f / "report.txt");
+
+void link_report_to_data(const Scratch& f) {
+  fs::create_symlink("data.txt", f.path("report.txt"));
 }
-void link_report_to_device(const Folder& f) {
-  fs::create_symlink("/dev/null", f / "report.txt");
+void folder_as_data(const Scratch& f) {
+  f.write("series/inside.txt", "kept\r\n");
 }
-void link_report_to_old(const Folder& f) {
-  f.put("old.txt", "an earlier report\r\n");
-  fs::create_symlink("old.txt", f / "report.txt");
+void old_report(const Scratch& f) {
+  f.write("report.txt", "the report of an earlier run\r\n\x1a");
 }
-void read_only_old(const Folder& f) {
-  ::chmod(f.put("old.png", "earlier").c_str(), 0444);
+void read_only_report(const Scratch& f) {
+  ::chmod(f.write("report.txt", "the report of an earlier run\r\n\x1a").c_str(), 0444);
+}
+Args mulrin_save(const std::string& settings) {  // a 300-character data file name
+  return {"--set", "data-file=" + std::string(300, 'd'), "--choose", settings, "--click", "save"};
+}
+
+Limits output_to(const char* path) {
+  return {.out_path = path};
+}
+// A Calc. (Calculate) run with sub.txt as its subtract file.
+Args calc_with_subtract(bool mulrin, const std::string& report) {
+  const Fields subtract = {{"subtract-file", "sub.txt"}};
+  return mulrin ? click(with(mulrin_fields("data.txt", report), subtract), "calculate")
+                : click(with(tarvex_fields("data.txt", report), subtract), "calc");
 }
 
 const Row kRows[] = {
-    // A pipe or FIFO reads as the regular file of its bytes.
-    {.name = "TarvexCheckReadsAFifo",
-     .mulrin = false,
-     .args =
-         print(click(with({}, {{"comment-mark", "#"}, {"data-file", "fifo"}}), "check"), "count"),
-     .status = 0,
-     .reference = print(
-         click(with({}, {{"comment-mark", "#"}, {"data-file", "data.txt"}}), "check"), "count"),
-     .prepare = [](const Folder& f) { fifo_of(f, "fifo", "data.txt"); }},
-    {.name = "TarvexCalcReadsData",
-     .mulrin = false,
-     .args = print(tarvex_calc("fifo", "report.txt"), "result"),
-     .status = 0,
-     .reference = print(tarvex_calc("data.txt", "report.txt"), "result"),
-     .changes = {"report.txt"},
-     .prepare = [](const Folder& f) { fifo_of(f, "fifo", "data.txt"); }},
-    {.name = "TarvexCalcReadsSubtract",
-     .mulrin = false,
-     .args = print(
-         click(with(tarvex_fields("data.txt", "report.txt"), {{"subtract-file", "fifo"}}), "calc"),
-         "result"),
-     .status = 0,
-     .reference =
-         print(click(with(tarvex_fields("data.txt", "report.txt"), {{"subtract-file", "sub.txt"}}),
-                     "calc"),
-               "result"),
-     .changes = {"report.txt"},
-     .prepare = [](const Folder& f) { fifo_of(f, "fifo", "sub.txt"); }},
-    {.name = "TarvexDrawReadsAFifo",
-     .mulrin = false,
-     .args = click(tarvex_fields("fifo", "report.txt"), "draw"),
-     .status = 0,
-     .prepare = [](const Folder& f) { fifo_of(f, "fifo", "data.txt"); }},
-    {.name = "MulrinCheckDataReadsData",
-     .mulrin = true,
-     .args = print(print(click(mulrin_fields("fifo", "r.txt"), "check-data"), "count"), "range"),
-     .status = 0,
-     .reference =
-         print(print(click(mulrin_fields("data.txt", "r.txt"), "check-data"), "count"), "range"),
-     .prepare = [](const Folder& f) { fifo_of(f, "fifo", "data.txt"); }},
-    {.name = "MulrinCheckDataReadsSubtract",
-     .mulrin = true,
-     .args = print(
-         click(with(mulrin_fields("data.txt", "r.txt"), {{"subtract-file", "fifo"}}), "check-data"),
-         "range"),
-     .status = 0,
-     .reference =
-         print(click(with(mulrin_fields("data.txt", "r.txt"), {{"subtract-file", "sub.txt"}}),
-                     "check-data"),
-               "range"),
-     .prepare = [](const Folder& f) { fifo_of(f, "fifo", "sub.txt"); }},
     // Standard output that refuses the text: status 1 and one line.
-    {.name = "PrintToAFullDeviceIs1",
-     .mulrin = false,
-     .args = print({}, "label-speed"),
-     .status = 1,
-     .err = "tarvex: cannot write to standard output\n",
-     .limits = {.out_path = "/dev/full"}},
-    {.name = "HelpToAClosedOutputIs1",
-     .mulrin = true,
-     .args = {"--help"},
-     .status = 1,
-     .err = "mulrin: cannot write to standard output\n",
-     .limits = {.out_path = "-"}},
+    {"PrintToAFullDeviceIs1", false, words("--print label-speed"), 1, 0,
+     "tarvex: cannot write to standard output\n", nullptr, output_to("/dev/full")},
+    {"HelpToAClosedOutputIs1", true, words("--help"), 1, 0,
+     "mulrin: cannot write to standard output\n", nullptr, output_to("-")},
     // A report path that is another name of an input: 52, nothing deleted.
-    {.name = "TarvexReportLinkedToDataIs52",
-     .mulrin = false,
-     .args = tarvex_calc("data.txt", "report.txt"),
-     .status = 1,
-     .code = 52,
-     .prepare = link_report_to_data},
-    {.name = "MulrinReportLinkedToDataIs52",
-     .mulrin = true,
-     .args = mulrin_calc("data.txt", "report.txt"),
-     .status = 1,
-     .code = 52,
-     .prepare = link_report_to_data},
-    {.name = "TarvexReportHardLinkedToDataIs52",
-     .mulrin = false,
-     .args = tarvex_calc("data.txt", "report.txt"),
-     .status = 1,
-     .code = 52,
-     .prepare = hard_link_report_to_data},
-    {.name = "MulrinReportIsTheDataFileIs52",
-     .mulrin = true,
-     .args = mulrin_calc("data.txt", "data.txt"),
-     .status = 1,
-     .code = 52},
-    {.name = "TarvexReportIsTheSubtractFileIs52",
-     .mulrin = false,
-     .args = click(with(tarvex_fields("data.txt", "./sub.txt"), {{"subtract-file", "sub.txt"}}),
-                   "calc"),
-     .status = 1,
-     .code = 52},
-    {.name = "MulrinReportIsTheSubtractFileIs52",
-     .mulrin = true,
-     .args = click(with(mulrin_fields("data.txt", "sub.txt"), {{"subtract-file", "sub.txt"}}),
-                   "calculate"),
-     .status = 1,
-     .code = 52},
+    {"TarvexReportLinkedToDataIs52", false, tarvex_calc("data.txt", "report.txt"), 1, 52, "",
+     link_report_to_data},
+    {"MulrinReportLinkedToDataIs52", true, mulrin_calc("data.txt", "report.txt"), 1, 52, "",
+     link_report_to_data},
+    {"TarvexReportHardLinkedToDataIs52", false, tarvex_calc("data.txt", "report.txt"), 1, 52, "",
+     [](const Scratch& f) { fs::create_hard_link(f.path("data.txt"), f.path("report.txt")); }},
+    {"MulrinReportIsTheDataFileIs52", true, mulrin_calc("data.txt", "data.txt"), 1, 52},
+    {"TarvexReportIsTheSubtractFileIs52", false, calc_with_subtract(false, "./sub.txt"), 1, 52},
+    {"MulrinReportIsTheSubtractFileIs52", true, calc_with_subtract(true, "sub.txt"), 1, 52},
     // A link to a device is no disk file (55, the link kept); a link to a
     // regular file leads to the file replaced.
-    {.name = "ReportLinkedToADeviceIs55",
-     .mulrin = false,
-     .args = tarvex_calc("data.txt", "report.txt"),
-     .status = 1,
-     .code = 55,
-     .prepare = link_report_to_device},
-    {.name = "ReportLinkedToAFileReplacesTheFile",
-     .mulrin = true,
-     .args = mulrin_calc("data.txt", "report.txt"),
-     .status = 0,
-     .changes = {"old.txt", "report.txt"},
-     .prepare = link_report_to_old,
-     .after =
-         [](const Folder& f) {
-           EXPECT_TRUE(fs::is_symlink(f / "report.txt"));
-           EXPECT_TRUE(f.read("old.txt").starts_with("data.txt")) << f.read("old.txt");
-         }},
+    {"ReportLinkedToADeviceIs55", false, tarvex_calc("data.txt", "report.txt"), 1, 55, "",
+     [](const Scratch& f) { fs::create_symlink("/dev/null", f.path("report.txt")); }},
+    {"ReportLinkedToAFileReplacesTheFile", true, mulrin_calc("data.txt", "report.txt"), 0, 0, "",
+     [](const Scratch& f) {
+       f.write("old.txt", "an earlier report\r\n");
+       fs::create_symlink("old.txt", f.path("report.txt"));
+     },
+     Limits(), "old.txt report.txt",
+     [](const Scratch& f) {
+       EXPECT_TRUE(fs::is_symlink(f.path("report.txt")));
+       EXPECT_TRUE(f.read("old.txt").starts_with("data.txt")) << f.read("old.txt");
+     }},
     // Letter case alone names another file.
-    {.name = "ReportDifferingInCaseOnlyIsAnotherFile",
-     .mulrin = false,
-     .args = tarvex_calc("D5.txt", "d5.txt"),
-     .status = 0,
-     .changes = {"d5.txt"},
-     .prepare =
-         [](const Folder& f) {
-           fs::copy_file(f / "data.txt", f / "D5.txt");
-           f.put("d5.txt", "an earlier report\r\n");
-         }},
+    {"ReportDifferingInCaseOnlyIsAnotherFile", false, tarvex_calc("D5.txt", "d5.txt"), 0, 0, "",
+     [](const Scratch& f) {
+       fs::copy_file(f.path("data.txt"), f.path("D5.txt"));
+       f.write("d5.txt", "an earlier report\r\n");
+     },
+     Limits(), "d5.txt"},
     // The whole command line is checked before the first action runs.
-    {.name = "ChooseRefusedLaterRunsNothing",
-     .mulrin = false,
-     .args = calc_then_refused_load(),
-     .status = 2,
-     .err = "--choose /nonexistent: no such file for the open dialog of BUTTON1",
-     .prepare = [](const Folder& f) { f.put("report.txt", "old\r\n"); }},
-    {.name = "LineBreakInAFieldIs2",
-     .mulrin = true,
-     .args = {"--set", "data-file=a\rb.txt", "--choose", "setting.ini", "--click", "save"},
-     .status = 2,
-     .err = "a one-line field cannot hold a line break or NUL"},
+    {"ChooseRefusedLaterRunsNothing", false,
+     tarvex_calc("data.txt", "report.txt") + words("--choose /nonexistent --click load"), 2, 0,
+     "--choose /nonexistent: no such file for the open dialog of BUTTON1",
+     [](const Scratch& f) { f.write("report.txt", "old\r\n"); }},
+    {"LineBreakInAFieldIs2", true,
+     Args{"--set", "data-file=a\rb.txt"} + words("--choose setting.ini --click save"), 2, 0,
+     "a one-line field cannot hold a line break or NUL"},
     // The drawing follows the rules of every output file.
-    {.name = "DrawingOntoTheDataFileIs52",
-     .mulrin = false,
-     .args = {"--set", "data-file=data.txt", "--save-drawing", "data.txt"},
-     .status = 1,
-     .code = 52},
-    {.name = "DrawingOntoAReadOnlyFileIs75",
-     .mulrin = false,
-     .args = {"--save-drawing", "old.png"},
-     .status = 1,
-     .code = 75,
-     .prepare = read_only_old},
+    {"DrawingOntoTheDataFileIs52", false, words("--set data-file=data.txt --save-drawing data.txt"),
+     1, 52},
+    {"DrawingOntoAReadOnlyFileIs75", false, words("--save-drawing old.png"), 1, 75, "",
+     [](const Scratch& f) { ::chmod(f.write("old.png", "earlier").c_str(), 0444); }},
+    // Paths that cannot be used.
+    {"TarvexReportInMissingFolderIs63", false, tarvex_calc("data.txt", "nowhere/report.txt"), 1,
+     63},
+    {"TarvexFolderAsDataFileIs75", false, words("--set data-file=series --click check"), 1, 75, "",
+     folder_as_data},
+    {"TarvexFolderAsDataFileKeepsTheOldReport", false, tarvex_calc("series", "report.txt"), 1, 75,
+     "",
+     [](const Scratch& f) {
+       folder_as_data(f);
+       old_report(f);
+     }},
+    {"TarvexFolderAsReportIs55", false, tarvex_calc("data.txt", "report.txt"), 1, 55, "",
+     [](const Scratch& f) { f.write("report.txt/inside.txt", "kept\r\n"); }},
+    {"TarvexReadOnlyOldReportIs75AndKept", false, tarvex_calc("data.txt", "report.txt"), 1, 75, "",
+     read_only_report},
+    {"MulrinReadOnlyOldReportIs75AndKept", true, mulrin_calc("data.txt", "report.txt"), 1, 75, "",
+     read_only_report},
+    {"MulrinSaveOverReadOnlySettingsIs75AndKept", true, mulrin_save("setting.ini"), 1, 75, "",
+     [](const Scratch& f) { ::chmod(f.write("setting.ini", "old\r\n").c_str(), 0444); }},
+    // A device is no disk file: the deletion of the old file refuses it.
+    {"TarvexFullDeviceAsReportIs55", false, tarvex_calc("data.txt", "/dev/full"), 1, 55},
+    {"TarvexDeviceAsDataFileIs55", false, words("--set data-file=/dev/zero --click check"), 1, 55},
     // Nowhere to keep the last-error record: one line says so.
-    {.name = "NoHomeFolderSkipsTheRecordWithALine",
-     .mulrin = false,
-     .args = click(with({}, {{"data-file", "missing.txt"}}), "check"),
-     .status = 1,
-     .code = 63,
-     .err = "tarvex: no home folder: the last-error record is not kept\n",
-     .limits = {.no_home = true}},
+    {"NoHomeFolderSkipsTheRecordWithALine", false,
+     words("--set data-file=missing.txt --click check"), 1, 63,
+     "tarvex: no home folder: the last-error record is not kept\n", nullptr,
+     Limits{.no_home = true}},
 };
-INSTANTIATE_TEST_SUITE_P(Reliability, WholeRuns, ::testing::ValuesIn(kRows),
+INSTANTIATE_TEST_SUITE_P(Reliability, Runs, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
+
+// A full disk: 67, and the bytes it took are the start of the whole file.
+TEST_F(WholeRuns, FullDiskEndsWith67KeepingWhatWasWritten) {
+  const struct {
+    bool mulrin;
+    Args (*args)(const std::string& file);
+    rlim_t takes;  // the bytes the disk takes
+  } cases[] = {{false, [](const std::string& f) { return tarvex_calc("data.txt", f); }, 512},
+               {true, [](const std::string& f) { return mulrin_calc("data.txt", f); }, 1024},
+               {true, mulrin_save, 256}};
+  for (const auto& c : cases) {
+    fs::remove(folder_.path("out.txt"));
+    const Ended whole_run = run(c.mulrin, c.args("whole.txt"));
+    ASSERT_EQ(whole_run.status, 0) << whole_run.err;
+    const std::string whole = folder_.read("whole.txt");
+    ASSERT_GT(whole.size(), c.takes);
+    const auto before = picture(folder_);
+    expect_error(run(c.mulrin, c.args("out.txt"), {.file_size = c.takes}), c.mulrin, 67);
+    EXPECT_EQ(folder_.read("out.txt"), whole.substr(0, c.takes));
+    EXPECT_EQ(lost_files(before, picture(folder_)), "");
+  }
+}
 
 // A second run aimed at a report that another run is writing (its lock held)
 // is 75 and deletes nothing.
 TEST_F(WholeRuns, ReportLockedByAnotherRunIs75) {
-  const std::string old = folder_.put("report.txt", "being written\r\n");
+  const std::string old = folder_.write("report.txt", "being written\r\n");
   const int held = ::open(old.c_str(), O_RDONLY);
   ASSERT_EQ(::flock(held, LOCK_EX), 0);
   for (bool mulrin : {false, true}) {
@@ -299,7 +289,7 @@ TEST_F(WholeRuns, ReportLockedByAnotherRunIs75) {
 // A run killed part-way leaves every complete line on disk and nothing else:
 // the report is watched until rows appear, then the run is killed.
 TEST_F(WholeRuns, KilledRunLeavesWholeLines) {
-  folder_.put("data.txt", sine_data(3'000'000));
+  folder_.write("data.txt", sine_data(3'000'000));
   // 60 rows of 500 cycles each.
   const Args calc =
       click(with(tarvex_fields("data.txt", "report.txt"), {{"file-interval", "500"}}), "calc");
@@ -318,19 +308,6 @@ TEST_F(WholeRuns, KilledRunLeavesWholeLines) {
   report = folder_.read("report.txt");
   EXPECT_GE(std::count(report.begin(), report.end(), '\n'), 10);
   EXPECT_TRUE(report.ends_with("\r\n")) << report.substr(report.size() - 40);
-}
-
-// mulrin's Calculate reads a FIFO, also when it reads the data twice (the
-// second reading gets the copy of the first).
-TEST_F(WholeRuns, MulrinCalculateReadsAFifo) {
-  const Ended reference = run(true, print(mulrin_calc("data.txt", "a.txt"), "count"));
-  fifo_of(folder_, "fifo", "data.txt");
-  const Ended ended = run(true, print(mulrin_calc("fifo", "b.txt"), "count"));
-  EXPECT_EQ(ended.status, 0) << ended.err;
-  EXPECT_EQ(ended.out, reference.out);
-  const std::string a = folder_.read("a.txt"), b = folder_.read("b.txt");
-  ASSERT_NE(b.find("\r\n"), std::string::npos);
-  EXPECT_EQ(b.substr(b.find("\r\n")), a.substr(a.find("\r\n")));  // all but the header line
 }
 
 }  // namespace

@@ -60,6 +60,14 @@ std::string closed_report(const std::vector<std::string>& lines) {
   return crlf_lines(lines) + "\x1a";
 }
 
+std::vector<std::string> split_crlf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  for (std::size_t end; (end = text.find("\r\n", at)) != std::string::npos; at = end + 2)
+    lines.push_back(text.substr(at, end - at));
+  return lines;
+}
+
 Args words(const std::string& text) {
   std::istringstream in(text);
   return {std::istream_iterator<std::string>(in), std::istream_iterator<std::string>()};
@@ -96,6 +104,12 @@ const std::string& Session::text(std::string_view name) const {
   const std::optional<int> index = form.find(name);
   if (!index) throw std::invalid_argument("no control " + std::string(name));
   return form.text(frame::ControlRef{*index});
+}
+
+std::string Session::texts(const std::string& names) const {
+  std::string joined;
+  for (const std::string& name : words(names)) joined += text(name) + "|";
+  return joined;
 }
 
 void Session::set(std::string_view name, std::string text) {

@@ -53,6 +53,9 @@ fs::path temp_file(std::string_view name, std::string_view bytes);
 std::string crlf_lines(const std::vector<std::string>& lines);
 std::string closed_report(const std::vector<std::string>& lines);
 
+// The lines of a text, each ended by CR LF (what follows the last is dropped).
+std::vector<std::string> split_crlf(const std::string& text);
+
 // Command-line words, split at spaces.
 Args words(const std::string& text);
 
@@ -92,6 +95,8 @@ class Session {
 
   // A control's text, by name or alias.
   const std::string& text(std::string_view name) const;
+  // The texts of the controls named (by spaces), each followed by "|".
+  std::string texts(const std::string& names) const;
   void set(std::string_view name, std::string text);
 
   frame::Program& program() { return *program_; }

@@ -1,4 +1,4 @@
-#include "support.h"
+#include "tests/support/programs.h"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -8,13 +8,10 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-#include <fstream>
-#include <iterator>
-#include <sstream>
 
 extern char** environ;
 
-namespace reliability {
+namespace test_support {
 
 namespace {
 
@@ -30,23 +27,10 @@ constexpr bool kAddressSanitizer = false;
 
 }  // namespace
 
-Folder::Folder() : path_(run_.dir() / "work") {
-  fs::create_directories(path_);
-}
-
-std::string Folder::put(std::string_view name, std::string_view bytes) const {
-  test_support::write_file(path_ / name, bytes);
-  return (path_ / name).string();
-}
-
-std::string Folder::read(std::string_view name) const {
-  return test_support::read_file(path_ / name);
-}
-
-Folder::Picture Folder::picture() const {
+Picture picture(const Scratch& folder) {
   Picture files;
-  for (const auto& entry : fs::recursive_directory_iterator(path_)) {
-    const std::string name = fs::relative(entry.path(), path_).string();
+  for (const auto& entry : fs::recursive_directory_iterator(folder.dir())) {
+    const std::string name = fs::relative(entry.path(), folder.dir()).string();
     if (entry.is_directory())
       files[name + "/"] = "folder";
     else if (!entry.is_regular_file())
@@ -54,12 +38,12 @@ Folder::Picture Folder::picture() const {
     else if (entry.file_size() > (64u << 20))
       files[name] = "size " + std::to_string(entry.file_size());
     else
-      files[name] = test_support::read_file(entry.path());
+      files[name] = read_file(entry.path());
   }
   return files;
 }
 
-std::string lost_files(const Folder::Picture& before, const Folder::Picture& after,
+std::string lost_files(const Picture& before, const Picture& after,
                        const std::vector<std::string>& except) {
   std::string lost;
   for (const auto& [name, bytes] : before) {
@@ -85,7 +69,7 @@ std::string sine_data(int lines, int samples_per_cycle) {
   return data;
 }
 
-Args with(Args args, const std::vector<std::pair<std::string, std::string>>& fields) {
+Args with(Args args, const Fields& fields) {
   for (const auto& [name, text] : fields) args.insert(args.end(), {"--set", name + "=" + text});
   return args;
 }
@@ -95,31 +79,38 @@ Args click(Args args, const std::string& button) {
   return args;
 }
 
+Args print(Args args, const std::string& name) {
+  args.insert(args.end(), {"--print", name});
+  return args;
+}
+
+Args operator+(Args a, const Args& b) {
+  a.insert(a.end(), b.begin(), b.end());
+  return a;
+}
+
+namespace {
+// The fields named in `fields` ("NAME=TEXT" by spaces), then the data and
+// report files.
+Args usual(const std::string& fields, const std::string& data, const std::string& report) {
+  Args args;
+  for (const std::string& field : words(fields)) args.insert(args.end(), {"--set", field});
+  return with(args, {{"data-file", data}, {"report-file", report}});
+}
+}  // namespace
+
 Args tarvex_fields(const std::string& data, const std::string& report) {
-  return with({}, {{"comment-mark", "#"},
-                   {"from", "1"},
-                   {"letters", "12"},
-                   {"data-file", data},
-                   {"samples-per-cycle", "100"},
-                   {"origin", "0"},
-                   {"angular-speed", "360"},
-                   {"display-interval", "1"},
-                   {"file-interval", "2"},
-                   {"display-factor", "1"},
-                   {"report-file", report}});
+  return usual(
+      "comment-mark=# from=1 letters=12 samples-per-cycle=100 origin=0 angular-speed=360 "
+      "display-interval=1 file-interval=2 display-factor=1",
+      data, report);
 }
 
 Args mulrin_fields(const std::string& data, const std::string& report) {
-  return with({}, {{"from", "1"},
-                   {"letters", "12"},
-                   {"comment-mark", "#"},
-                   {"data-file", data},
-                   {"exponent", "8"},
-                   {"step", "128"},
-                   {"samples-per-cycle", "100"},
-                   {"threshold", "1"},
-                   {"origin", "0"},
-                   {"report-file", report}});
+  return usual(
+      "from=1 letters=12 comment-mark=# exponent=8 step=128 samples-per-cycle=100 threshold=1 "
+      "origin=0",
+      data, report);
 }
 
 std::string tarvex_program() {
@@ -132,16 +123,14 @@ std::string mulrin_program() {
 }
 
 namespace {
-pid_t start(const std::string& program, const Args& args, const Folder& folder,
-            const Limits& limits) {
-  const fs::path run_folder = folder.path().parent_path();
-  const fs::path out_path = run_folder / "stdout", err_path = run_folder / "stderr";
-  const fs::path config = run_folder / "config", rss_path = run_folder / "peak-kib";
-  fs::remove_all(config);
+// Starts the program with its output, record and peak memory in `side`.
+pid_t start(const std::string& program, const Args& args, const Scratch& folder,
+            const Limits& limits, const fs::path& side) {
+  const fs::path out_path = side / "stdout", err_path = side / "stderr";
+  const fs::path config = side / "config", rss_path = side / "peak-kib";
   fs::create_directories(config);
-  fs::remove(rss_path);
 
-  // The record goes to the test's own configuration folder.
+  // The record goes to the run's own configuration folder.
   std::vector<std::string> env;
   std::string asan_options;
   for (char** e = environ; *e; ++e) {
@@ -178,7 +167,7 @@ pid_t start(const std::string& program, const Args& args, const Folder& folder,
     const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
     if (err < 0 || ::dup2(err, 2) < 0) ::_exit(126);
     if (out < 0 ? (limits.out_path != "-" || ::close(1) != 0) : ::dup2(out, 1) < 0) ::_exit(126);
-    if (::chdir(folder.path().c_str()) != 0) ::_exit(126);
+    if (::chdir(folder.dir().c_str()) != 0) ::_exit(126);
     const auto limit = [](int resource, rlim_t value) {
       const struct rlimit r { value, value };
       if (value != RLIM_INFINITY) ::setrlimit(resource, &r);
@@ -193,28 +182,27 @@ pid_t start(const std::string& program, const Args& args, const Folder& folder,
 }
 }  // namespace
 
-int start_program(const std::string& program, const Args& args, const Folder& folder) {
-  return start(program, args, folder, Limits{});
+int start_program(const std::string& program, const Args& args, const Scratch& folder) {
+  static const Scratch side;  // output of started runs, kept until the process ends
+  return start(program, args, folder, Limits{}, side.dir());
 }
 
-Ended run_program(const std::string& program, const Args& args, const Folder& folder,
+Ended run_program(const std::string& program, const Args& args, const Scratch& folder,
                   const Limits& limits) {
-  const fs::path run_folder = folder.path().parent_path();
-  const fs::path out_path = run_folder / "stdout", err_path = run_folder / "stderr";
-  const fs::path config = run_folder / "config", rss_path = run_folder / "peak-kib";
-  const pid_t pid = start(program, args, folder, limits);
+  const Scratch side;
+  const pid_t pid = start(program, args, folder, limits, side.dir());
   Ended ended;
   int wstatus = 0;
   if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid) return ended;
   if (WIFEXITED(wstatus)) ended.status = WEXITSTATUS(wstatus);
   if (WIFSIGNALED(wstatus)) ended.signal = WTERMSIG(wstatus);
-  ended.max_rss_kb = std::atol(test_support::read_file(rss_path).c_str());
-  ended.out = test_support::read_file(out_path);
-  ended.err = test_support::read_file(err_path);
+  ended.max_rss_kb = std::atol(side.read("peak-kib").c_str());
+  ended.out = side.read("stdout");
+  ended.err = side.read("stderr");
   // Wherever the build's record store keeps it (a key=value file either way).
-  for (const auto& entry : fs::recursive_directory_iterator(config))
-    if (entry.is_regular_file()) ended.record += test_support::read_file(entry.path());
+  for (const auto& entry : fs::recursive_directory_iterator(side.dir() / "config"))
+    if (entry.is_regular_file()) ended.record += read_file(entry.path());
   return ended;
 }
 
-}  // namespace reliability
+}  // namespace test_support
