@@ -86,8 +86,7 @@ int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory fac
     } catch (const std::exception&) {
     }
     std::cerr << error_message(desc.program,
-                               statement_number(desc.statement_files, e.file(), e.line()),
-                               e.code())
+                               statement_number(desc.statement_files, e.file(), e.line()), e.code())
               << '\n';
     return 1;
   }

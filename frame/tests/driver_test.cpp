@@ -155,8 +155,9 @@ TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1AndLeavesTheHalfWritte
       {"/nonexistent-folder/*.dat", {Operation::FileOpen, 2}}};
   for (const auto& [data, failed] : failures) {
     EXPECT_EQ(run({"--set", "data=" + data, "--click", "check"}), 1);
-    EXPECT_EQ(std::pair(static_cast<Operation>(store.written.back().func), store.written.back().info),
-              failed)
+    EXPECT_EQ(
+        std::pair(static_cast<Operation>(store.written.back().func), store.written.back().info),
+        failed)
         << data;
   }
 }

@@ -68,7 +68,8 @@ TEST(StatementNumber, ThousandTimesThePlaceOfTheFilePlusTheLine) {
       {"/src/xtarvex/app.cpp", 999051},      {"/src/frame/datafile.cpp", 900051},
       {"/src/frame/form.cpp", 905051},       {"", 999051},
   };
-  for (const auto& row : rows) EXPECT_EQ(statement_number(files, row.file, 51), row.number) << row.file;
+  for (const auto& row : rows)
+    EXPECT_EQ(statement_number(files, row.file, 51), row.number) << row.file;
   EXPECT_EQ(statement_number({}, "/src/tarvex/app.cpp", 7), 999007u);
 }
 

@@ -77,9 +77,9 @@ TEST(StatementNumbers, LeadToTheFailingFileAndTheRecordNamesTheOperation) {
   std::set<unsigned> numbers;
   for (const auto& row : rows) {
     InProcess run(tarvex::make_app);
-    EXPECT_EQ(run.run(click(with(tarvex_fields(data, folder / "report.txt"), row.fields),
-                            row.button)),
-              1);
+    EXPECT_EQ(
+        run.run(click(with(tarvex_fields(data, folder / "report.txt"), row.fields), row.button)),
+        1);
     ASSERT_EQ(run.records.written.size(), 1u) << row.file;
     const frame::ErrorRecord& r = run.records.written[0];
     const auto& files = tarvex::kForm.statement_files;

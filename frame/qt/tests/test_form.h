@@ -26,7 +26,8 @@ inline constexpr std::array<frame::ControlDesc, 6> kControls = {{
 inline constexpr std::string_view kStatementFiles[] = {"frame/qt/tests/window_test.cpp",
                                                        "frame/qt/tests/test_form.h"};
 
-inline const frame::FormDesc kForm{"testprog", 308, 226, "FixedSys", 18, kControls, kStatementFiles};
+inline const frame::FormDesc kForm{"testprog",     308, 226, "FixedSys", 18, kControls,
+                                   kStatementFiles};
 
 class TestProgram : public frame::Program {
  public:
