@@ -73,6 +73,7 @@ TEST(StatementNumbers, LeadToTheFailingFileAndTheRecordNamesTheOperation) {
       {{{"samples-per-cycle", ""}}, "calc", "tarvex/app.cpp", 11, 13, 0},
       {{{"display-factor", "0"}}, "draw", "tarvex/draw.cpp", 11, 13, 0},
       {{{"subtract-file", subtract}}, "calc", "tarvex/calc.cpp", 58, 5, 3},
+      {{{"data-file", folder / "missing.txt"}}, "calc", "tarvex/calc.cpp", 63, 1, 0},
   };
   std::set<unsigned> numbers;
   for (const auto& row : rows) {
