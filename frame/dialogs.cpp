@@ -82,7 +82,7 @@ std::vector<DialogFilter> parse_filter(std::string_view filter) {
 
 void check_dialog_arguments(std::string_view title, std::string_view initial_name, Where where) {
   if (title.size() > kMaxDialogTitle || initial_name.size() > kMaxDialogPath)
-    raise(err::kInvalidCall, where);
+    raise(err::kInvalidCall, Operation::FileDialog, where);
 }
 
 std::optional<std::string> choose_file(FileDialogs& dialogs, DialogKind kind,

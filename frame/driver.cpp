@@ -241,12 +241,13 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args, std
   // follow, and the run ends.
   auto report = [&](const RuntimeError& e) {
     program.files.abandon();
+    const StatementFiles files = program.form.desc().statement_files;
     try {
-      program.records.write(make_record(e, name));
+      program.records.write(make_record(e, name, files));
     } catch (const std::exception&) {
       // The record is a courtesy: the message below still reports the error.
     }
-    err << error_message(name, e.line(), e.code()) << '\n';
+    err << error_message(name, statement_number(files, e.file(), e.line()), e.code()) << '\n';
     err.flush();
     return 1;
   };
@@ -256,8 +257,10 @@ int run_driver(DriverContext& program, const std::vector<std::string>& args, std
     return report(e);
   } catch (const std::bad_alloc&) {
     // Memory that a handler could not have: error 7. Its statement is not
-    // known here, so the line recorded is this one.
-    return report(RuntimeError(err::kOutOfMemory, Where::current()));
+    // known here, so the statement recorded is this one.
+    RuntimeError memory(err::kOutOfMemory, Where::current());
+    memory.attribute(Operation::Memory);
+    return report(memory);
   } catch (const UsageError& e) {
     program.files.abandon();
     err << name << ": " << e.what() << '\n';

@@ -10,12 +10,13 @@
 
 namespace frame {
 
-RuntimeError::RuntimeError(int code, Where where, int os_error)
+RuntimeError::RuntimeError(int code, Where where, int os_error, int check)
     : code_(code),
       line_(where.line()),
       file_(where.file_name()),
       function_(where.function_name()),
-      os_error_(os_error) {
+      os_error_(os_error),
+      check_(check) {
   what_ = "error " + std::to_string(code_) + " at " + file_ + ":" + std::to_string(line_);
 }
 
@@ -23,12 +24,18 @@ const char* RuntimeError::what() const noexcept {
   return what_.c_str();
 }
 
-void raise(int code, Where where) {
-  throw RuntimeError(code, where);
+void raise(int code, Where where, int check) {
+  throw RuntimeError(code, where, 0, check);
 }
 
-void raise_os(int errno_value, Where where) {
-  throw RuntimeError(map_errno(errno_value), where, errno_value);
+void raise(int code, Operation operation, Where where, int check) {
+  RuntimeError error(code, where, 0, check);
+  error.attribute(operation);
+  throw error;
+}
+
+void raise_os(int errno_value, Where where, int check) {
+  throw RuntimeError(map_errno(errno_value), where, errno_value, check);
 }
 
 int map_errno(int errno_value) {
@@ -159,33 +166,81 @@ std::string error_message(std::string_view module, unsigned line, int code) {
   return text;
 }
 
+// The three invalid divisions are checks 1 (a NaN operand), 2 (0/0) and
+// 3 (infinity by infinity).
 double checked_div(double a, double b, Where where) {
-  if (std::isnan(a) || std::isnan(b)) raise(err::kInvalidCall, where);
-  if (b == 0) raise(a == 0 ? err::kInvalidCall : err::kDivisionByZero, where);
-  if (std::isinf(a) && std::isinf(b)) raise(err::kInvalidCall, where);
+  if (std::isnan(a) || std::isnan(b)) raise(err::kInvalidCall, Operation::FloatingPoint, where, 1);
+  if (b == 0) {
+    if (a == 0) raise(err::kInvalidCall, Operation::FloatingPoint, where, 2);
+    raise(err::kDivisionByZero, Operation::FloatingPoint, where);
+  }
+  if (std::isinf(a) && std::isinf(b)) raise(err::kInvalidCall, Operation::FloatingPoint, where, 3);
   const double q = a / b;
-  if (std::isinf(q)) raise(err::kOverflow, where);
+  if (std::isinf(q)) raise(err::kOverflow, Operation::FloatingPoint, where);
   return q;
 }
 
 double checked(double v, Where where) {
-  if (std::isnan(v)) raise(err::kInvalidCall, where);
-  if (std::isinf(v)) raise(err::kOverflow, where);
+  if (std::isnan(v)) raise(err::kInvalidCall, Operation::FloatingPoint, where);
+  if (std::isinf(v)) raise(err::kOverflow, Operation::FloatingPoint, where);
   return v;
 }
 
 float to_single(double v, Where where) {
-  if (std::isnan(v)) raise(err::kInvalidCall, where);
+  if (std::isnan(v)) raise(err::kInvalidCall, Operation::FloatingPoint, where);
   const auto f = static_cast<float>(v);  // values that round to the largest single still fit
-  if (std::isinf(f)) raise(err::kOverflow, where);
+  if (std::isinf(f)) raise(err::kOverflow, Operation::FloatingPoint, where);
   return f;
 }
 
-ErrorRecord make_record(const RuntimeError& error, std::string_view module) {
+// The frame's own files, in a fixed order: a new file goes at the end.
+namespace {
+constexpr std::string_view kFrameFiles[] = {
+    "frame/datafile.cpp", "frame/dialogs.cpp",  "frame/driver.cpp",
+    "frame/errors.cpp",   "frame/export.cpp",   "frame/form.cpp",
+    "frame/heat_map.cpp", "frame/numtext.cpp",  "frame/program_main_headless.cpp",
+    "frame/settings.cpp", "frame/subtract.cpp", "frame/surface.cpp",
+    "frame/textfile.cpp", "frame/usage.cpp"};
+
+// Whether a compiler's file name (absolute or relative, either slash) is
+// the table's path from the source root.
+bool names_file(std::string_view file, std::string_view entry) {
+  if (file.size() < entry.size()) return false;
+  const std::size_t start = file.size() - entry.size();
+  if (start > 0 && file[start - 1] != '/' && file[start - 1] != '\\') return false;
+  for (std::size_t i = 0; i < entry.size(); ++i) {
+    const char c = file[start + i] == '\\' ? '/' : file[start + i];
+    if (c != entry[i]) return false;
+  }
+  return true;
+}
+
+std::optional<unsigned> place_in(StatementFiles files, std::string_view file) {
+  for (std::size_t place = 0; place < files.size(); ++place)
+    if (names_file(file, files[place])) return static_cast<unsigned>(place);
+  return std::nullopt;
+}
+}  // namespace
+
+const StatementFiles kFrameStatementFiles = kFrameFiles;
+
+unsigned statement_number(StatementFiles program_files, std::string_view file, unsigned line) {
+  unsigned place = kUnknownFilePlace;
+  if (const auto p = place_in(program_files, file))
+    place = *p;
+  else if (const auto f = place_in(kFrameStatementFiles, file))
+    place = kFrameFirstPlace + *f;
+  return 1000 * place + line;
+}
+
+ErrorRecord make_record(const RuntimeError& error, std::string_view module,
+                        StatementFiles program_files) {
   ErrorRecord r;
   r.modl = std::string(module);
-  r.line = error.line();
+  r.line = statement_number(program_files, error.file(), error.line());
   r.code = error.code();
+  r.func = static_cast<int>(error.operation());
+  r.info = error.check();
   r.apierr = error.os_error();
   r.mode = "headless";
   r.rtl = "tools-1";

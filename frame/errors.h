@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <exception>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -46,13 +47,40 @@ inline constexpr int kWrongControlKind = 1002;
 inline constexpr int kNoSuchControl = 1013;
 }  // namespace err
 
-// A run-time error: its code and the statement that failed. The statement is
-// the source line of the raising call; public frame operations take the
-// caller's location as a defaulted last argument so that the line named is the
-// handler's statement, not a line inside the frame.
+// The frame's operations that can fail, by the number the last-error record
+// keeps as FUNC. The numbers are fixed: a stored record keeps meaning the same.
+enum class Operation : int {
+  Unknown = 0,
+  FileOpen = 1,        // opening a file for input, creating one for output
+  FileClose = 2,       // closing one file or all
+  LineInput = 3,       // reading a line
+  FieldInput = 4,      // reading a text field
+  NumberField = 5,     // reading a field into a number
+  EndTest = 6,         // the end-of-file test
+  Print = 7,           // writing text, a number or a patterned number
+  Delete = 8,          // deleting a file, and the checks before it
+  ExistenceTest = 9,   // does a path exist
+  TextToNumber = 10,   // a field text read as a number
+  PatternText = 11,    // a number written by a pattern
+  WholeNumber = 12,    // a number converted to a whole number
+  FloatingPoint = 13,  // the floating-point checks of a calculation step
+  ControlName = 14,    // a control bound by its name
+  ControlText = 15,    // a control's text read or set
+  FileDialog = 16,     // the arguments of a file dialog
+  Memory = 17,         // memory for a handler's tables
+  SubtractTable = 18,  // reading the subtract table into its fixed entries
+};
+
+// A run-time error: its code, the statement that failed and the frame
+// operation that failed. The statement is the source location of the raising
+// call; public frame operations take the caller's location as a defaulted
+// last argument so that the location named is the handler's statement, not a
+// line inside the frame. The operation is attributed on the way out of it
+// (the innermost frame operation names itself); `check` tells apart the
+// checks of one operation that give the same code (0 when there is one).
 class RuntimeError : public std::exception {
  public:
-  RuntimeError(int code, Where where, int os_error = 0);
+  RuntimeError(int code, Where where, int os_error = 0, int check = 0);
   int code() const noexcept { return code_; }
   unsigned line() const noexcept { return line_; }
   const char* file() const noexcept { return file_; }
@@ -60,6 +88,12 @@ class RuntimeError : public std::exception {
   // The operating system's error number (errno) when the code was mapped from
   // one, else 0. Kept for the record's "APIERR" value.
   int os_error() const noexcept { return os_error_; }
+  Operation operation() const noexcept { return operation_; }
+  int check() const noexcept { return check_; }
+  // Names the failing operation unless an inner one has named itself.
+  void attribute(Operation operation) noexcept {
+    if (operation_ == Operation::Unknown) operation_ = operation;
+  }
   const char* what() const noexcept override;
 
  private:
@@ -68,13 +102,20 @@ class RuntimeError : public std::exception {
   const char* file_;
   const char* function_;
   int os_error_;
+  Operation operation_ = Operation::Unknown;
+  int check_;
   std::string what_;
 };
 
-[[noreturn]] void raise(int code, Where where = Where::current());
+// `check`: the number of the check within its operation, where one operation
+// has several checks that give the same code.
+[[noreturn]] void raise(int code, Where where = Where::current(), int check = 0);
+
+// The same, by an operation that names itself (one that calls no other).
+[[noreturn]] void raise(int code, Operation operation, Where where, int check = 0);
 
 // Raises the code mapped from an errno value (see map_errno), keeping errno.
-[[noreturn]] void raise_os(int errno_value, Where where = Where::current());
+[[noreturn]] void raise_os(int errno_value, Where where = Where::current(), int check = 0);
 
 // Maps a POSIX errno to a run-time error code by meaning: no such file or
 // directory 63, permission denied, busy or is a directory 75, file exists 64,
@@ -150,9 +191,27 @@ class ErrorRecordStore {
   virtual void write(const ErrorRecord& record) = 0;
 };
 
-// Builds the record of an error for a module, with the current local time;
-// FUNC and INFO are 0, MODE "headless" and RTL "tools-1" (a window frame
-// puts its own MODE in), APIERR the error's os_error().
-ErrorRecord make_record(const RuntimeError& error, std::string_view module);
+// ---- statement numbers -----------------------------------------------------
+// A program numbers the source files that can hold a failing statement: the
+// file at place p of its table holds the statements 1000 * p + line (every
+// file has fewer than 1000 lines). Table entries are paths from the source
+// root ("tarvex/app.cpp"). A location in one of the frame's own files (which
+// a handler's statement never is) takes its number from the frame's table,
+// from place kFrameFirstPlace on; one in a file of neither table is
+// 1000 * kUnknownFilePlace + line.
+using StatementFiles = std::span<const std::string_view>;
+inline constexpr unsigned kFrameFirstPlace = 900;
+inline constexpr unsigned kUnknownFilePlace = 999;
+extern const StatementFiles kFrameStatementFiles;
+
+unsigned statement_number(StatementFiles program_files, std::string_view file, unsigned line);
+
+// Builds the record of an error for a module, with the current local time:
+// LINE the statement number through the program's table (the number the
+// message shows too), FUNC and INFO the failing operation and its check,
+// MODE "headless" and RTL "tools-1" (a window frame puts its own MODE in),
+// APIERR the error's os_error().
+ErrorRecord make_record(const RuntimeError& error, std::string_view module,
+                        StatementFiles program_files);
 
 }  // namespace frame

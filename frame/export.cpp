@@ -36,11 +36,14 @@ double json_single(float value) {
   return result;
 }
 
-ExportFile::ExportFile(const std::string& path, Where where) : where_(where) {
+ExportFile::ExportFile(const std::string& path, Where where) try : where_(where) {
   if (path.empty()) raise(err::kBadFileName, where);
   handle_ = platform::create_for_writing(path);
   if (handle_ < 0) raise_os(-handle_, where);
   held_.reserve(kHeldBytes);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FileOpen);
+  throw;
 }
 
 ExportFile::~ExportFile() {
@@ -53,16 +56,22 @@ void ExportFile::write(std::string_view bytes) {
   if (held_.size() >= kHeldBytes) flush();
 }
 
-void ExportFile::flush() {
+void ExportFile::flush() try {
   if (const int e = platform::write_all(handle_, held_.data(), held_.size())) raise_os(e, where_);
   held_.clear();
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Print);
+  throw;
 }
 
-void ExportFile::close() {
+void ExportFile::close() try {
   flush();
   const int handle = handle_;
   handle_ = -1;
   if (const int e = platform::close_handle(handle)) raise_os(e, where_);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FileClose);
+  throw;
 }
 
 CsvWriter& CsvWriter::text(std::string_view cell) {

@@ -61,11 +61,12 @@ void Form::bind_handlers(std::vector<HandlerEntry> handlers) {
 }
 
 ControlRef Form::bind(std::string_view name, Where where) const {
-  if (name.empty() || name.size() > kMaxControlName) raise(err::kInvalidCall, where);
+  if (name.empty() || name.size() > kMaxControlName)
+    raise(err::kInvalidCall, Operation::ControlName, where);
   for (std::size_t i = 0; i < desc_.controls.size(); ++i) {
     if (desc_.controls[i].name == name) return ControlRef{static_cast<int>(i)};
   }
-  raise(err::kNoSuchControl, where);
+  raise(err::kNoSuchControl, Operation::ControlName, where);
 }
 
 std::optional<int> Form::find(std::string_view name_or_alias) const {
@@ -85,12 +86,14 @@ std::optional<int> Form::find(std::string_view name_or_alias) const {
 }
 
 const std::string& Form::text(ControlRef control) const {
-  if (control.index < 0 || control.index >= control_count()) raise(err::kDeadWindow);
+  if (control.index < 0 || control.index >= control_count())
+    raise(err::kDeadWindow, Operation::ControlText, Where::current());
   return texts_[control.index];
 }
 
 void Form::set_text(ControlRef control, std::string text) {
-  if (control.index < 0 || control.index >= control_count()) raise(err::kDeadWindow);
+  if (control.index < 0 || control.index >= control_count())
+    raise(err::kDeadWindow, Operation::ControlText, Where::current());
   std::string& stored = texts_[control.index];
   stored = std::move(text);
   if (on_text_changed) on_text_changed(control.index, stored);

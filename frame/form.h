@@ -42,6 +42,9 @@ struct FormDesc {
   std::string_view form_font;  // font of text drawn on the form
   int form_font_points;
   std::span<const ControlDesc> controls;  // in creation order
+  // The program's source files that can hold a failing statement, in the
+  // order that numbers its statements (see statement_number).
+  StatementFiles statement_files = {};
 };
 
 // All controls: "Courier New" 12 points, black on white; white form.

@@ -794,7 +794,7 @@ Scanned scan_number(std::string_view t, Kind target) noexcept {
 
 Number text_to_number(std::string_view t, Where where) {
   const Scanned s = scan_number(t);
-  if (s.error == ScanError::Overflow) raise(err::kOverflow, where);
+  if (s.error == ScanError::Overflow) raise(err::kOverflow, Operation::TextToNumber, where);
   return {s.value, s.kind};
 }
 
@@ -812,7 +812,7 @@ std::string item_form(double value, Kind kind) {
 
 std::string pattern_form(double value, Kind kind, std::string_view pattern, Where where) {
   Field f;
-  if (!find_field(pattern, f)) raise(err::kInvalidCall, where);
+  if (!find_field(pattern, f)) raise(err::kInvalidCall, Operation::PatternText, where);
   if (kind == Kind::Single) value = static_cast<float>(value);
   // The text is at most the pattern's length plus the overflow form (40):
   // short patterns are built on the stack.
@@ -848,7 +848,7 @@ std::int32_t whole_number(double value, Kind target, Where where) {
   const double r = round_half_away(value);
   const double lo = target == Kind::Short ? -32768.0 : -2147483648.0;
   const double hi = target == Kind::Short ? 32767.0 : 2147483647.0;
-  if (!(r >= lo && r <= hi)) raise(err::kOverflow, where);
+  if (!(r >= lo && r <= hi)) raise(err::kOverflow, Operation::WholeNumber, where);
   return static_cast<std::int32_t>(r);
 }
 
@@ -859,19 +859,19 @@ double floor_value(double value) {
 double power(double x, double y, Where where) {
   if (y == 0) return 1;
   if (x == 0) return 0;
-  if (std::isnan(x) || std::isnan(y)) raise(err::kInvalidCall, where);
+  if (std::isnan(x) || std::isnan(y)) raise(err::kInvalidCall, Operation::FloatingPoint, where);
   long double r =
       std::exp2l(static_cast<long double>(y) * std::log2l(std::fabs(static_cast<long double>(x))));
   if (x < 0) {
     // A fractional power of a negative number is the largest extended
     // value, which no double holds.
-    if (std::trunc(y) != y) raise(err::kOverflow, where);
+    if (std::trunc(y) != y) raise(err::kOverflow, Operation::FloatingPoint, where);
     if (std::fmod(y, 2.0) != 0) r = -r;
   }
   const double d = static_cast<double>(r);
   // An infinite exponent of 1 multiplies infinity by 0: an invalid operation.
-  if (std::isnan(d)) raise(err::kInvalidCall, where);
-  if (std::isinf(d)) raise(err::kOverflow, where);
+  if (std::isnan(d)) raise(err::kInvalidCall, Operation::FloatingPoint, where);
+  if (std::isinf(d)) raise(err::kOverflow, Operation::FloatingPoint, where);
   return d;
 }
 

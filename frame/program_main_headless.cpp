@@ -82,10 +82,12 @@ int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory fac
     // A start-up failure (a control name the form lacks) ends the program
     // like any run-time error.
     try {
-      records.write(make_record(e, desc.program));
+      records.write(make_record(e, desc.program, desc.statement_files));
     } catch (const std::exception&) {
     }
-    std::cerr << error_message(desc.program, e.line(), e.code()) << '\n';
+    std::cerr << error_message(desc.program,
+                               statement_number(desc.statement_files, e.file(), e.line()), e.code())
+              << '\n';
     return 1;
   }
 

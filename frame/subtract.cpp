@@ -23,7 +23,7 @@ double whole_part(double degree) {
 }  // namespace
 
 bool read_subtract_table(FileTable& files, int number, std::string_view path, SubtractTable& table,
-                         Where where) {
+                         Where where) try {
   table = SubtractTable{};  // a fresh table for every run
   if (path.empty()) return true;
 
@@ -55,10 +55,13 @@ bool read_subtract_table(FileTable& files, int number, std::string_view path, Su
   }
   files.close({number}, where);
   return true;
+} catch (RuntimeError& e) {
+  e.attribute(Operation::SubtractTable);
+  throw;
 }
 
 double subtract_model(const SubtractTable& table, double v, double k, double origin,
-                      double samples_per_cycle, Where where) {
+                      double samples_per_cycle, Where where) try {
   if (table.empty()) return v;
   // A zero cycle length is a division by zero here even when k - O is 0 too.
   if (samples_per_cycle == 0) raise(err::kDivisionByZero, where);
@@ -79,6 +82,9 @@ double subtract_model(const SubtractTable& table, double v, double k, double ori
     v = checked(v - a * std::cos(angle), where);
   }
   return v;
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FloatingPoint);
+  throw;
 }
 
 }  // namespace frame

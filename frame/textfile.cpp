@@ -140,9 +140,9 @@ OpenFile& FileTable::output(int number, Where where) {
 
 // ---- open, close -----------------------------------------------------------
 
-void FileTable::open(std::string_view mode, int number, std::string_view path, Where where) {
-  if (mode.size() != 1) raise(err::kBadFileName, where);
-  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where);
+void FileTable::open(std::string_view mode, int number, std::string_view path, Where where) try {
+  if (mode.size() != 1) raise(err::kBadFileName, where, 1);
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where, 2);
   if (number < 1 || number > 255) raise(err::kBadFileNumber, where);
   if (files_[static_cast<std::size_t>(number)]) raise(err::kFileAlreadyOpen, where);
   char m = mode[0];
@@ -186,7 +186,7 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
     f->identity = respooled ? fifo_identity : platform::identity_of_handle(fd);
     if (platform::is_device(fd)) {  // endless or interactive: no disk file
       ::close(fd);
-      raise(err::kBadFileName, where);
+      raise(err::kBadFileName, where, 3);
     }
     if (platform::is_stream(fd)) {
       // A pipe, FIFO or size-less file is read to its end into a temporary
@@ -238,6 +238,9 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
     f->identity = platform::identity_of_handle(fd);
   }
   files_[static_cast<std::size_t>(number)] = std::move(f);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FileOpen);
+  throw;
 }
 
 // Sends the held output to the disk; the error number of a refused write, or
@@ -277,7 +280,7 @@ int FileTable::close_one(int number) noexcept {
   return error;
 }
 
-void FileTable::close(std::initializer_list<int> numbers, Where where) {
+void FileTable::close(std::initializer_list<int> numbers, Where where) try {
   if (numbers.size() == 0) {
     close_all(where);
     return;
@@ -287,9 +290,12 @@ void FileTable::close(std::initializer_list<int> numbers, Where where) {
     if (!files_[static_cast<std::size_t>(number)]) continue;
     if (int e = close_one(number)) raise_os(e, where);
   }
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FileClose);
+  throw;
 }
 
-void FileTable::close_all(Where where) {
+void FileTable::close_all(Where where) try {
   int first_error = 0;
   for (int number = 1; number <= 255; ++number) {
     if (!files_[static_cast<std::size_t>(number)]) continue;
@@ -297,6 +303,9 @@ void FileTable::close_all(Where where) {
     if (first_error == 0) first_error = e;
   }
   if (first_error != 0) raise_os(first_error, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FileClose);
+  throw;
 }
 
 void FileTable::abandon_one(int number) noexcept {
@@ -355,7 +364,7 @@ std::string clear_output(const FileTable& files, std::string_view path, Where wh
   return target;
 }
 
-void FileTable::create(int number, std::string_view path, Where where) {
+void FileTable::create(int number, std::string_view path, Where where) try {
   const std::string target = clear_output(*this, path, where);
   try {
     open("O", number, target, where);
@@ -373,6 +382,9 @@ void FileTable::create(int number, std::string_view path, Where where) {
     abandon_one(number);
     raise(err::kAccessDenied, where);
   }
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FileOpen);
+  throw;
 }
 
 // ---- reading -----------------------------------------------------------------
@@ -451,15 +463,18 @@ int FileTable::peek(OpenFile& f, Where where) {
   return static_cast<unsigned char>(f.chunk[f.position - f.chunk_start]);
 }
 
-bool FileTable::eof(int number, Where where) {
+bool FileTable::eof(int number, Where where) try {
   OpenFile& f = record(number, where);
   if (f.output) raise(err::kBadFileMode, where);
   // A stream knows its end only once the chunk before it is read.
   if (f.stream && f.position < f.data_end && !f.in_chunk(f.position)) fill(f, where);
   return f.position >= f.data_end;
+} catch (RuntimeError& e) {
+  e.attribute(Operation::EndTest);
+  throw;
 }
 
-std::string_view FileTable::read_line(int number, Where where) {
+std::string_view FileTable::read_line(int number, Where where) try {
   OpenFile& f = input(number, where);
   bool copying = false;  // the line is collected in f.line
   for (;;) {
@@ -524,9 +539,12 @@ std::string_view FileTable::read_line(int number, Where where) {
   }
   if (!copying) f.line.clear();
   return f.line;
+} catch (RuntimeError& e) {
+  e.attribute(Operation::LineInput);
+  throw;
 }
 
-std::string FileTable::read_field(int number, Where where) {
+std::string FileTable::read_field(int number, Where where) try {
   OpenFile& f = input(number, where);
   int c = peek(f, where);
   while (c == ' ' || c == 0) {
@@ -593,9 +611,12 @@ std::string FileTable::read_field(int number, Where where) {
   }
   while (!text.empty() && text.back() == ' ') text.pop_back();
   return text;
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FieldInput);
+  throw;
 }
 
-double FileTable::read_field_number(int number, Kind kind, Where where) {
+double FileTable::read_field_number(int number, Kind kind, Where where) try {
   OpenFile& f = input(number, where);
   int c = peek(f, where);
   while (c == ' ' || c == 0) {
@@ -607,9 +628,9 @@ double FileTable::read_field_number(int number, Kind kind, Where where) {
       f.finish_data();
       raise(err::kInputPastEnd, where);
     }
-    raise(err::kBadNumberField, where);
+    raise(err::kBadNumberField, where, 1);
   }
-  if (c == '"' || c == ',' || c == ':' || c == kCR) raise(err::kBadNumberField, where);
+  if (c == '"' || c == ',' || c == ':' || c == kCR) raise(err::kBadNumberField, where, 2);
 
   std::string text;
   for (;;) {
@@ -648,9 +669,12 @@ double FileTable::read_field_number(int number, Kind kind, Where where) {
     c = peek(f, where);
   }
   const Scanned scanned = scan_number(text, kind);
-  if (scanned.error == ScanError::NotANumber) raise(err::kBadNumberField, where);
+  if (scanned.error == ScanError::NotANumber) raise(err::kBadNumberField, where, 3);
   if (scanned.error == ScanError::Overflow) raise(err::kOverflow, where);
   return scanned.value;
+} catch (RuntimeError& e) {
+  e.attribute(Operation::NumberField);
+  throw;
 }
 
 // ---- writing -----------------------------------------------------------------
@@ -687,61 +711,76 @@ void FileTable::separate(OpenFile& f, Sep sep, Where where) {
   }
 }
 
-void FileTable::write_text(int number, std::string_view text, Sep sep, Where where) {
+void FileTable::write_text(int number, std::string_view text, Sep sep, Where where) try {
   OpenFile& f = output(number, where);
   put(f, text, where);
   f.column += text.size();
   separate(f, sep, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Print);
+  throw;
 }
 
-void FileTable::write_number(int number, double value, Kind kind, Sep sep, Where where) {
+void FileTable::write_number(int number, double value, Kind kind, Sep sep, Where where) try {
   OpenFile& f = output(number, where);
   std::string text = item_form(value, kind);
   put(f, text, where);
   f.column += text.size();
   separate(f, sep, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Print);
+  throw;
 }
 
 void FileTable::write_pattern(int number, std::string_view pattern, double value, Kind kind,
-                              Sep sep, Where where) {
+                              Sep sep, Where where) try {
   OpenFile& f = output(number, where);
   std::string text = pattern_form(value, kind, pattern, where);
   put(f, text, where);
   f.column += text.size();
   separate(f, sep, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Print);
+  throw;
 }
 
 // ---- directory operations --------------------------------------------------
 
 bool exists(std::string_view path, Where where) {
-  if (path.size() > kMaxPath) raise(err::kInvalidCall, where);
+  if (path.size() > kMaxPath) raise(err::kInvalidCall, Operation::ExistenceTest, where);
   if (path.empty() || path.find('\0') != std::string_view::npos) return false;
   struct stat st {};
   return ::lstat(std::string(path).c_str(), &st) == 0;
 }
 
-void check_deletable(const FileTable& files, std::string_view path, Where where) {
-  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where);
-  if (path.empty()) raise_os(ENOENT, where);
+void check_deletable(const FileTable& files, std::string_view path, Where where) try {
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where, 1);
+  if (path.empty()) raise_os(ENOENT, where, 1);
   const std::string full = full_path(path);
   struct stat st {};
   const bool found = ::lstat(full.c_str(), &st) == 0;
-  if (found && !S_ISREG(st.st_mode)) raise(err::kBadFileName, where);
+  if (found && !S_ISREG(st.st_mode)) raise(err::kBadFileName, where, 2);
   if (files.is_open_path(path)) raise(err::kFileAlreadyOpen, where);
   // A file that nobody may write is read-only: it is not deleted.
   if (found && (st.st_mode & 0222) == 0) raise_os(EACCES, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Delete);
+  throw;
 }
 
-void delete_file(FileTable& files, std::string_view path, Where where) {
-  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where);
-  if (path.empty()) raise_os(ENOENT, where);
+void delete_file(FileTable& files, std::string_view path, Where where) try {
+  if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where, 1);
+  if (path.empty()) raise_os(ENOENT, where, 1);
   // A link stays: the file it leads to is the one deleted.
   const std::string target = output_target(path, where);
   check_deletable(files, target, where);
   // A plain name that names nothing is the system's refusal (63).
   if (target == full_path(path) && platform::kind_of(target) == platform::PathKind::Missing)
-    raise_os(ENOENT, where);
+    raise_os(ENOENT, where, 2);
   unlink_unless_locked(target, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Delete);
+  throw;
 }
 
 void create_output(FileTable& files, int number, std::string_view path, Where where) {
@@ -749,15 +788,21 @@ void create_output(FileTable& files, int number, std::string_view path, Where wh
 }
 
 void create_output(FileTable& files, int number, std::string_view path,
-                   const std::vector<std::string>& inputs, Where where) {
+                   const std::vector<std::string>& inputs, Where where) try {
   check_not_input(path, inputs, where);
   files.create(number, path, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::FileOpen);
+  throw;
 }
 
 void delete_old_output(FileTable& files, std::string_view path,
-                       const std::vector<std::string>& inputs, Where where) {
+                       const std::vector<std::string>& inputs, Where where) try {
   check_not_input(path, inputs, where);
   if (exists(path, where)) delete_file(files, path, where);
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Delete);
+  throw;
 }
 
 void check_not_input(std::string_view output, const std::vector<std::string>& inputs, Where where) {

@@ -55,6 +55,16 @@ const std::array<frame::ControlDesc, kControlCount> kControls = {{
     {"TEXT18", kText, "Subtract File", 9, 112, 129, 22, 0, false, "label-subtract-file"},
 }};
 
-const frame::FormDesc kForm = {"mulrin", 519, 450, "FixedSys", 16, kControls};
+// The source files in the order that numbers their statements: the file of
+// most handlers first, so that its statement numbers are its source lines;
+// the other handlers' files; then the rest. A new file goes at the end.
+constexpr std::string_view kStatementFiles[] = {
+    "mulrin/app.cpp",         "mulrin/calculate.cpp",      "mulrin/check_data.cpp",
+    "mulrin/labels.cpp",      "mulrin/bin_statistics.cpp", "mulrin/block_scan.cpp",
+    "mulrin/block_table.cpp", "mulrin/export.cpp",         "mulrin/fft.cpp",
+    "mulrin/form_table.cpp",  "mulrin/main.cpp",           "mulrin/report.cpp",
+    "mulrin/scan_plan.cpp",   "mulrin/swing_map.cpp"};
+
+const frame::FormDesc kForm = {"mulrin", 519, 450, "FixedSys", 16, kControls, kStatementFiles};
 
 }  // namespace mulrin

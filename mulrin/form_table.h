@@ -12,6 +12,7 @@ inline constexpr int kControlCount = 36;
 extern const std::array<frame::ControlDesc, kControlCount> kControls;
 
 // Caption "mulrin", outer size 519 x 450, form font "FixedSys" 16 points.
+// Its statement files are the program's source files (see docs/statements.md).
 extern const frame::FormDesc kForm;
 
 }  // namespace mulrin

@@ -57,6 +57,14 @@ const std::array<frame::ControlDesc, kControlCount> kControls = {{
     {"TEXT20", kText, "Subt", 7, 112, 36, 16, 0, false, "label-subtract"},
 }};
 
-const frame::FormDesc kForm = {"tarvex", 648, 466, "FixedSys", 18, kControls};
+// The source files in the order that numbers their statements: the file of
+// most handlers first, so that its statement numbers are its source lines;
+// the other handlers' files; then the rest. A new file goes at the end.
+constexpr std::string_view kStatementFiles[] = {
+    "tarvex/app.cpp",    "tarvex/calc.cpp",   "tarvex/check.cpp",      "tarvex/draw.cpp",
+    "tarvex/dcmdsp.cpp", "tarvex/export.cpp", "tarvex/form_table.cpp", "tarvex/main.cpp",
+    "tarvex/pole.cpp",   "tarvex/report.cpp", "tarvex/transform.cpp"};
+
+const frame::FormDesc kForm = {"tarvex", 648, 466, "FixedSys", 18, kControls, kStatementFiles};
 
 }  // namespace tarvex

@@ -11,7 +11,8 @@ inline constexpr int kControlCount = 40;
 
 extern const std::array<frame::ControlDesc, kControlCount> kControls;
 
-// Caption "tarvex", outer size 648 x 466, form font "FixedSys" 18 points.
+// Caption "tarvex", outer size 648 x 466, form font "FixedSys" 18 points;
+// its statement files are the program's source files (see docs/statements.md).
 extern const frame::FormDesc kForm;
 
 }  // namespace tarvex

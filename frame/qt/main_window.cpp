@@ -266,12 +266,12 @@ void MainWindow::report(const RuntimeError& error) {
   if (reporting_) return;  // an error while reporting is not reported again
   reporting_ = true;
   const FormDesc& desc = form_.desc();
-  ErrorRecord record = make_record(error, desc.program);
+  ErrorRecord record = make_record(error, desc.program, desc.statement_files);
   record.mode = kRecordMode;
   record.rtl = kRecordRtl;
   records_.write(record);
   const QString message =
-      QString::fromStdString(error_message(desc.program, error.line(), error.code()));
+      QString::fromStdString(error_message(desc.program, record.line, error.code()));
   show_error(error_box_title(desc.program), message, error.code());
   program_.files().abandon();
   ended_ = true;

@@ -52,8 +52,9 @@ int run_headless(const FormDesc& desc, const ProgramFactory& factory,
   } catch (const RuntimeError& error) {
     // The start-up code failed (a control name the form lacks): reported
     // like any run-time error.
-    records.write(make_record(error, desc.program));
-    std::cerr << error_message(desc.program, error.line(), error.code()) << '\n';
+    const ErrorRecord record = make_record(error, desc.program, desc.statement_files);
+    records.write(record);
+    std::cerr << error_message(desc.program, record.line, error.code()) << '\n';
     return 1;
   }
   DriverContext context{program->form(),      dialogs, surface,
@@ -96,13 +97,13 @@ int run_window(const FormDesc& desc, const ProgramFactory& factory, const char* 
   try {
     program = factory(dialogs, surface);
   } catch (const RuntimeError& error) {
-    ErrorRecord record = make_record(error, desc.program);
+    ErrorRecord record = make_record(error, desc.program, desc.statement_files);
     record.mode = qt::kRecordMode;  // the window's runtime, not the driver's
     record.rtl = qt::kRecordRtl;
     records.write(record);
     qt::show_error_box(
         nullptr, qt::error_box_title(desc.program),
-        QString::fromStdString(error_message(desc.program, error.line(), error.code())),
+        QString::fromStdString(error_message(desc.program, record.line, error.code())),
         error.code());
     return 1;
   }

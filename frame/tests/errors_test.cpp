@@ -7,6 +7,7 @@
 #include <cmath>
 #include <regex>
 #include <string>
+#include <tuple>
 
 #include "tests/support/support.h"
 
@@ -39,16 +40,36 @@ TEST(RuntimeError, NamesTheCallersStatementAndKeepsErrnoForTheRecord) {
   EXPECT_EQ(std::string(e.what()),
             "error 9 at " + std::string(e.file()) + ":" + std::to_string(line));
   EXPECT_NE(std::string(e.file()).find("errors_test.cpp"), std::string::npos);
-  const RuntimeError os = caught([] { raise_os(EACCES); });
-  const ErrorRecord r = make_record(os, "mulrin");
+  RuntimeError os = caught([] { raise_os(EACCES, Where::current(), 2); });
+  os.attribute(Operation::Delete);
+  os.attribute(Operation::FileOpen);  // an outer operation: the inner one failed
+  const std::string_view files[] = {"frame/tests/other.cpp", "frame/tests/errors_test.cpp"};
+  const ErrorRecord r = make_record(os, "mulrin", files);
   EXPECT_EQ(r.modl, "mulrin");
-  EXPECT_EQ(r.line, os.line());
+  EXPECT_EQ(r.line, 1000 + os.line());
   EXPECT_EQ(r.code, err::kAccessDenied);
   EXPECT_EQ(r.apierr, EACCES);
-  EXPECT_EQ(r.func, 0);
+  EXPECT_EQ(r.func, 8);
+  EXPECT_EQ(r.info, 2);
   EXPECT_FALSE(r.mode.empty());
   EXPECT_FALSE(r.rtl.empty());
   EXPECT_TRUE(std::regex_match(r.time, std::regex(R"(\d{4}/\d\d/\d\d \d\d:\d\d:\d\d)"))) << r.time;
+}
+
+// A file's place in the program's table, else in the frame's, else none.
+TEST(StatementNumber, ThousandTimesThePlaceOfTheFilePlusTheLine) {
+  const std::string_view files[] = {"tarvex/app.cpp", "tarvex/calc.cpp"};
+  const struct {
+    std::string_view file;
+    unsigned number;
+  } rows[] = {
+      {"/src/tools/tarvex/app.cpp", 51},     {"tarvex/calc.cpp", 1051},
+      {"C:\\tools\\tarvex\\calc.cpp", 1051}, {"/src/mulrin/app.cpp", 999051},
+      {"/src/xtarvex/app.cpp", 999051},      {"/src/frame/datafile.cpp", 900051},
+      {"/src/frame/form.cpp", 905051},       {"", 999051},
+  };
+  for (const auto& row : rows)
+    EXPECT_EQ(statement_number(files, row.file, 51), row.number) << row.file;
 }
 
 TEST(MapErrno, ByMeaning) {
@@ -76,11 +97,11 @@ TEST(ErrorMessage, LocationLineThenOneCatalogueLinePerCode) {
 TEST(FloatingChecks, InvalidBeforeDivisionByZeroBeforeOverflow) {
   const struct {
     double a, b;
-    int code;
+    int code, check = 0;  // the record's INFO tells the invalid divisions apart
   } divisions[] = {
-      {0, 0, err::kInvalidCall},
-      {NAN, 0, err::kInvalidCall},
-      {INFINITY, INFINITY, err::kInvalidCall},
+      {0, 0, err::kInvalidCall, 2},
+      {NAN, 0, err::kInvalidCall, 1},
+      {INFINITY, INFINITY, err::kInvalidCall, 3},
       {1, 0, err::kDivisionByZero},
       {-1, -0.0, err::kDivisionByZero},
       {1e300, 1e-300, err::kOverflow},
@@ -88,10 +109,14 @@ TEST(FloatingChecks, InvalidBeforeDivisionByZeroBeforeOverflow) {
       {1e-300, 1e300, 0},  // underflow is no error
   };
   for (const auto& d : divisions) {
-    if (d.code == 0)
+    if (d.code == 0) {
       EXPECT_EQ(checked_div(d.a, d.b), d.a / d.b);
-    else
-      EXPECT_EQ(code_of([&] { checked_div(d.a, d.b); }), d.code) << d.a << "/" << d.b;
+      continue;
+    }
+    const RuntimeError e = caught([&] { checked_div(d.a, d.b); });
+    EXPECT_EQ(std::tuple(e.code(), e.operation(), e.check()),
+              std::tuple(d.code, Operation::FloatingPoint, d.check))
+        << d.a << "/" << d.b;
   }
   EXPECT_EQ(code_of([] { checked(NAN); }), err::kInvalidCall);
   EXPECT_EQ(code_of([] { checked(-INFINITY); }), err::kOverflow);

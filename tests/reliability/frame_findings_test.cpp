@@ -46,6 +46,7 @@ TEST(FrameFindings, DriverReportsExhaustedMemoryAs7) {
   EXPECT_EQ(out.str(), "");
   ASSERT_EQ(records.written.size(), 1u);
   EXPECT_EQ(records.written[0].code, 7);
+  EXPECT_EQ(records.written[0].func, static_cast<int>(Operation::Memory));
   EXPECT_EQ(folder.read("half.txt"), "half\r\n");
   EXPECT_EQ(code_of([&] { files.eof(2); }), 57);  // abandoned: the number is free
 }

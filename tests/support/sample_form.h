@@ -24,7 +24,10 @@ inline constexpr std::array<frame::ControlDesc, 9> kSampleControls = {{
     {"BUTTON3", ControlKind::Button, "Calc.", 120, 100, 50, 20, 0, false, ""},
 }};
 
-inline constexpr frame::FormDesc kSampleForm = {"sample",   300, 200,
-                                                "FixedSys", 16,  kSampleControls};
+// The handlers' statements are those of the sample program.
+inline constexpr std::string_view kSampleStatementFiles[] = {"tests/support/sample_program.h"};
+
+inline constexpr frame::FormDesc kSampleForm = {
+    "sample", 300, 200, "FixedSys", 16, kSampleControls, kSampleStatementFiles};
 
 }  // namespace test_support

@@ -22,7 +22,12 @@ inline constexpr std::array<frame::ControlDesc, 6> kControls = {{
     {"BUTTON3", ControlKind::Button, "Fail", 150, 100, 60, 20, 0, false, "fail"},
 }};
 
-inline const frame::FormDesc kForm{"testprog", 308, 226, "FixedSys", 18, kControls};
+// The handlers live in this file, second in the table: statements 1000 + line.
+inline constexpr std::string_view kStatementFiles[] = {"frame/qt/tests/window_test.cpp",
+                                                       "frame/qt/tests/test_form.h"};
+
+inline const frame::FormDesc kForm{"testprog",     308, 226, "FixedSys", 18, kControls,
+                                   kStatementFiles};
 
 class TestProgram : public frame::Program {
  public:

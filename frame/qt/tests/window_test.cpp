@@ -107,9 +107,11 @@ TEST_F(Window, RunTimeErrorWritesTheRecordThenShowsTheBoxAndEnds) {
   ASSERT_EQ(store.written.size(), 1u);
   EXPECT_EQ(store.written[0].modl, "testprog");
   EXPECT_EQ(store.written[0].code, 63);
-  EXPECT_EQ(store.written[0].line, program.fail_line);
+  EXPECT_EQ(store.written[0].line, 1000 + program.fail_line);
+  EXPECT_EQ(store.written[0].func, static_cast<int>(frame::Operation::FileOpen));
   EXPECT_EQ(store.written[0].mode, frame::qt::kRecordMode);  // the window's runtime
-  std::string expected = "\r\ntestprog [" + std::to_string(program.fail_line) + "行]:エラー[63]";
+  std::string expected =
+      "\r\ntestprog [" + std::to_string(1000 + program.fail_line) + "行]:エラー[63]";
   if (const std::string_view help = frame::catalogue_text(63); !help.empty())
     expected.append("\n").append(help);
   EXPECT_EQ(shown.toStdString(), "testprog.EXE|" + expected + "|63");
