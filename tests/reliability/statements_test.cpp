@@ -16,12 +16,15 @@
 
 #include "mulrin/app.h"
 #include "mulrin/form_table.h"
-#include "support.h"
+#include "tests/support/programs.h"
+#include "tests/support/support.h"
 #include "tarvex/app.h"
 #include "tarvex/form_table.h"
 
 namespace reliability {
 namespace {
+
+using namespace test_support;
 
 const fs::path kRoot = TOOLS_SOURCE_DIR;
 
@@ -62,9 +65,9 @@ TEST(StatementTables, NameEverySourceFileBelow1000LinesAndTheDocsListTheirRanges
 // Before, an empty samples-per-cycle in Calc. and a display factor 0 in Draw
 // both failed at "[51行]".
 TEST(StatementNumbers, LeadToTheFailingFileAndTheRecordNamesTheOperation) {
-  Folder folder;
-  const std::string data = folder.put("data.txt", sine_data(400));
-  const std::string subtract = folder.put("subtract.txt", "deg=0\r\n0.5,10,x\r\n#\r\n");
+  Scratch folder;
+  const std::string data = folder.write("data.txt", sine_data(400));
+  const std::string subtract = folder.write("subtract.txt", "deg=0\r\n0.5,10,x\r\n#\r\n");
   const struct {
     std::vector<std::pair<std::string, std::string>> fields;
     std::string button, file;
@@ -73,13 +76,14 @@ TEST(StatementNumbers, LeadToTheFailingFileAndTheRecordNamesTheOperation) {
       {{{"samples-per-cycle", ""}}, "calc", "tarvex/app.cpp", 11, 13, 0},
       {{{"display-factor", "0"}}, "draw", "tarvex/draw.cpp", 11, 13, 0},
       {{{"subtract-file", subtract}}, "calc", "tarvex/calc.cpp", 58, 5, 3},
-      {{{"data-file", folder / "missing.txt"}}, "calc", "tarvex/calc.cpp", 63, 1, 0},
+      {{{"data-file", folder.path("missing.txt")}}, "calc", "tarvex/calc.cpp", 63, 1, 0},
   };
   std::set<unsigned> numbers;
   for (const auto& row : rows) {
-    InProcess run(tarvex::make_app);
+    Session run(tarvex::make_app);
     EXPECT_EQ(
-        run.run(click(with(tarvex_fields(data, folder / "report.txt"), row.fields), row.button)),
+        run.run(click(with(tarvex_fields(data, folder.path("report.txt")), row.fields), row.button))
+            .status,
         1);
     ASSERT_EQ(run.records.written.size(), 1u) << row.file;
     const frame::ErrorRecord& r = run.records.written[0];
