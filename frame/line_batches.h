@@ -99,7 +99,7 @@ class ValuesAhead {
   using Value = std::invoke_result_t<Convert&, std::string_view>;
 
   ValuesAhead(NextLine next_line, Convert convert, int threads)
-      : next_line_(std::move(next_line)), convert_(std::move(convert)), threaded_(threads > 1) {
+      : next_line_(std::move(next_line)), threaded_(threads > 1), convert_(std::move(convert)) {
     if (threaded_) worker_ = std::thread([this] { work(); });
   }
   ~ValuesAhead() {
@@ -141,6 +141,7 @@ class ValuesAhead {
   };
   static constexpr std::size_t kBatchBytes = std::size_t{1} << 18;
   static constexpr std::size_t kBatchLines = std::size_t{1} << 14;
+  static constexpr std::size_t kInFlight = 2;  // batches read and not yet consumed
 
   void read_batch(Batch& batch) {
     batch.bytes.clear();
@@ -172,7 +173,7 @@ class ValuesAhead {
       if (current_.read_failure)
         std::rethrow_exception(std::exchange(current_.read_failure, nullptr));
       // Keep two batches with the second thread, then take back the oldest.
-      while (!read_all_ && in_flight_ < 2) {
+      while (!read_all_ && in_flight_ < kInFlight) {
         Batch batch;
         {
           std::lock_guard<std::mutex> lock(mutex_);
@@ -231,13 +232,16 @@ class ValuesAhead {
     }
   }
 
-  NextLine next_line_;
-  Convert convert_;
+  // The converter's state is written on the second thread for every line,
+  // the reader's and the consumer's on this one: each group has cache lines
+  // of its own, so neither thread stalls on the other's writes.
+  alignas(64) NextLine next_line_;
   bool threaded_ = false;
   bool read_all_ = false;  // the source has ended or failed
   Batch current_;
   std::size_t at_ = 0;
-  std::mutex mutex_;
+  alignas(64) Convert convert_;
+  alignas(64) std::mutex mutex_;
   std::condition_variable changed_;
   std::deque<Batch> to_convert_;
   std::deque<Batch> converted_;

@@ -51,7 +51,6 @@ void App::BUTTON5_ON() {
   // The columns are converted, and the subtract model, cosine and sine of
   // each sample worked out, on a second thread a batch of lines ahead; the
   // samples are summed here, in file order.
-  std::optional<frame::DataColumn> column;
   frame::ValuesAhead values(
       [&](std::string_view& line) {
         while (!files_.eof(kDataFile)) {
@@ -61,8 +60,9 @@ void App::BUTTON5_ON() {
         }
         return false;
       },
-      [&, prepare = SamplePreparer(transform.params())](std::string_view line) mutable {
-        if (!column) column.emplace(s.from, s.letters);
+      [from = s.from, letters = s.letters, column = std::optional<frame::DataColumn>(),
+       prepare = SamplePreparer(transform.params())](std::string_view line) mutable {
+        if (!column) column.emplace(from, letters);
         return prepare(column->value(line));
       },
       frame::thread_count());
