@@ -11,16 +11,13 @@
 
 #include "frame/constants.h"
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
 
 #include "frame/platform/files.h"
+#include "frame/platform/platform.h"
 
 namespace frame {
 
@@ -169,23 +166,22 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
       break;
     }
     const bool respooled = fd >= 0;
-    if (!respooled) fd = ::open(f->path.c_str(), O_RDONLY | O_CLOEXEC | (fifo ? 0 : O_NONBLOCK));
+    if (!respooled) fd = platform::open_for_reading(f->path, fifo);
     if (fd < 0) raise_os(errno, where);
-    struct stat st {};
-    if (::fstat(fd, &st) != 0) {
+    platform::HandleInfo info;
+    if (!platform::handle_info(fd, info)) {
       int e = errno;
-      ::close(fd);
+      platform::close_quietly(fd);
       raise_os(e, where);
     }
-    if (S_ISDIR(st.st_mode)) {  // a folder is not readable as a file
-      ::close(fd);
+    if (info.folder) {  // a folder is not readable as a file
+      platform::close_quietly(fd);
       raise_os(EISDIR, where);
     }
-    int flags = ::fcntl(fd, F_GETFL);
-    if (flags != -1) ::fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    platform::make_blocking(fd);
     f->identity = respooled ? fifo_identity : platform::identity_of_handle(fd);
     if (platform::is_device(fd)) {  // endless or interactive: no disk file
-      ::close(fd);
+      platform::close_quietly(fd);
       raise(err::kBadFileName, where, 3);
     }
     if (platform::is_stream(fd)) {
@@ -193,45 +189,42 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
       // file first: then it reads exactly as a regular file of those bytes.
       int error = 0;
       const int spool = platform::spool_to_temporary(fd, error);
-      ::close(fd);
+      platform::close_quietly(fd);
       if (spool < 0) raise_os(error, where);
       fd = spool;
       // One more reading of the same FIFO in this run (a count, then the
       // values) gets the copy.
       if (fifo) {
         if (spools_.size() >= 4) {
-          ::close(spools_.front().second);
+          platform::close_quietly(spools_.front().second);
           spools_.erase(spools_.begin());
         }
-        spools_.emplace_back(f->identity, ::dup(fd));
+        spools_.emplace_back(f->identity, platform::duplicate_handle(fd));
       }
-      if (::fstat(fd, &st) != 0) {
+      if (!platform::handle_info(fd, info)) {
         error = errno;
-        ::close(fd);
+        platform::close_quietly(fd);
         raise_os(error, where);
       }
     }
     f->fd = fd;
-    f->stream = !S_ISREG(st.st_mode);
-    f->size = f->stream ? UINT64_MAX : static_cast<std::uint64_t>(st.st_size);
+    f->stream = !info.regular;
+    f->size = f->stream ? UINT64_MAX : info.size;
     f->data_end = f->size;
     if (f->size > 0 && !f->stream) {
       unsigned char last = 0;
-      if (::pread(fd, &last, 1, static_cast<off_t>(f->size - 1)) == 1 && last == kEndOfData)
+      if (platform::read_at(fd, &last, 1, f->size - 1) == 1 && last == kEndOfData)
         f->data_end = f->size - 1;
-      ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+      platform::advise_sequential(fd);
     }
     f->chunk_capacity = static_cast<std::size_t>(
         std::min<std::uint64_t>(read_chunk_, std::max<std::uint64_t>(f->size, 1)));
   } else {
     // A new file only; an existing device (a null or full device) is written
     // as it is, the way device names are opened.
-    struct stat st {};
-    int fd;
-    if (::stat(f->path.c_str(), &st) == 0 && S_ISCHR(st.st_mode))
-      fd = ::open(f->path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
-    else
-      fd = ::open(f->path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    const int fd = platform::is_character_device(f->path)
+                       ? platform::open_device_for_writing(f->path)
+                       : platform::create_new_for_writing(f->path);
     if (fd < 0) raise_os(errno, where);
     f->output = true;
     f->fd = fd;
@@ -251,7 +244,7 @@ int FileTable::drain(OpenFile& f) noexcept {
   while (done < f.pending.size()) {
     const char* data = f.pending.data() + done;
     std::size_t count = f.pending.size() - done;
-    long n = write_ ? write_(f.fd, data, count) : ::write(f.fd, data, count);
+    long n = write_ ? write_(f.fd, data, count) : platform::write_some(f.fd, data, count);
     if (n < 0) {
       if (errno == EINTR) continue;
       error = errno;
@@ -276,7 +269,7 @@ int FileTable::close_one(int number) noexcept {
     f->pending.push_back(static_cast<char>(kEndOfData));
     error = drain(*f);
   }
-  if (::close(f->fd) != 0 && error == 0 && errno != EINTR) error = errno;
+  if (const int e = platform::close_handle(f->fd); e != 0 && error == 0) error = e;
   return error;
 }
 
@@ -312,12 +305,12 @@ void FileTable::abandon_one(int number) noexcept {
   auto& slot = files_[static_cast<std::size_t>(number)];
   if (!slot) return;
   if (slot->output) drain(*slot);
-  ::close(slot->fd);
+  platform::close_quietly(slot->fd);
   slot.reset();
 }
 
 void FileTable::forget_spools() noexcept {
-  for (const auto& spool : spools_) ::close(spool.second);
+  for (const auto& spool : spools_) platform::close_quietly(spool.second);
   spools_.clear();
 }
 
@@ -326,7 +319,7 @@ void FileTable::abandon() noexcept {
   for (auto& slot : files_) {
     if (!slot) continue;
     if (slot->output) drain(*slot);
-    ::close(slot->fd);
+    platform::close_quietly(slot->fd);
     slot.reset();
   }
 }
@@ -344,15 +337,15 @@ bool FileTable::is_open_path(std::string_view path) const {
 // nowhere leaves nothing to delete.
 static void unlink_unless_locked(const std::string& target, Where where) {
   if (platform::kind_of(target) == platform::PathKind::Missing) return;
-  const int held = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+  const int held = platform::open_for_reading(target, false);
   int error = 0;
   if (held >= 0 && !platform::try_lock(held, error)) {
-    ::close(held);
+    platform::close_quietly(held);
     raise(err::kAccessDenied, where);
   }
-  const int result = ::unlink(target.c_str());
+  const int result = platform::remove_name(target);
   error = errno;
-  if (held >= 0) ::close(held);
+  if (held >= 0) platform::close_quietly(held);
   if (result != 0) raise_os(error, where);
 }
 
@@ -393,7 +386,7 @@ void FileTable::create(int number, std::string_view path, Where where) try {
 static std::size_t read_stream(int fd, char* to, std::size_t want, Where where) {
   std::size_t got = 0;
   while (got < want) {
-    const ssize_t n = ::read(fd, to + got, want - got);
+    const long n = platform::read_some(fd, to + got, want - got);
     if (n < 0) {
       if (errno == EINTR) continue;
       raise_os(errno, where);
@@ -428,8 +421,7 @@ void FileTable::fill(OpenFile& f, Where where) {
       static_cast<std::size_t>(std::min<std::uint64_t>(f.chunk_capacity, f.size - f.position));
   std::size_t got = 0;
   while (got < want) {
-    ssize_t n =
-        ::pread(f.fd, f.chunk.get() + got, want - got, static_cast<off_t>(f.position + got));
+    const long n = platform::read_at(f.fd, f.chunk.get() + got, want - got, f.position + got);
     if (n < 0) {
       if (errno == EINTR) continue;
       raise_os(errno, where);
@@ -749,20 +741,18 @@ void FileTable::write_pattern(int number, std::string_view pattern, double value
 bool exists(std::string_view path, Where where) {
   if (path.size() > kMaxPath) raise(err::kInvalidCall, Operation::ExistenceTest, where);
   if (path.empty() || path.find('\0') != std::string_view::npos) return false;
-  struct stat st {};
-  return ::lstat(std::string(path).c_str(), &st) == 0;
+  return platform::name_info(std::string(path)).found;
 }
 
 void check_deletable(const FileTable& files, std::string_view path, Where where) try {
   if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where, 1);
   if (path.empty()) raise_os(ENOENT, where, 1);
   const std::string full = full_path(path);
-  struct stat st {};
-  const bool found = ::lstat(full.c_str(), &st) == 0;
-  if (found && !S_ISREG(st.st_mode)) raise(err::kBadFileName, where, 2);
+  const platform::NameInfo name = platform::name_info(full);
+  if (name.found && !name.regular) raise(err::kBadFileName, where, 2);
   if (files.is_open_path(path)) raise(err::kFileAlreadyOpen, where);
   // A file that nobody may write is read-only: it is not deleted.
-  if (found && (st.st_mode & 0222) == 0) raise_os(EACCES, where);
+  if (name.found && !name.writable) raise_os(EACCES, where);
 } catch (RuntimeError& e) {
   e.attribute(Operation::Delete);
   throw;

@@ -5,6 +5,7 @@
 // is the system's number of an open file.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 
@@ -56,5 +57,48 @@ void prepare_process();
 
 // The user's home folder, or empty when the environment names none.
 std::string home_folder();
+
+// ---- handles of the file table ------------------------------------------
+// Each returns -1 (or false) on failure with the error number in errno, as
+// the C library reports it, so that the file table maps it in one place.
+
+// Opens for reading. A FIFO is opened waiting for its writer; anything else
+// without waiting, so that a device cannot hang the open.
+int open_for_reading(const std::string& path, bool wait_for_writer);
+// Creates a new file for writing (refused when the name exists) / opens an
+// existing character device (a null or full device) for writing.
+int create_new_for_writing(const std::string& path);
+int open_device_for_writing(const std::string& path);
+bool is_character_device(const std::string& path);
+
+// What an open handle is: a folder, a regular file (with its size) or
+// something else.
+struct HandleInfo {
+  bool folder = false;
+  bool regular = false;
+  std::uint64_t size = 0;
+};
+bool handle_info(int handle, HandleInfo& info);
+// Reads on this handle wait for data again (after an open without waiting).
+void make_blocking(int handle);
+// Tells the system the file will be read from start to end.
+void advise_sequential(int handle);
+int duplicate_handle(int handle);
+long read_some(int handle, void* to, std::size_t count);
+long read_at(int handle, void* to, std::size_t count, std::uint64_t offset);
+long write_some(int handle, const void* data, std::size_t count);
+// Closes and forgets any error.
+void close_quietly(int handle);
+
+// What a name itself is, links not followed: whether it exists, whether it is
+// a regular file, and whether anybody may write it.
+struct NameInfo {
+  bool found = false;
+  bool regular = false;
+  bool writable = false;
+};
+NameInfo name_info(const std::string& path);
+// Removes the name; 0, or -1 with errno.
+int remove_name(const std::string& path);
 
 }  // namespace frame::platform

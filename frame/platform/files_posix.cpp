@@ -144,4 +144,69 @@ std::string home_folder() {
   return home && *home ? std::string(home) : std::string();
 }
 
+int open_for_reading(const std::string& path, bool wait_for_writer) {
+  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (wait_for_writer ? 0 : O_NONBLOCK));
+}
+
+int create_new_for_writing(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+}
+
+int open_device_for_writing(const std::string& path) {
+  return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+}
+
+bool is_character_device(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
+}
+
+bool handle_info(int handle, HandleInfo& info) {
+  struct stat st {};
+  if (::fstat(handle, &st) != 0) return false;
+  info.folder = S_ISDIR(st.st_mode);
+  info.regular = S_ISREG(st.st_mode);
+  info.size = static_cast<std::uint64_t>(st.st_size);
+  return true;
+}
+
+void make_blocking(int handle) {
+  const int flags = ::fcntl(handle, F_GETFL);
+  if (flags != -1) ::fcntl(handle, F_SETFL, flags & ~O_NONBLOCK);
+}
+
+void advise_sequential(int handle) {
+  ::posix_fadvise(handle, 0, 0, POSIX_FADV_SEQUENTIAL);
+}
+
+int duplicate_handle(int handle) {
+  return ::dup(handle);
+}
+
+long read_some(int handle, void* to, std::size_t count) {
+  return ::read(handle, to, count);
+}
+
+long read_at(int handle, void* to, std::size_t count, std::uint64_t offset) {
+  return ::pread(handle, to, count, static_cast<off_t>(offset));
+}
+
+long write_some(int handle, const void* data, std::size_t count) {
+  return ::write(handle, data, count);
+}
+
+void close_quietly(int handle) {
+  ::close(handle);
+}
+
+NameInfo name_info(const std::string& path) {
+  struct stat st {};
+  if (::lstat(path.c_str(), &st) != 0) return {};
+  return {.found = true, .regular = S_ISREG(st.st_mode), .writable = (st.st_mode & 0222) != 0};
+}
+
+int remove_name(const std::string& path) {
+  return ::unlink(path.c_str());
+}
+
 }  // namespace frame::platform
