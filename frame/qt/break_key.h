@@ -9,21 +9,17 @@
 #include <cstdint>
 #include <functional>
 
+#include "frame/platform/keyboard.h"
+
 namespace frame::qt {
 
 inline constexpr std::uint32_t kBreakCheckInterval = 1024;
-
-// True while Ctrl and C are both held down, as far as the window system can
-// tell: the X server's key map under X11, the asynchronous key state on
-// Windows; false where the platform offers no such query (offscreen, other
-// platforms).
-bool break_keys_down();
 
 // Counts the checks and asks the keyboard every kBreakCheckInterval of them.
 class BreakWatch {
  public:
   // For tests: replaces the keyboard query.
-  std::function<bool()> query = break_keys_down;
+  std::function<bool()> query = platform::break_keys_down;
   bool check() {
     if (++count_ % kBreakCheckInterval != 0) return false;
     return query && query();

@@ -1,4 +1,4 @@
-#include "frame/qt/break_key.h"
+#include "frame/platform/keyboard.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -8,7 +8,7 @@
 #include <cstdlib>
 #endif
 
-namespace frame::qt {
+namespace frame::platform {
 
 #if defined(_WIN32)
 
@@ -60,4 +60,4 @@ bool break_keys_down() {
 
 #endif
 
-}  // namespace frame::qt
+}  // namespace frame::platform
