@@ -6,9 +6,11 @@
 #include <optional>
 #include <vector>
 
+#include "frame/datafile.h"
 #include "frame/dialogs.h"
 #include "frame/export.h"
 #include "frame/form.h"
+#include "frame/line_batches.h"
 #include "frame/program.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
@@ -66,6 +68,33 @@ class App : public frame::Program, public frame::Exports {
   void keep_last_run(const RunSettings& s, std::vector<KeptInterval> intervals,
                      const CycleTransform& transform, const IntervalSeries& series,
                      const std::optional<PoleResult>& pole);
+
+  // The samples of the open data file `number` in file order: comment lines
+  // are told by the mark alone and never reach the column; the column is cut
+  // from the first data line on (From and letters become whole numbers
+  // there) and converted, and the subtract model, cosine and sine of each
+  // sample worked out, a batch of lines ahead on a second thread when the
+  // run has one. A column that cannot be cut or converted fails at `where`,
+  // the handler's statement.
+  auto prepared_samples(int number, const frame::CommentMark& mark, const RunSettings& s,
+                        const TransformParams& params,
+                        frame::Where where = frame::Where::current()) {
+    return frame::ValuesAhead(
+        [this, number, &mark](std::string_view& line) {
+          while (!files_.eof(number)) {
+            line = files_.read_line(number);
+            form_.poll();
+            if (!mark.is_comment(line)) return true;
+          }
+          return false;
+        },
+        [from = s.from, letters = s.letters, where, column = std::optional<frame::DataColumn>(),
+         prepare = SamplePreparer(params)](std::string_view line) mutable {
+          if (!column) column.emplace(from, letters, where);
+          return prepare(column->value(line, where));
+        },
+        frame::thread_count());
+  }
 
   frame::Form form_;
   frame::FileTable files_;

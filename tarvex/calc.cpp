@@ -4,7 +4,6 @@
 
 #include "frame/datafile.h"
 #include "frame/errors.h"
-#include "frame/line_batches.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -45,27 +44,7 @@ void App::BUTTON5_ON() {
   report.column_header();
 
   const frame::CommentMark mark(s.comment_mark);
-  // Comment lines are told by the mark alone; they never reach the column.
-  // The column is cut at each data line; From and letters become whole
-  // numbers there, at the first data line.
-  // The columns are converted, and the subtract model, cosine and sine of
-  // each sample worked out, on a second thread a batch of lines ahead; the
-  // samples are summed here, in file order.
-  frame::ValuesAhead values(
-      [&](std::string_view& line) {
-        while (!files_.eof(kDataFile)) {
-          line = files_.read_line(kDataFile);
-          form_.poll();
-          if (!mark.is_comment(line)) return true;
-        }
-        return false;
-      },
-      [from = s.from, letters = s.letters, column = std::optional<frame::DataColumn>(),
-       prepare = SamplePreparer(transform.params())](std::string_view line) mutable {
-        if (!column) column.emplace(from, letters);
-        return prepare(column->value(line));
-      },
-      frame::thread_count());
+  auto values = prepared_samples(kDataFile, mark, s, transform.params());
   std::vector<KeptInterval> kept;  // the rows as written, for the exports
   PreparedSample sample;
   while (values.next(sample)) {

@@ -4,7 +4,6 @@
 #include <optional>
 
 #include "frame/datafile.h"
-#include "frame/line_batches.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "tarvex/app.h"
@@ -82,24 +81,7 @@ void App::BUTTON4_ON() {
 
   files_.open("I", kDataFile, s.data_path);
   const frame::CommentMark mark(s.comment_mark);
-  // The column is cut from the first data line on; comment lines never reach
-  // it. The columns are converted, and each sample prepared, on a second
-  // thread a batch of lines ahead; the samples are summed here, in order.
-  std::optional<frame::DataColumn> column;
-  frame::ValuesAhead values(
-      [&](std::string_view& line) {
-        while (!files_.eof(kDataFile)) {
-          line = files_.read_line(kDataFile);
-          form_.poll();
-          if (!mark.is_comment(line)) return true;
-        }
-        return false;
-      },
-      [&, prepare = SamplePreparer(transform.params())](std::string_view line) mutable {
-        if (!column) column.emplace(s.from, s.letters);
-        return prepare(column->value(line));
-      },
-      frame::thread_count());
+  auto values = prepared_samples(kDataFile, mark, s, transform.params());
   PreparedSample sample;
   while (values.next(sample)) {
     if (transform.take_prepared(sample)) {
