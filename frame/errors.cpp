@@ -2,6 +2,8 @@
 // message of the warning box and the last-error record.
 #include "frame/errors.h"
 
+#include "frame/platform/platform.h"
+
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
@@ -55,7 +57,9 @@ int map_errno(int errno_value) {
     case ENFILE:
       return err::kTooManyFiles;
     case ENOSPC:
+#ifdef EDQUOT
     case EDQUOT:
+#endif
     case EFBIG:
       return err::kDiskFull;
     case EROFS:
@@ -245,8 +249,7 @@ ErrorRecord make_record(const RuntimeError& error, std::string_view module,
   r.mode = "headless";
   r.rtl = "tools-1";
   const std::time_t now = std::time(nullptr);
-  std::tm local{};
-  localtime_r(&now, &local);
+  const std::tm local = platform::local_time(now);
   char buf[64];
   std::snprintf(buf, sizeof buf, "%d/%02d/%02d %02d:%02d:%02d", local.tm_year + 1900,
                 local.tm_mon + 1, local.tm_mday, local.tm_hour, local.tm_min, local.tm_sec);

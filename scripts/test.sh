@@ -3,7 +3,9 @@
 # its slow tests (label slow: huge files, millions of lines, resource limits),
 # the quick suite under AddressSanitizer and UndefinedBehaviorSanitizer, a
 # short run of every fuzz harness (FUZZ_SECONDS each, default 30), then the
-# Debian package built, unpacked and run (scripts/test-install.sh).
+# Debian package built, unpacked and run (scripts/test-install.sh), and the
+# Windows build of the headless programs checked against the Linux one under
+# Wine (scripts/test-windows.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"
@@ -13,3 +15,4 @@ root="$(cd "$(dirname "$0")/.." && pwd)"
 cd "$root/build"
 QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j"$(nproc)" --timeout 600
 "$root/scripts/test-install.sh"
+"$root/scripts/test-windows.sh"

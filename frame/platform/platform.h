@@ -4,6 +4,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <ctime>
 #include <optional>
 #include <string>
 
@@ -51,5 +52,8 @@ int write_all(int handle, const char* data, std::size_t size);
 
 // Closes the handle: 0, or the system's error number.
 int close_handle(int handle);
+
+// The local calendar time of a moment.
+std::tm local_time(std::time_t moment);
 
 }  // namespace frame::platform

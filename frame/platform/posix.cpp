@@ -89,4 +89,10 @@ int close_handle(int handle) {
   return 0;
 }
 
+std::tm local_time(std::time_t moment) {
+  std::tm local{};
+  localtime_r(&moment, &local);
+  return local;
+}
+
 }  // namespace frame::platform
