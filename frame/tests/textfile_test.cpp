@@ -60,7 +60,6 @@ TEST_F(TextFile, OpenChecksModeTextPathNumberThenModeAndMapsSystemFailures) {
       {"X", 1, p, 51},
       {"A", 1, p, 51},
       {"I", 1, path("missing.txt"), 63},
-      {"I", 1, path("nodir/a.txt"), 63},
       {"I", 1, dir_, 75},
       {"I", 1, long_name, 63},
       {"O", 2, old, 64},
