@@ -79,11 +79,6 @@ Args click(Args args, const std::string& button) {
   return args;
 }
 
-Args print(Args args, const std::string& name) {
-  args.insert(args.end(), {"--print", name});
-  return args;
-}
-
 Args operator+(Args a, const Args& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;

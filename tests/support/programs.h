@@ -29,10 +29,9 @@ std::string lost_files(const Picture& before, const Picture& after,
 // samples per cycle, value in columns 1..12, after two comment lines "#".
 std::string sine_data(int lines, int samples_per_cycle = 100);
 
-// Adds "--set NAME=TEXT" for each pair; "--click BUTTON"; "--print NAME"; more words.
+// Adds "--set NAME=TEXT" for each pair; "--click BUTTON"; more words.
 Args with(Args args, const Fields& fields);
 Args click(Args args, const std::string& button);
-Args print(Args args, const std::string& name);
 Args operator+(Args a, const Args& b);
 // The usual fields: tarvex with 100 samples per cycle and file intervals of
 // 2 cycles; mulrin with blocks of 2^8 samples every 128 samples.
