@@ -138,19 +138,12 @@ TEST_P(Runs, KeepEveryFileAndTellTheTruth) {
   if (r.after) r.after(folder_);
 }
 
-void link_report_to_data(const Scratch& f) {
-  fs::create_symlink("data.txt", f.path("report.txt"));
-}
-void old_report(const Scratch& f) {
-  f.write("report.txt", "the report of an earlier run\r\n\x1a");
-}
 void read_only_report(const Scratch& f) {
   ::chmod(f.write("report.txt", "the report of an earlier run\r\n\x1a").c_str(), 0444);
 }
 Args mulrin_save(const std::string& settings) {  // a 300-character data file name
   return {"--set", "data-file=" + std::string(300, 'd'), "--choose", settings, "--click", "save"};
 }
-
 Limits output_to(const char* path) {
   return {.out_path = path};
 }
@@ -169,7 +162,7 @@ const Row kRows[] = {
      "mulrin: cannot write to standard output\n", nullptr, output_to("-")},
     // A report path that is another name of an input: 52, nothing deleted.
     {"TarvexReportLinkedToDataIs52", false, tarvex_calc("data.txt", "report.txt"), 1, 52, "",
-     link_report_to_data},
+     [](const Scratch& f) { fs::create_symlink("data.txt", f.path("report.txt")); }},
     {"TarvexReportHardLinkedToDataIs52", false, tarvex_calc("data.txt", "report.txt"), 1, 52, "",
      [](const Scratch& f) { fs::create_hard_link(f.path("data.txt"), f.path("report.txt")); }},
     {"MulrinReportIsTheDataFileIs52", true, mulrin_calc("data.txt", "data.txt"), 1, 52},
@@ -206,7 +199,7 @@ const Row kRows[] = {
      "",
      [](const Scratch& f) {
        f.write("series/inside.txt", "kept\r\n");
-       old_report(f);
+       f.write("report.txt", "the report of an earlier run\r\n\x1a");
      }},
     {"TarvexFolderAsReportIs55", false, tarvex_calc("data.txt", "report.txt"), 1, 55, "",
      [](const Scratch& f) { f.write("report.txt/inside.txt", "kept\r\n"); }},
