@@ -94,8 +94,10 @@ TEST_F(TarvexDraw, PathColoursBlueRedGreenByFileIntervalAndCyanClosingPiece) {
   EXPECT_EQ(path_colours(), (std::vector<int>{3, 11}));
   EXPECT_NEAR(calls(Op::LineTo)[1].x2, 433, 1e-4);
   EXPECT_NEAR(calls(Op::LineTo)[1].y2, 220, 1e-4);
-  ASSERT_EQ(draw(cycles(2, 1, 0, 2), {{"EDIT1", ""}}), 0);  // half a cycle left: not drawn
-  EXPECT_EQ(path_colours(), (std::vector<int>{3}));
+  for (int left : {2, 4}) {  // half a cycle, one whole cycle left open: not drawn
+    ASSERT_EQ(draw(cycles(2, 1, 0, left), {{"EDIT1", ""}, {"EDIT7", "2"}}), 0);
+    EXPECT_EQ(path_colours(), (std::vector<int>{3}));
+  }
   ASSERT_EQ(draw(cycles(2, 1, 0), {{"EDIT7", "0"}}), 0);  // one piece per sample
   EXPECT_EQ(calls(Op::LineTo).size(), 8u);
 }
