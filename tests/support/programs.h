@@ -62,8 +62,7 @@ Ended run_program(const std::string& program, const Args& args, const Scratch& f
                   const Limits& limits = {});
 // Starts it the same way without waiting; returns the process id.
 int start_program(const std::string& program, const Args& args, const Scratch& folder);
-// The built programs, or those named by RELIABILITY_TARVEX / RELIABILITY_MULRIN
-// (to run the whole-run tests against another build).
+// The programs of this build.
 std::string tarvex_program();
 std::string mulrin_program();
 
