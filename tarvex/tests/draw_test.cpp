@@ -85,6 +85,9 @@ TEST_F(TarvexDraw, PathColoursBlueRedGreenByFileIntervalAndCyanClosingPiece) {
   // Green before the origin.
   ASSERT_EQ(draw(cycles(6, 1, 0), {{"EDIT6", "2"}, {"EDIT7", "1"}, {"EDIT8", "2"}}), 0);
   EXPECT_EQ(path_colours(), (std::vector<int>{9, 9, 3, 3, 5, 5}));
+  // The colour is that of the middle of each display interval of 1.5 cycles.
+  ASSERT_EQ(draw(cycles(3, 1, 0), {{"EDIT6", "0"}, {"EDIT7", "1.5"}, {"EDIT8", "1"}}), 0);
+  EXPECT_EQ(path_colours(), (std::vector<int>{3, 9}));
   // 1.5 cycles of (3, 0) left open at the last line, a comment line: a cyan
   // piece to the open sums over six samples, doubled.
   ASSERT_EQ(
