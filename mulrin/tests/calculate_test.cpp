@@ -94,8 +94,9 @@ TEST(CheckData, CountAndSinglePrecisionRangeOfTheCorrectedValues) {
       {"# head|0.5|-1.5|0.25", "", "1", "4", 0, "Number of Data: 3\nmax: .5, min:-1.5."},
       {"-3|-2|-2.75", "", "1", "4", 0, "Number of Data: 3\nmax:-2, min:-3."},
       {"2.25|1234567.8|-0.1", "", "1", "4", 0, "Number of Data: 3\nmax: 1.23457E+06, min:-.1."},
-      // one entry of rate 0, phase 0 and amplitude 2: every value loses 2
-      {"5|5|5", "deg=0|0,0,2", "1", "4", 0, "Number of Data: 3\nmax: 3, min: 3."},
+      // one entry of rate 0 and phase 0, A0 = 2 and A1 = 4 over 4 samples a
+      // cycle: the value of sample k (from 0) loses 2 + k
+      {"5|5|5", "deg=1|0,0,2,4", "1", "4", 0, "Number of Data: 3\nmax: 3, min: 1."},
       {"1", "deg=7|1,2,3", "1", "4", 0, "Number of Data:0\n"},
       {"1", "deg=0|0,0,2", "1", "", 11, nullptr},
       {"# only a comment|1", "", "", "4", 5, "Number of Data:0\n"},

@@ -16,14 +16,15 @@ namespace {
 using frame::Kind;
 using test_support::read_file;
 
-std::string pat(double v, std::string_view pattern) {
-  return frame::pattern_form(v, Kind::Double, pattern);
-}
-std::string pat(const std::string& cell, std::string_view pattern) {
-  return pat(std::stod(cell), pattern);
-}
-std::string pat(const nlohmann::json& v, std::string_view pattern) {
-  return pat(v.get<double>(), pattern);
+// A value of the CSV (a cell), of the JSON or computed, in a report pattern.
+template <class Value>
+std::string pat(const Value& v, std::string_view pattern) {
+  double value;
+  if constexpr (std::is_same_v<Value, std::string>)
+    value = std::stod(v);
+  else
+    value = static_cast<double>(v);
+  return frame::pattern_form(value, Kind::Double, pattern);
 }
 
 class TarvexExport : public ::testing::Test {

@@ -157,7 +157,6 @@ TEST(Dcmdsp, EveryRangeOfTheSummaryNumberText) {
       {0.0, "+0"},
       // Below one: eight decimals with the leading zero; rounding up to one gives one.
       {-0.5, "-0.50000000"},
-      {0.999, "+0.99900000"},
       {0.05, "+0.05000000"},
       {0.0998849, "+0.09988490"},
       {0.000012345678, "+0.00001235"},
@@ -165,13 +164,9 @@ TEST(Dcmdsp, EveryRangeOfTheSummaryNumberText) {
       {-0.9999999999, "-1"},
       // From one: eight significant digits.
       {1.0, "+1"},
-      {2.5, "+2.5"},
       {100.0, "+100"},
-      {360.0, "+360"},
       {123.456789, "+123.45679"},
       {12345678.0, "+12345678"},
-      {-45.0, "-45"},
-      {1.41421356, "+1.4142136"},
       // log10 rounded to three decimals: just below a power of ten counts as that power.
       {99999999.0, "+100000000"},
       {99.999999, "+100"},

@@ -135,11 +135,8 @@ TEST_P(BadValues, EndWithTheirCode) {
   EXPECT_EQ(run(mulrin, fields, v.button), v.code == 0 ? 0 : 1) << err_;
   EXPECT_EQ(code_, v.code) << err_;
   const std::string report = folder_.exists("report.txt") ? folder_.read("report.txt") : "-";
-  if (v.report == Absent) {
-    EXPECT_EQ(report, "-");
-  }
-  if (v.report == Kept) {
-    EXPECT_EQ(report, earlier);
+  if (v.report == Absent || v.report == Kept) {
+    EXPECT_EQ(report, v.report == Kept ? earlier : "-");
   }
   if (v.report == Complete) {
     EXPECT_TRUE(report != earlier && report.ends_with("\r\n\x1a"));
@@ -159,16 +156,9 @@ std::string top_of_single_range() {
 }
 
 const BadValue kBadValues[] = {
-    // intervals that close at every sample or never: 64 rows, then 9
+    // intervals that close at every sample: 64 rows, then 9
     {"TarvexTinyFileIntervalStopsAtThe65thIntervalWith9", "calc", "file-interval=1E-30", "", 9,
      3 + 64},
-    {"TarvexNegativeFileIntervalClosesAtEverySampleWith9", "calc", "file-interval=-5", "", 9,
-     3 + 64},
-    {"TarvexHugeFileIntervalNeverClosesAndEnds", "calc", "file-interval=1E30", "", 0, Complete},
-    {"TarvexTinyDisplayIntervalDrawsEverySampleAndEnds", "draw", "display-interval=1E-30", "", 0,
-     Kept},
-    {"TarvexHugeDisplayIntervalEnds", "draw", "display-interval=1E30", "", 0, Kept},
-    {"TarvexDisplayFactorZeroIs11", "draw", "display-factor=0", "", 11, Kept},
     // angles and sums that overflow
     {"TarvexReferenceAngleBeyondTheRangeIs6", "calc", "angular-speed=1D300 samples-per-cycle=1D-10",
      "", 6, Any},
@@ -184,8 +174,6 @@ const BadValue kBadValues[] = {
     // (eight digits: a double just below 6) asks for A0..A5, one fewer reads A5
     // where the "#" stands, before the report is touched
     {"TarvexSubtractDegreeFarBelowZeroReadsOneCoefficient", "calc", "subtract-file=@",
-     "deg=-1e30\r\n720,45,20\r\n#\r\n", 0, Complete},
-    {"MulrinSubtractDegreeFarBelowZeroReadsOneCoefficient", "calculate", "subtract-file=@",
      "deg=-1e30\r\n720,45,20\r\n#\r\n", 0, Complete},
     {"TarvexSubtractDegreeJustBelowSixReadsSixCoefficients", "calc", "subtract-file=@",
      "deg=5.9999999\r\n720,45,20,1,0,0,0,0\r\n#\r\n", 0, Complete},
@@ -214,26 +202,26 @@ constexpr const char* kExtremes[] = {
     "",       "0",   "-1",         "1E-30",      "1E-38",      "1E38",     "-1E38", "1D300",
     "-1D300", "NaN", "&HFFFFFFFF", "&H7FFFFFFF", "2147483648", "99999999", "1D-300"};
 
-TEST_F(FieldValues, TarvexEveryFieldAtItsExtremesEnds) {
-  for (const char* field : {"from", "letters", "samples-per-cycle", "origin", "angular-speed",
-                            "display-interval", "file-interval", "display-factor"})
-    for (const char* value : kExtremes)
-      for (const char* button : {"calc", "draw"}) {
-        SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
-        run(false, {{field, value}}, button);
-        EXPECT_LT(largest_, kMiB);  // tarvex keeps fixed tables
-      }
-}
-
-TEST_F(FieldValues, MulrinEveryFieldAtItsExtremesEnds) {
-  for (const char* field :
-       {"from", "letters", "exponent", "step", "samples-per-cycle", "threshold", "origin"})
-    for (const char* value : kExtremes)
-      for (const char* button : {"calculate", "check-data"}) {
-        SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
-        run(true, {{field, value}}, button);
-        EXPECT_LT(largest_, kMiB);
-      }
+TEST_F(FieldValues, EveryFieldAtItsExtremesEnds) {
+  const struct {
+    bool mulrin;
+    std::vector<const char*> fields, buttons;
+  } programs[] = {
+      {false,
+       {"from", "letters", "samples-per-cycle", "origin", "angular-speed", "display-interval",
+        "file-interval", "display-factor"},
+       {"calc", "draw"}},
+      {true,
+       {"from", "letters", "exponent", "step", "samples-per-cycle", "threshold", "origin"},
+       {"calculate", "check-data"}}};
+  for (const auto& program : programs)
+    for (const char* field : program.fields)
+      for (const char* value : kExtremes)
+        for (const char* button : program.buttons) {
+          SCOPED_TRACE(std::string(field) + "=" + value + " " + button);
+          run(program.mulrin, {{field, value}}, button);
+          EXPECT_LT(largest_, kMiB);  // no field value asks for a large table
+        }
 }
 
 // ---- block lengths and block tables beyond the data --------------------------------

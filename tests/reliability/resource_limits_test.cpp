@@ -39,24 +39,6 @@ class ResourceLimits : public ::testing::Test {
   Scratch folder_;
 };
 
-// ---- line length ---------------------------------------------------------------
-
-TEST_F(ResourceLimits, LineOf32767CharactersIsReadOneMoreIs15) {
-  folder_.write("data.txt", "1\r\n" + std::string(32767, '7') + "\r\n2\r\n");
-  const Ended r =
-      run(false, {"--set", "data-file=data.txt", "--click", "check", "--print", "count"});
-  expect_ended(r, 0);
-  EXPECT_EQ(r.out, "Number of Data: 3\n");
-  folder_.write("data.txt", "1\r\n" + std::string(32768, '7') + "\r\n2\r\n");
-  const auto before = picture(folder_);
-  expect_ended(run(false, {"--set", "data-file=data.txt", "--click", "check"}), 15);
-  expect_ended(
-      run(true, click(with({}, {{"data-file", "data.txt"}, {"from", "1"}, {"letters", "5"}}),
-                      "check-data")),
-      15);
-  EXPECT_EQ(picture(folder_), before);
-}
-
 // A long line without any line end: 15 at the limit, without reading the rest.
 TEST_F(ResourceLimits, SixtyFourMegabyteLineWithoutLineEndIs15) {
   folder_.write("data.txt", std::string(64 * kMiB, ' '));

@@ -7,8 +7,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <set>
 #include <string>
 #include <tuple>
@@ -16,10 +14,10 @@
 
 #include "mulrin/app.h"
 #include "mulrin/form_table.h"
-#include "tests/support/programs.h"
-#include "tests/support/support.h"
 #include "tarvex/app.h"
 #include "tarvex/form_table.h"
+#include "tests/support/programs.h"
+#include "tests/support/support.h"
 
 namespace reliability {
 namespace {
@@ -28,13 +26,8 @@ using namespace test_support;
 
 const fs::path kRoot = TOOLS_SOURCE_DIR;
 
-std::string read_text(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), {}};
-}
-
 TEST(StatementTables, NameEverySourceFileBelow1000LinesAndTheDocsListTheirRanges) {
-  const std::string docs = read_text(kRoot / "docs" / "statements.md");
+  const std::string docs = read_file(kRoot / "docs" / "statements.md");
   const struct {
     std::string folder;
     frame::StatementFiles files;
@@ -52,7 +45,7 @@ TEST(StatementTables, NameEverySourceFileBelow1000LinesAndTheDocsListTheirRanges
     EXPECT_EQ(listed.size(), table.files.size()) << table.folder << ": a file listed twice";
     for (std::size_t place = 0; place < table.files.size(); ++place) {
       const std::string file(table.files[place]);
-      const std::string text = read_text(kRoot / file);
+      const std::string text = read_file(kRoot / file);
       EXPECT_LT(std::count(text.begin(), text.end(), '\n'), 1000) << file;
       const unsigned first = 1000 * (table.first_place + static_cast<unsigned>(place));
       const std::string row =

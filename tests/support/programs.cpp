@@ -79,11 +79,6 @@ Args click(Args args, const std::string& button) {
   return args;
 }
 
-Args print(Args args, const std::string& name) {
-  args.insert(args.end(), {"--print", name});
-  return args;
-}
-
 Args operator+(Args a, const Args& b) {
   a.insert(a.end(), b.begin(), b.end());
   return a;
@@ -114,12 +109,10 @@ Args mulrin_fields(const std::string& data, const std::string& report) {
 }
 
 std::string tarvex_program() {
-  const char* other = std::getenv("RELIABILITY_TARVEX");
-  return other && *other ? other : TARVEX_PROGRAM;
+  return TARVEX_PROGRAM;
 }
 std::string mulrin_program() {
-  const char* other = std::getenv("RELIABILITY_MULRIN");
-  return other && *other ? other : MULRIN_PROGRAM;
+  return MULRIN_PROGRAM;
 }
 
 namespace {

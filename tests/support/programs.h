@@ -29,10 +29,9 @@ std::string lost_files(const Picture& before, const Picture& after,
 // samples per cycle, value in columns 1..12, after two comment lines "#".
 std::string sine_data(int lines, int samples_per_cycle = 100);
 
-// Adds "--set NAME=TEXT" for each pair; "--click BUTTON"; "--print NAME"; more words.
+// Adds "--set NAME=TEXT" for each pair; "--click BUTTON"; more words.
 Args with(Args args, const Fields& fields);
 Args click(Args args, const std::string& button);
-Args print(Args args, const std::string& name);
 Args operator+(Args a, const Args& b);
 // The usual fields: tarvex with 100 samples per cycle and file intervals of
 // 2 cycles; mulrin with blocks of 2^8 samples every 128 samples.
@@ -63,8 +62,7 @@ Ended run_program(const std::string& program, const Args& args, const Scratch& f
                   const Limits& limits = {});
 // Starts it the same way without waiting; returns the process id.
 int start_program(const std::string& program, const Args& args, const Scratch& folder);
-// The built programs, or those named by RELIABILITY_TARVEX / RELIABILITY_MULRIN
-// (to run the whole-run tests against another build).
+// The programs of this build.
 std::string tarvex_program();
 std::string mulrin_program();
 

@@ -104,8 +104,6 @@ class Session {
   P& as() {
     return static_cast<P&>(*program_);
   }
-  int code() const { return message_code(err); }
-
   frame::ScriptedDialogs dialogs;
   frame::RecordingSurface surface;
   RecordStore records;
