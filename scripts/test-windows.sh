@@ -33,6 +33,10 @@ wine=/usr/lib/wine/wine64
 work="$(mktemp -d)"
 trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
+# The first run makes Wine's prefix and says so on standard error: made here,
+# before the cases. Wine's own notes ("wine: ...") are no output of the programs.
+"$wine" "$build/tarvex/tarvex.exe" --help >/dev/null 2>&1 || true
+
 # One case: NAME PROGRAM ARGS... run in a folder of its own on each system,
 # with the examples beside it and relative paths only.
 failures=0
@@ -54,7 +58,7 @@ run_case() {
     problems+=("exit $status_linux on Linux, $status_windows on Windows")
   local f
   for f in stdout stderr; do
-    tr -d '\r' <"$work/$name/windows/$f" >"$work/$name/windows/$f.lf"
+    tr -d '\r' <"$work/$name/windows/$f" | grep -v '^wine: ' >"$work/$name/windows/$f.lf" || true
     tr -d '\r' <"$work/$name/linux/$f" >"$work/$name/linux/$f.lf"
     cmp -s "$work/$name/linux/$f.lf" "$work/$name/windows/$f.lf" || problems+=("$f differs")
   done
