@@ -91,24 +91,24 @@ void App::BUTTON6_ON() {
 
   // Count the data lines and stream their values into the scan. Errors of
   // the file itself stop the run here; errors of the values are due after
-  // the count, and no value after the first failing one is taken.
-  // The values are worked out on a second thread while this one reads on.
+  // the count, and no value after the first failing one is taken. With more
+  // than one thread, the values are worked out on a second one.
   std::int64_t count = 0;
   frame::PendingError value_error;
-  frame::LineBatches values(
-      [&](std::string_view line, std::int64_t index) {
-        if (!value_error.any()) value_error.attempt([&] { analysis->push(value_of(line, index)); });
-      },
-      frame::thread_count());
+  auto take = [&](std::string_view line, std::int64_t index) {
+    if (!value_error.any()) value_error.attempt([&] { analysis->push(value_of(line, index)); });
+  };
+  std::optional<frame::LineBatches> batches;
+  if (frame::thread_count() > 1) batches.emplace(take, frame::thread_count());
   files.open("I", kDataFile, data_path);
   while (!files.eof(kDataFile)) {
     const std::string_view line = files.read_line(kDataFile);
     form_.poll();
     if (mark.is_comment(line)) continue;
-    values.add(line, count);
+    batches ? batches->add(line, count) : take(line, count);
     ++count;
   }
-  values.finish();
+  if (batches) batches->finish();
   files.close({kDataFile});
   show_count(count);
 

@@ -42,19 +42,19 @@ void App::BUTTON5_ON() {
   if (!s.subtract_path.empty()) report.subtract_line(s.subtract_path);
   report.speed_line(s.angular_step * frame::kDegreesPerRadian * s.samples_per_cycle);
   report.column_header();
-
+  std::vector<KeptInterval> kept;
   const frame::CommentMark mark(s.comment_mark);
-  auto values = prepared_samples(kDataFile, mark, s, transform.params());
-  std::vector<KeptInterval> kept;  // the rows as written, for the exports
-  PreparedSample sample;
-  while (values.next(sample)) {
-    if (transform.take_prepared(sample)) {
-      report.interval_row(
-          kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
-      transform.end_interval();
-      series.count_closed();
-    }
-  }
+  take_samples(kDataFile, mark, s, transform, [&] {
+    // Each interval the samples fill becomes its report row at once, in
+    // file order, so a run that fails later keeps the rows before; an
+    // interval past the last row of the interval table fails here, and the
+    // rows are kept as written, for the exports.
+    report.interval_row(
+        kept.emplace_back(KeptInterval{series.close(transform), transform.m}).row);
+    transform.end_interval();
+    series.count_closed();
+  });
+
   // An interval still open at the end of the file is dropped.
   files_.close({kDataFile});
 

@@ -81,23 +81,23 @@ void App::BUTTON4_ON() {
 
   files_.open("I", kDataFile, s.data_path);
   const frame::CommentMark mark(s.comment_mark);
-  auto values = prepared_samples(kDataFile, mark, s, transform.params());
-  PreparedSample sample;
-  while (values.next(sample)) {
-    if (transform.take_prepared(sample)) {
-      const Vec v = transform.interval_vector();
-      // Which file interval, counted from the origin, holds the middle of
-      // this display interval: blue, red, green, then again; positions
-      // before the origin continue the cycle backwards.
-      const double middle =
-          static_cast<double>(transform.sample_counter) - s.origin - display_interval / 2;
-      const double index = frame::floor_value(frame::checked_div(middle, file_interval));
-      int q = frame::whole_number(index, frame::Kind::Long) % 3;
-      if (q < 0) q += 3;
-      point_of(v, 2 * (1 << q) + 1);
-      transform.end_interval();
-    }
-  }
+  take_samples(kDataFile, mark, s, transform, [&] {
+    // Each display interval the samples fill is drawn at once, as a point
+    // of its colour; no interval vector is kept, so the drawing's memory
+    // does not grow with the file.
+    const Vec v = transform.interval_vector();
+    // Which file interval, counted from the origin, holds the middle of
+    // this display interval: blue, red, green, then again; positions
+    // before the origin continue the cycle backwards.
+    const double middle =
+        static_cast<double>(transform.sample_counter) - s.origin - display_interval / 2;
+    const double index = frame::floor_value(frame::checked_div(middle, file_interval));
+    int q = frame::whole_number(index, frame::Kind::Long) % 3;
+    if (q < 0) q += 3;
+    point_of(v, 2 * (1 << q) + 1);
+    transform.end_interval();
+  });
+
   // The last, open display interval is drawn only when it holds more than
   // one cycle.
   if (static_cast<double>(transform.m) > s.samples_per_cycle) {

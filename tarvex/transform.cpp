@@ -31,15 +31,9 @@ SamplePreparer::SamplePreparer(const TransformParams& params)
       subtract_(params.subtract && !params.subtract->empty() ? params.subtract : nullptr),
       angles_(-params.angular_step * params.origin, params.angular_step) {}
 
-PreparedSample SamplePreparer::operator()(double y) {
-  if (subtract_) {
-    y = frame::subtract_model(*subtract_, y, static_cast<double>(counter_), params_.origin,
-                              params_.samples_per_cycle);
-  }
-  PreparedSample sample{y, 0, 0};
-  angles_.next(sample.cos, sample.sin);
-  ++counter_;
-  return sample;
+double SamplePreparer::subtract(double y) const {
+  return frame::subtract_model(*subtract_, y, static_cast<double>(counter_), params_.origin,
+                               params_.samples_per_cycle);
 }
 
 void ReferenceAngles::look_ahead() {

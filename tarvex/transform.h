@@ -85,9 +85,17 @@ struct PreparedSample {
 class SamplePreparer {
  public:
   explicit SamplePreparer(const TransformParams& params);
-  PreparedSample operator()(double y);
+  // Inline: it runs once per sample, in the reader's loop.
+  PreparedSample operator()(double y) {
+    if (subtract_) y = subtract(y);
+    PreparedSample sample{y, 0, 0};
+    angles_.next(sample.cos, sample.sin);
+    ++counter_;
+    return sample;
+  }
 
  private:
+  double subtract(double y) const;
   TransformParams params_;
   const frame::SubtractTable* subtract_;
   ReferenceAngles angles_;
