@@ -13,8 +13,9 @@ inline std::filesystem::path utf8_path(std::string_view text) {
   try {
     return std::filesystem::path(std::u8string(text.begin(), text.end()));
   } catch (const std::exception&) {
-    // Bytes that are no UTF-8 (possible only where names are UTF-16) name
-    // nothing there: taken as they come, the system refuses them later.
+    // Bytes that are no UTF-8 (a name from a settings file written in the
+    // system's code page) are read in that code page. Only where names are
+    // UTF-16 (Windows) can this happen: elsewhere every byte string converts.
     return std::filesystem::path(std::string(text));
   }
 }
