@@ -36,7 +36,7 @@ void failing_operation(Where where = Where::current()) {
   raise(err::kSubscript, where);
 }
 
-TEST(RuntimeError, NamesTheCallersStatementAndKeepsErrnoForTheRecord) {
+TEST(RuntimeError, NamesTheCallersStatementAndKeepsTheSystemsNumberForTheRecord) {
   const unsigned line = __LINE__ + 1;
   const RuntimeError e = caught([] { failing_operation(); });
   EXPECT_EQ(e.code(), err::kSubscript);
