@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include "frame/paths.h"
+
 namespace frame {
 
 namespace {
@@ -24,8 +26,8 @@ InitialName split_initial_name(std::string_view initial_name) {
   result.name = std::string(initial_name.substr(last + 1));
   std::string folder(initial_name.substr(0, last + 1));
   std::error_code ec;
-  const std::filesystem::path full = std::filesystem::absolute(folder, ec);
-  if (!ec) folder = full.string();
+  const std::filesystem::path full = std::filesystem::absolute(utf8_path(folder), ec);
+  if (!ec) folder = utf8_string(full);
   // "C:\" keeps its separator, "C:\data\" loses it; so does a POSIX folder,
   // except the root itself.
   if (folder.size() > 1 && is_folder_separator(folder.back()) && folder[folder.size() - 2] != ':')

@@ -9,6 +9,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "frame/paths.h"
 #include "frame/usage.h"
 
 namespace frame {
@@ -19,9 +20,9 @@ namespace fs = std::filesystem;
 
 std::string full_path(const std::string& path) {
   std::error_code ec;
-  fs::path full = fs::absolute(path, ec);
+  fs::path full = fs::absolute(utf8_path(path), ec);
   if (ec) return path;
-  return full.lexically_normal().string();
+  return utf8_string(full.lexically_normal());
 }
 
 // The next answer; an empty --choose answer stands for a cancelled dialog.
@@ -38,10 +39,11 @@ std::string next_answer(std::deque<std::string>& answers) {
 std::string refusal(ButtonDialog kind, const std::string& answer) {
   std::error_code ec;
   if (kind == ButtonDialog::Open) {
-    if (!fs::is_regular_file(answer, ec)) return "no such file for the open dialog";
+    if (!fs::is_regular_file(utf8_path(answer), ec)) return "no such file for the open dialog";
   } else {
     const std::string full = full_path(answer);
-    if (!fs::is_directory(fs::path(full).parent_path(), ec) || fs::is_directory(full, ec))
+    const fs::path path = utf8_path(full);
+    if (!fs::is_directory(path.parent_path(), ec) || fs::is_directory(path, ec))
       return "no such folder for the save dialog";
   }
   return {};

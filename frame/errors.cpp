@@ -36,8 +36,65 @@ void raise(int code, Operation operation, Where where, int check) {
   throw error;
 }
 
-void raise_os(int errno_value, Where where, int check) {
-  throw RuntimeError(map_errno(errno_value), where, errno_value, check);
+void raise_os(int number, Where where, int check) {
+  throw RuntimeError(map_os_error(number), where, number, check);
+}
+
+int map_os_error(int number) {
+#ifdef _WIN32
+  return map_windows_error(number);
+#else
+  return map_errno(number);
+#endif
+}
+
+int map_windows_error(int number) {
+  static constexpr struct {
+    int number;
+    int code;
+  } kTable[] = {
+      {1, err::kInvalidCall},         // invalid function
+      {2, err::kFileNotFound},        // file not found
+      {3, err::kFileNotFound},        // path not found
+      {4, err::kTooManyFiles},        // too many open files
+      {5, err::kAccessDenied},        // access denied
+      {8, err::kOutOfMemory},         // not enough memory
+      {11, err::kDiskNotReadable},    // bad format
+      {12, err::kAccessDenied},       // invalid access
+      {14, err::kOutOfMemory},        // out of memory
+      {15, err::kDriveNotReady},      // invalid drive
+      {16, err::kDriveNotReady},      // the current directory
+      {17, err::kDriveNotReady},      // not the same device
+      {18, err::kDiskFull},           // no more files
+      {19, err::kWriteProtected},     // write protected
+      {20, err::kDeviceUnavailable},  // bad unit
+      {21, err::kDriveNotReady},      // drive not ready
+      {26, err::kDiskNotReadable},    // not a readable disk
+      {27, err::kDiskNotReadable},    // sector not found
+      {28, err::kDeviceUnavailable},  // out of paper
+      {29, err::kDiskFull},           // write fault
+      {30, err::kInputPastEnd},       // read fault
+      {32, err::kAccessDenied},       // sharing violation
+      {33, err::kAccessDenied},       // lock violation
+      {34, err::kDeviceUnavailable},  // wrong disk
+      {39, err::kDiskFull},           // disk full
+      {50, err::kNotSupported},       // not supported
+      {65, err::kBadFileName},        // network access denied
+      {80, err::kFileExists},         // file exists
+      {87, err::kInvalidCall},        // invalid parameter
+      {108, err::kDriveLocked},       // drive locked
+      {110, err::kFileNotFound},      // open failed
+      {111, err::kBufferOverflow},    // buffer overflow
+      {112, err::kDiskFull},          // disk full
+      {113, err::kTooManyFiles},      // no more search handles
+      {123, err::kBadFileName},       // invalid name
+      {183, err::kFileExists},        // already exists
+      {267, err::kBadFileName},       // invalid directory name
+      {1155, err::kBadFileName},      // no program associated with the file
+  };
+  for (const auto& row : kTable)
+    if (row.number == number) return row.code;
+  return err::kDeviceFault;
 }
 
 int map_errno(int errno_value) {

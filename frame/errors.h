@@ -35,11 +35,15 @@ inline constexpr int kInputPastEnd = 54;
 inline constexpr int kBadFileName = 55;
 inline constexpr int kFileNotOpen = 57;
 inline constexpr int kBadNumberField = 58;
+inline constexpr int kDriveLocked = 59;
+inline constexpr int kDeviceUnavailable = 60;  // bad unit, out of paper, wrong disk
+inline constexpr int kBufferOverflow = 61;
 inline constexpr int kFileNotFound = 63;
 inline constexpr int kFileExists = 64;
 inline constexpr int kTooManyFiles = 66;
 inline constexpr int kDiskFull = 67;
-inline constexpr int kDriveNotReady = 72;  // no such device, not the same device
+inline constexpr int kDiskNotReadable = 71;  // bad format, unreadable disk or sector
+inline constexpr int kDriveNotReady = 72;    // no such device, not the same device
 inline constexpr int kWriteProtected = 73;
 inline constexpr int kAccessDenied = 75;
 inline constexpr int kDeadWindow = 1000;
@@ -85,8 +89,9 @@ class RuntimeError : public std::exception {
   unsigned line() const noexcept { return line_; }
   const char* file() const noexcept { return file_; }
   const char* function() const noexcept { return function_; }
-  // The operating system's error number (errno) when the code was mapped from
-  // one, else 0. Kept for the record's "APIERR" value.
+  // The operating system's own error number (errno on POSIX, the Win32 error
+  // number on Windows) when the code was mapped from one, else 0. Kept for
+  // the record's "APIERR" value.
   int os_error() const noexcept { return os_error_; }
   Operation operation() const noexcept { return operation_; }
   int check() const noexcept { return check_; }
@@ -114,8 +119,19 @@ class RuntimeError : public std::exception {
 // The same, by an operation that names itself (one that calls no other).
 [[noreturn]] void raise(int code, Operation operation, Where where, int check = 0);
 
-// Raises the code mapped from an errno value (see map_errno), keeping errno.
-[[noreturn]] void raise_os(int errno_value, Where where = Where::current(), int check = 0);
+// Raises the code mapped from the system's own error number (see
+// map_os_error), keeping the number for the record.
+[[noreturn]] void raise_os(int number, Where where = Where::current(), int check = 0);
+
+// The code of a failure of the system this program was built for: on Windows
+// the Win32 error number goes through the table of map_windows_error; on a
+// POSIX system errno is mapped by meaning (map_errno).
+int map_os_error(int number);
+
+// The table of Win32 error numbers: 2 and 3 (file or path not found) 63,
+// 5 (access denied) 75, 32 (sharing violation) 75, 80 (file exists) 64,
+// 123 (invalid name) 55, ...; a number the table lacks is 27.
+int map_windows_error(int number);
 
 // Maps a POSIX errno to a run-time error code by meaning: no such file or
 // directory 63, permission denied, busy or is a directory 75, file exists 64,

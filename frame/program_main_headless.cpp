@@ -9,6 +9,7 @@
 
 #include "frame/driver.h"
 #include "frame/platform/files.h"
+#include "frame/platform/platform.h"
 #include "frame/program.h"
 
 namespace frame {
@@ -69,7 +70,7 @@ int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory fac
               << " line (see " << desc.program << " --help)\n";
     return 2;
   }
-  std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = platform::arguments(argc, argv);
 
   ScriptedDialogs dialogs;
   NullSurface surface;  // nothing is shown, so nothing is kept

@@ -12,10 +12,10 @@
 #include "frame/constants.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cstring>
 #include <filesystem>
 
+#include "frame/paths.h"
 #include "frame/platform/files.h"
 #include "frame/platform/platform.h"
 
@@ -38,13 +38,13 @@ bool has_wildcard_or_nul(std::string_view path) {
 // current directory; "." and ".." are resolved by the text alone, without
 // asking the disk.
 std::string full_path(std::string_view path) {
-  std::filesystem::path p{std::string(path)};
+  std::filesystem::path p = utf8_path(path);
   if (p.is_relative()) {
     std::error_code ec;
     std::filesystem::path cwd = std::filesystem::current_path(ec);
     if (!ec) p = cwd / p;
   }
-  return p.lexically_normal().string();
+  return utf8_string(p.lexically_normal());
 }
 
 // Where an output path leads: a symbolic link is followed to its target,
@@ -147,11 +147,14 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
   if (m == 'o') m = 'O';
   // Append and random access exist as modes but no tool opens a file so.
   if (m != 'I' && m != 'O') raise(err::kBadFileMode, where);
-  if (path.empty()) raise_os(ENOENT, where);
+  if (path.empty()) raise_os(platform::error_number(platform::Failure::NotFound), where);
 
   auto f = std::make_unique<OpenFile>();
   f->path = full_path(path);
   if (m == 'I') {
+    // A name kept for a device (on Windows) reads no data file: the device is
+    // not even opened.
+    if (platform::is_device_name(f->path)) raise(err::kBadFileName, where, 3);
     // Non-blocking only while opening, so that a device cannot hang the
     // open; a FIFO waits for its writer, as any reader of it does.
     // A FIFO read before is read again from its copy: its writer has gone.
@@ -167,16 +170,15 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
     }
     const bool respooled = fd >= 0;
     if (!respooled) fd = platform::open_for_reading(f->path, fifo);
-    if (fd < 0) raise_os(errno, where);
+    if (fd < 0) raise_os(-fd, where);
     platform::HandleInfo info;
-    if (!platform::handle_info(fd, info)) {
-      int e = errno;
+    if (const int e = platform::handle_info(fd, info)) {
       platform::close_quietly(fd);
       raise_os(e, where);
     }
     if (info.folder) {  // a folder is not readable as a file
       platform::close_quietly(fd);
-      raise_os(EISDIR, where);
+      raise_os(platform::error_number(platform::Failure::IsFolder), where);
     }
     platform::make_blocking(fd);
     f->identity = respooled ? fifo_identity : platform::identity_of_handle(fd);
@@ -201,10 +203,9 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
         }
         spools_.emplace_back(f->identity, platform::duplicate_handle(fd));
       }
-      if (!platform::handle_info(fd, info)) {
-        error = errno;
+      if (const int e = platform::handle_info(fd, info)) {
         platform::close_quietly(fd);
-        raise_os(error, where);
+        raise_os(e, where);
       }
     }
     f->fd = fd;
@@ -225,7 +226,7 @@ void FileTable::open(std::string_view mode, int number, std::string_view path, W
     const int fd = platform::is_character_device(f->path)
                        ? platform::open_device_for_writing(f->path)
                        : platform::create_new_for_writing(f->path);
-    if (fd < 0) raise_os(errno, where);
+    if (fd < 0) raise_os(-fd, where);
     f->output = true;
     f->fd = fd;
     f->identity = platform::identity_of_handle(fd);
@@ -246,12 +247,11 @@ int FileTable::drain(OpenFile& f) noexcept {
     std::size_t count = f.pending.size() - done;
     long n = write_ ? write_(f.fd, data, count) : platform::write_some(f.fd, data, count);
     if (n < 0) {
-      if (errno == EINTR) continue;
-      error = errno;
+      error = static_cast<int>(-n);
       break;
     }
     if (n == 0) {
-      error = ENOSPC;
+      error = platform::error_number(platform::Failure::DiskFull);
       break;
     }
     done += static_cast<std::size_t>(n);
@@ -343,10 +343,9 @@ static void unlink_unless_locked(const std::string& target, Where where) {
     platform::close_quietly(held);
     raise(err::kAccessDenied, where);
   }
-  const int result = platform::remove_name(target);
-  error = errno;
+  error = platform::remove_name(target);
   if (held >= 0) platform::close_quietly(held);
-  if (result != 0) raise_os(error, where);
+  if (error != 0) raise_os(error, where);
 }
 
 std::string clear_output(const FileTable& files, std::string_view path, Where where) {
@@ -387,10 +386,7 @@ static std::size_t read_stream(int fd, char* to, std::size_t want, Where where) 
   std::size_t got = 0;
   while (got < want) {
     const long n = platform::read_some(fd, to + got, want - got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      raise_os(errno, where);
-    }
+    if (n < 0) raise_os(static_cast<int>(-n), where);
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
@@ -422,10 +418,7 @@ void FileTable::fill(OpenFile& f, Where where) {
   std::size_t got = 0;
   while (got < want) {
     const long n = platform::read_at(f.fd, f.chunk.get() + got, want - got, f.position + got);
-    if (n < 0) {
-      if (errno == EINTR) continue;
-      raise_os(errno, where);
-    }
+    if (n < 0) raise_os(static_cast<int>(-n), where);
     if (n == 0) break;
     got += static_cast<std::size_t>(n);
   }
@@ -746,13 +739,14 @@ bool exists(std::string_view path, Where where) {
 
 void check_deletable(const FileTable& files, std::string_view path, Where where) try {
   if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where, 1);
-  if (path.empty()) raise_os(ENOENT, where, 1);
+  if (path.empty()) raise_os(platform::error_number(platform::Failure::NotFound), where, 1);
   const std::string full = full_path(path);
   const platform::NameInfo name = platform::name_info(full);
   if (name.found && !name.regular) raise(err::kBadFileName, where, 2);
   if (files.is_open_path(path)) raise(err::kFileAlreadyOpen, where);
   // A file that nobody may write is read-only: it is not deleted.
-  if (name.found && !name.writable) raise_os(EACCES, where);
+  if (name.found && !name.writable)
+    raise_os(platform::error_number(platform::Failure::AccessDenied), where);
 } catch (RuntimeError& e) {
   e.attribute(Operation::Delete);
   throw;
@@ -760,13 +754,13 @@ void check_deletable(const FileTable& files, std::string_view path, Where where)
 
 void delete_file(FileTable& files, std::string_view path, Where where) try {
   if (path.size() > kMaxPath || has_wildcard_or_nul(path)) raise(err::kBadFileName, where, 1);
-  if (path.empty()) raise_os(ENOENT, where, 1);
+  if (path.empty()) raise_os(platform::error_number(platform::Failure::NotFound), where, 1);
   // A link stays: the file it leads to is the one deleted.
   const std::string target = output_target(path, where);
   check_deletable(files, target, where);
   // A plain name that names nothing is the system's refusal (63).
   if (target == full_path(path) && platform::kind_of(target) == platform::PathKind::Missing)
-    raise_os(ENOENT, where, 2);
+    raise_os(platform::error_number(platform::Failure::NotFound), where, 2);
   unlink_unless_locked(target, where);
 } catch (RuntimeError& e) {
   e.attribute(Operation::Delete);

@@ -100,7 +100,8 @@ class FileTable {
   // close, at abandon and when the table ends.
   void set_write_buffer_size(std::size_t bytes);
   // Replaces the system write of output files (an empty function restores
-  // it): returns the bytes written, or -1 with errno set. Lets a test make the
+  // it): returns the bytes written, or minus the system's error number (see
+  // platform::error_number). Lets a test make the
   // disk refuse a write, as a full disk does.
   using WriteFunction = std::function<long(int fd, const void* data, std::size_t size)>;
   void set_write_function(WriteFunction write);

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <filesystem>
 
+#include "frame/paths.h"
+
 namespace mulrin {
 
 frame::HeatMap swing_map(const LastRun& run, double range_db, int max_columns, int max_rows) {
@@ -13,7 +15,7 @@ frame::HeatMap swing_map(const LastRun& run, double range_db, int max_columns, i
   const std::int64_t blocks = a.blocks();
   const auto bins = static_cast<std::int64_t>(a.bins());
   frame::HeatMap map;
-  map.title = std::filesystem::path(run.data_path).filename().string();
+  map.title = frame::utf8_string(frame::utf8_path(run.data_path).filename());
   map.x_label = "position (cycles)";
   map.y_label = "rate (cycles per cycle)";
   map.range_db = range_db;

@@ -47,6 +47,7 @@ run_case() {
   for side in linux windows; do
     mkdir -p "$work/$name/$side"
     cp -r "$root/examples" "$work/$name/$side/"
+    [ -z "${prepare:-}" ] || (cd "$work/$name/$side" && "$prepare" "$side")
   done
   local status_linux=0 status_windows=0
   (cd "$work/$name/linux" && "$root/build/$program/$program" "$@" >stdout 2>stderr) ||
@@ -111,6 +112,130 @@ run_case tarvex-bad-number tarvex "${load[@]}" --set samples-per-cycle=x --click
 run_case mulrin-exponent-13 mulrin "${load[@]}" --set exponent=13 --set report-file=r.txt \
   --click calculate
 run_case usage-error tarvex --click nothing
+
+# Names that are not ASCII: the data file and the report are found and
+# written under the same names, with the same bytes.
+utf8_names() { cp examples/drift.txt データ.txt; }
+prepare=utf8_names run_case tarvex-utf8-names tarvex "${load[@]}" --set data-file=データ.txt \
+  --set report-file=résumé.txt --click calc --print data-file --print report-file
+
+# The faults of the file system. Where both systems refuse alike the runs are
+# compared side by side; where they differ (a name that only Windows refuses,
+# a name only Windows keeps for a device) fault_case compares each side with
+# the code expected there instead.
+report=(--set report-file=r.txt)
+run_case tarvex-wildcard-report tarvex "${load[@]}" --set 'report-file=r?.txt' --click calc
+run_case tarvex-data-no-folder tarvex "${load[@]}" --set data-file=nowhere/d.txt "${report[@]}" \
+  --click calc
+run_case mulrin-report-no-folder mulrin "${load[@]}" --set report-file=nowhere/r.txt \
+  --click calculate
+# No drive Q: under Wine; on Linux the same text is a missing file's name.
+run_case tarvex-data-no-drive tarvex "${load[@]}" --set 'data-file=Q:\d.txt' "${report[@]}" \
+  --click calc
+
+# fault_case NAME LINUX WINDOWS PROGRAM ARGS...: the run on each side must end
+# with the error code given for that side ("-" for a run without error;
+# CODE:NUMBER also wants the system's own number in the last-error record),
+# and leave every file it found as it was.
+fault_case() {
+  local name="$1" program="$4" side problems=()
+  local -A want=([linux]="$2" [windows]="$3") seen=()
+  shift 4
+  for side in linux windows; do
+    local dir="$work/$name/$side"
+    mkdir -p "$dir"
+    cp -r "$root/examples" "$dir/"
+    [ -z "${prepare:-}" ] || (cd "$dir" && "$prepare" "$side")
+    (cd "$dir" && find . -type f ! -name held ! -name release -exec md5sum {} + | sort) >"$dir.before"
+    local status=0 got
+    if [ "$side" = linux ]; then
+      (cd "$dir" && XDG_CONFIG_HOME=cfg "$root/build/$program/$program" "$@" >stdout 2>stderr) ||
+        status=$?
+    else
+      (cd "$dir" && XDG_CONFIG_HOME=cfg "$wine" "$build/$program/$program.exe" "$@" >stdout \
+        2>stderr) || status=$?
+    fi
+    [ -z "${finish:-}" ] || (cd "$dir" && "$finish")
+    got="$(grep -ao 'エラー\[[0-9]*\]' "$dir/stderr" | tr -dc 0-9 || true)"
+    [ "$status" -eq 0 ] && [ -z "$got" ] && got=-
+    [ "$status" -eq 1 ] || [ "$got" = - ] || got="$got (exit $status)"
+    if [[ "${want[$side]}" == *:* ]]; then
+      got="$got:$(sed -n 's/^APIERR=//p' "$dir/cfg/cycle-tools/$program-last-error.ini" \
+        2>/dev/null || true)"
+    fi
+    seen[$side]="$got"
+    [ "$got" = "${want[$side]}" ] || problems+=("$side gave $got, not ${want[$side]}")
+    (cd "$dir" && md5sum --quiet -c "$dir.before" >/dev/null 2>&1) ||
+      problems+=("a file on $side changed")
+  done
+  if [ ${#problems[@]} -eq 0 ]; then
+    printf '%-22s as expected (Linux %s, Windows %s)\n' "$name" "${seen[linux]}" "${seen[windows]}"
+  else
+    printf '%-22s DIFFER: %s\n' "$name" "$(IFS=';'; echo "${problems[*]}")"
+    failures=$((failures + 1))
+  fi
+}
+
+# Characters that Windows refuses in a name (invalid name, 123) are plain
+# characters on Linux: there the data file is missing, the report is made.
+fault_case tarvex-lt-in-data 63:2 55:123 tarvex "${load[@]}" --set 'data-file=a<b.txt' \
+  "${report[@]}" --click calc
+fault_case tarvex-bar-in-report - 55:123 tarvex "${load[@]}" --set 'report-file=r|x.txt' --click calc
+fault_case mulrin-quote-in-report - 55:123 mulrin "${load[@]}" --set 'report-file=r"x.txt' \
+  --click calculate
+# A missing drive (Windows 3; Wine says 2, file not found) for the report.
+fault_case tarvex-report-no-drive - 63 tarvex "${load[@]}" --set 'report-file=Q:\r.txt' --click calc
+# Names that Windows keeps for devices in every folder are no data file and no
+# report (55, as a device is on Linux); on Linux they are ordinary names.
+fault_case tarvex-con-as-data 63 55 tarvex "${load[@]}" --set data-file=CON "${report[@]}" \
+  --click calc
+fault_case tarvex-nul-as-report - 55 tarvex "${load[@]}" --set report-file=NUL --click calc
+fault_case mulrin-nul-txt-as-data 63 55 mulrin "${load[@]}" --set data-file=NUL.txt \
+  "${report[@]}" --click calculate
+fault_case mulrin-nul-txt-report - 55 mulrin "${load[@]}" --set report-file=nul.txt \
+  --click calculate
+
+# A read-only report (Wine shows a file without write permission as
+# read-only): not deleted, access denied (Windows 5), the file untouched.
+read_only_report() {
+  printf 'old\r\n' >r.txt
+  chmod a-w r.txt
+}
+prepare=read_only_report fault_case tarvex-read-only-report 75:13 75:5 tarvex "${load[@]}" \
+  "${report[@]}" --click calc
+
+# The report held by another process that shares nothing: a sharing
+# violation (Windows 32) under Wine; on Linux the other process holds the
+# lock that a run writing a report holds.
+holder_source='#include <windows.h>
+int main(int argc, char** argv) {
+  if (argc != 2) return 2;
+  HANDLE h = CreateFileA(argv[1], GENERIC_READ | GENERIC_WRITE, 0, NULL, OPEN_EXISTING, 0, NULL);
+  if (h == INVALID_HANDLE_VALUE) return 1;
+  CloseHandle(CreateFileA("held", GENERIC_WRITE, 0, NULL, CREATE_NEW, 0, NULL));
+  for (int i = 0; i < 600 && GetFileAttributesA("release") == INVALID_FILE_ATTRIBUTES; ++i) Sleep(100);
+  CloseHandle(h);
+  DeleteFileA("held");
+  return 0;
+}'
+x86_64-w64-mingw32-gcc-posix -O2 -static -x c -o "$work/hold.exe" - <<<"$holder_source"
+held_report() {
+  printf 'old\r\n' >r.txt
+  if [ "$1" = linux ]; then
+    flock r.txt sh -c 'touch held; while [ ! -e release ]; do sleep 0.1; done; rm held' \
+      </dev/null >/dev/null 2>&1 &
+  else
+    "$wine" "$work/hold.exe" r.txt </dev/null >/dev/null 2>&1 &
+  fi
+  for _ in $(seq 200); do [ -e held ] && return; sleep 0.1; done
+  echo "the report was not held" >&2
+}
+release_report() {
+  touch release
+  for _ in $(seq 200); do [ -e held ] || return 0; sleep 0.1; done
+}
+prepare=held_report finish=release_report fault_case tarvex-held-report 75:0 75:32 tarvex \
+  "${load[@]}" "${report[@]}" --click calc
 
 if [ "$failures" -gt 0 ]; then
   echo "$failures case(s) differ between the Linux and the Windows programs" >&2

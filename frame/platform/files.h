@@ -34,6 +34,11 @@ std::string followed_path(const std::string& path);
 // True when the path leads to a FIFO (links followed).
 bool is_fifo(const std::string& path);
 
+// True for a name the system keeps for a device in every folder (on Windows
+// CON, PRN, AUX, NUL, COM1 to COM9 and LPT1 to LPT9, with any extension);
+// never on POSIX, where a device is known by what its handle is.
+bool is_device_name(const std::string& path);
+
 // True for a handle that reads a stream whose length is not known in advance
 // (a pipe, a FIFO, a socket, or a regular file that reports no size).
 bool is_stream(int handle);
@@ -41,11 +46,11 @@ bool is_stream(int handle);
 bool is_device(int handle);
 // Copies everything the stream handle yields, up to its end, into a new
 // temporary file that has no name, and returns that file's handle positioned
-// at 0. On failure returns -1 with the error number in `error`.
+// at 0. On failure returns -1 with the system's error number in `error`.
 int spool_to_temporary(int handle, int& error);
 
 // Takes an exclusive advisory lock on an open file without waiting; false
-// (with `error` EWOULDBLOCK or another code) when another holds it or the
+// (with the system's error number in `error`) when another holds it or the
 // system refuses. Closing the handle releases it.
 bool try_lock(int handle, int& error);
 
@@ -59,11 +64,19 @@ void prepare_process();
 std::string home_folder();
 
 // ---- handles of the file table ------------------------------------------
-// Each returns -1 (or false) on failure with the error number in errno, as
-// the C library reports it, so that the file table maps it in one place.
+// A failure is reported with the system's own error number (errno on POSIX,
+// the Win32 error number on Windows), which the frame maps to a code; an
+// interrupted call is repeated here, never reported.
+
+// The system's number of the failures that the file table finds by itself
+// (an empty name, a folder opened as a file, a write that takes nothing, a
+// read-only file).
+enum class Failure { NotFound, IsFolder, DiskFull, AccessDenied };
+int error_number(Failure failure);
 
 // Opens for reading. A FIFO is opened waiting for its writer; anything else
-// without waiting, so that a device cannot hang the open.
+// without waiting, so that a device cannot hang the open. Each open returns
+// a handle >= 0, or minus the system's error number.
 int open_for_reading(const std::string& path, bool wait_for_writer);
 // Creates a new file for writing (refused when the name exists) / opens an
 // existing character device (a null or full device) for writing.
@@ -78,12 +91,15 @@ struct HandleInfo {
   bool regular = false;
   std::uint64_t size = 0;
 };
-bool handle_info(int handle, HandleInfo& info);
+// 0, or the system's error number.
+int handle_info(int handle, HandleInfo& info);
 // Reads on this handle wait for data again (after an open without waiting).
 void make_blocking(int handle);
 // Tells the system the file will be read from start to end.
 void advise_sequential(int handle);
 int duplicate_handle(int handle);
+// Each returns the bytes read or written (0 at the end of the data), or
+// minus the system's error number.
 long read_some(int handle, void* to, std::size_t count);
 long read_at(int handle, void* to, std::size_t count, std::uint64_t offset);
 long write_some(int handle, const void* data, std::size_t count);
@@ -98,7 +114,7 @@ struct NameInfo {
   bool writable = false;
 };
 NameInfo name_info(const std::string& path);
-// Removes the name; 0, or -1 with errno.
+// Removes the name: 0, or the system's error number.
 int remove_name(const std::string& path);
 
 }  // namespace frame::platform

@@ -71,6 +71,10 @@ bool is_fifo(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISFIFO(st.st_mode);
 }
 
+bool is_device_name(const std::string&) {
+  return false;
+}
+
 bool is_stream(int handle) {
   struct stat st {};
   if (::fstat(handle, &st) != 0) return false;
@@ -144,16 +148,33 @@ std::string home_folder() {
   return home && *home ? std::string(home) : std::string();
 }
 
+int error_number(Failure failure) {
+  switch (failure) {
+    case Failure::NotFound:
+      return ENOENT;
+    case Failure::IsFolder:
+      return EISDIR;
+    case Failure::DiskFull:
+      return ENOSPC;
+    case Failure::AccessDenied:
+      break;
+  }
+  return EACCES;
+}
+
 int open_for_reading(const std::string& path, bool wait_for_writer) {
-  return ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (wait_for_writer ? 0 : O_NONBLOCK));
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | (wait_for_writer ? 0 : O_NONBLOCK));
+  return fd >= 0 ? fd : -errno;
 }
 
 int create_new_for_writing(const std::string& path) {
-  return ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+  return fd >= 0 ? fd : -errno;
 }
 
 int open_device_for_writing(const std::string& path) {
-  return ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY);
+  return fd >= 0 ? fd : -errno;
 }
 
 bool is_character_device(const std::string& path) {
@@ -161,13 +182,13 @@ bool is_character_device(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISCHR(st.st_mode);
 }
 
-bool handle_info(int handle, HandleInfo& info) {
+int handle_info(int handle, HandleInfo& info) {
   struct stat st {};
-  if (::fstat(handle, &st) != 0) return false;
+  if (::fstat(handle, &st) != 0) return errno;
   info.folder = S_ISDIR(st.st_mode);
   info.regular = S_ISREG(st.st_mode);
   info.size = static_cast<std::uint64_t>(st.st_size);
-  return true;
+  return 0;
 }
 
 void make_blocking(int handle) {
@@ -184,15 +205,27 @@ int duplicate_handle(int handle) {
 }
 
 long read_some(int handle, void* to, std::size_t count) {
-  return ::read(handle, to, count);
+  for (;;) {
+    const ssize_t n = ::read(handle, to, count);
+    if (n >= 0) return n;
+    if (errno != EINTR) return -errno;
+  }
 }
 
 long read_at(int handle, void* to, std::size_t count, std::uint64_t offset) {
-  return ::pread(handle, to, count, static_cast<off_t>(offset));
+  for (;;) {
+    const ssize_t n = ::pread(handle, to, count, static_cast<off_t>(offset));
+    if (n >= 0) return n;
+    if (errno != EINTR) return -errno;
+  }
 }
 
 long write_some(int handle, const void* data, std::size_t count) {
-  return ::write(handle, data, count);
+  for (;;) {
+    const ssize_t n = ::write(handle, data, count);
+    if (n >= 0) return n;
+    if (errno != EINTR) return -errno;
+  }
 }
 
 void close_quietly(int handle) {
@@ -206,7 +239,7 @@ NameInfo name_info(const std::string& path) {
 }
 
 int remove_name(const std::string& path) {
-  return ::unlink(path.c_str());
+  return ::unlink(path.c_str()) == 0 ? 0 : errno;
 }
 
 }  // namespace frame::platform

@@ -7,8 +7,6 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <cerrno>
-#include <climits>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -33,19 +31,28 @@ FileIdentity identity_of_system(HANDLE h) {
           (static_cast<std::uint64_t>(info.nFileIndexHigh) << 32) | info.nFileIndexLow, true};
 }
 
-// Opens a Win32 handle and hands it to the C runtime; -1 with errno set from
-// the system's error when either refuses.
+// Hands an opened Win32 handle to the C runtime: its number, or minus the
+// system's error number when the open or the C runtime refused (the C
+// runtime only for want of a free number: too many open files).
 int numbered(HANDLE h, int flags) {
-  if (h == INVALID_HANDLE_VALUE) {
-    errno = errno_of_system_error(GetLastError());
-    return -1;
-  }
+  if (h == INVALID_HANDLE_VALUE) return -static_cast<int>(GetLastError());
   const int handle = _open_osfhandle(reinterpret_cast<intptr_t>(h), flags | _O_BINARY);
   if (handle < 0) {
     CloseHandle(h);
-    errno = EMFILE;
+    return -ERROR_TOO_MANY_OPEN_FILES;
   }
   return handle;
+}
+
+// Reads from the handle's own position (or at `offset`): the bytes read, 0
+// at the end (a pipe whose writer has gone ends so), or minus the error.
+long read_system(HANDLE h, void* to, std::size_t count, OVERLAPPED* at) {
+  DWORD got = 0;
+  const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+  if (ReadFile(h, to, want, &got, at)) return static_cast<long>(got);
+  const DWORD error = GetLastError();
+  if (error == ERROR_HANDLE_EOF || error == ERROR_BROKEN_PIPE) return 0;
+  return -static_cast<long>(error);
 }
 
 HANDLE open_system(const std::string& path, DWORD access, DWORD creation) {
@@ -105,6 +112,19 @@ bool is_fifo(const std::string&) {
   return false;  // a pipe is no name in a folder here; a pipe handle is a stream
 }
 
+bool is_device_name(const std::string& path) {
+  const std::size_t folder_end = path.find_last_of("\\/:");
+  std::string name = path.substr(folder_end == std::string::npos ? 0 : folder_end + 1);
+  name.erase(std::min(name.find('.'), name.size()));
+  while (!name.empty() && name.back() == ' ') name.pop_back();
+  for (char& c : name)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  for (const char* device : {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"})
+    if (name == device) return true;
+  return name.size() == 4 && (name.starts_with("COM") || name.starts_with("LPT")) &&
+         name[3] >= '1' && name[3] <= '9';
+}
+
 bool is_stream(int handle) {
   return GetFileType(system_handle(handle)) != FILE_TYPE_DISK;
 }
@@ -119,7 +139,7 @@ int spool_to_temporary(int handle, int& error) {
   std::wstring name(MAX_PATH + 1, L'\0');
   if (length == 0 || length > MAX_PATH ||
       GetTempFileNameW(folder.c_str(), L"spl", 0, name.data()) == 0) {
-    error = errno_of_system_error(GetLastError());
+    error = static_cast<int>(GetLastError());
     return -1;
   }
   // Deleted when the last handle to it closes.
@@ -128,29 +148,31 @@ int spool_to_temporary(int handle, int& error) {
                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
   const int spool = numbered(h, _O_RDWR);
   if (spool < 0) {
-    error = errno;
+    error = -spool;
     return -1;
   }
   std::vector<char> buffer(1 << 16);
   for (;;) {
-    const int got = _read(handle, buffer.data(), static_cast<unsigned>(buffer.size()));
+    const long got = read_some(handle, buffer.data(), buffer.size());
     if (got == 0) break;
     if (got < 0) {
-      error = errno;
+      error = static_cast<int>(-got);
       _close(spool);
       return -1;
     }
-    for (int done = 0; done < got;) {
-      const int put = _write(spool, buffer.data() + done, static_cast<unsigned>(got - done));
+    for (long done = 0; done < got;) {
+      const long put =
+          write_some(spool, buffer.data() + done, static_cast<std::size_t>(got - done));
       if (put <= 0) {
-        error = put < 0 ? errno : ENOSPC;
+        error = put < 0 ? static_cast<int>(-put) : ERROR_DISK_FULL;
         _close(spool);
         return -1;
       }
       done += put;
     }
   }
-  _lseeki64(spool, 0, SEEK_SET);
+  LARGE_INTEGER start{};
+  SetFilePointerEx(system_handle(spool), start, nullptr, FILE_BEGIN);
   return spool;
 }
 
@@ -159,7 +181,7 @@ bool try_lock(int handle, int& error) {
   if (LockFileEx(system_handle(handle), LOCKFILE_EXCLUSIVE_LOCK | LOCKFILE_FAIL_IMMEDIATELY, 0,
                  MAXDWORD, MAXDWORD, &at))
     return true;
-  error = errno_of_system_error(GetLastError());
+  error = static_cast<int>(GetLastError());
   return false;
 }
 
@@ -174,6 +196,19 @@ std::string home_folder() {
     if (home && *home) return home;
   }
   return {};
+}
+
+int error_number(Failure failure) {
+  switch (failure) {
+    case Failure::NotFound:
+      return ERROR_FILE_NOT_FOUND;
+    case Failure::DiskFull:
+      return ERROR_DISK_FULL;
+    case Failure::IsFolder:  // what opening a folder as a file gives
+    case Failure::AccessDenied:
+      break;
+  }
+  return ERROR_ACCESS_DENIED;
 }
 
 int open_for_reading(const std::string& path, bool) {
@@ -196,23 +231,17 @@ bool is_character_device(const std::string& path) {
   return character;
 }
 
-bool handle_info(int handle, HandleInfo& info) {
+int handle_info(int handle, HandleInfo& info) {
   const HANDLE h = system_handle(handle);
-  if (h == INVALID_HANDLE_VALUE) {
-    errno = EBADF;
-    return false;
-  }
+  if (h == INVALID_HANDLE_VALUE) return ERROR_INVALID_HANDLE;
   info = {};
-  if (GetFileType(h) != FILE_TYPE_DISK) return true;
+  if (GetFileType(h) != FILE_TYPE_DISK) return 0;
   BY_HANDLE_FILE_INFORMATION file;
-  if (!GetFileInformationByHandle(h, &file)) {
-    errno = errno_of_system_error(GetLastError());
-    return false;
-  }
+  if (!GetFileInformationByHandle(h, &file)) return static_cast<int>(GetLastError());
   info.folder = (file.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
   info.regular = !info.folder;
   info.size = (static_cast<std::uint64_t>(file.nFileSizeHigh) << 32) | file.nFileSizeLow;
-  return true;
+  return 0;
 }
 
 void make_blocking(int) {}
@@ -223,17 +252,24 @@ int duplicate_handle(int handle) {
   return _dup(handle);
 }
 
+// Reads and writes go to the Win32 handle itself, so that a failure keeps
+// the system's own number (the C runtime would leave only its errno).
 long read_some(int handle, void* to, std::size_t count) {
-  return _read(handle, to, static_cast<unsigned>(std::min<std::size_t>(count, INT_MAX)));
+  return read_system(system_handle(handle), to, count, nullptr);
 }
 
 long read_at(int handle, void* to, std::size_t count, std::uint64_t offset) {
-  if (_lseeki64(handle, static_cast<__int64>(offset), SEEK_SET) < 0) return -1;
-  return read_some(handle, to, count);
+  OVERLAPPED at{};
+  at.Offset = static_cast<DWORD>(offset);
+  at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+  return read_system(system_handle(handle), to, count, &at);
 }
 
 long write_some(int handle, const void* data, std::size_t count) {
-  return _write(handle, data, static_cast<unsigned>(std::min<std::size_t>(count, INT_MAX)));
+  DWORD put = 0;
+  const DWORD want = static_cast<DWORD>(std::min<std::size_t>(count, 1u << 30));
+  if (WriteFile(system_handle(handle), data, want, &put, nullptr)) return static_cast<long>(put);
+  return -static_cast<long>(GetLastError());
 }
 
 void close_quietly(int handle) {
@@ -241,6 +277,7 @@ void close_quietly(int handle) {
 }
 
 NameInfo name_info(const std::string& path) {
+  if (is_device_name(path)) return {.found = true, .regular = false, .writable = true};
   const DWORD attributes = GetFileAttributesW(wide_text(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return {};
   const bool other = (attributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT |
@@ -250,9 +287,7 @@ NameInfo name_info(const std::string& path) {
 }
 
 int remove_name(const std::string& path) {
-  if (DeleteFileW(wide_text(path).c_str())) return 0;
-  errno = errno_of_system_error(GetLastError());
-  return -1;
+  return DeleteFileW(wide_text(path).c_str()) ? 0 : static_cast<int>(GetLastError());
 }
 
 }  // namespace frame::platform

@@ -7,8 +7,12 @@
 #include <ctime>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace frame::platform {
+
+// The arguments of the command line after the program's name, UTF-8.
+std::vector<std::string> arguments(int argc, char** argv);
 
 // Bytes of physical memory, or 0 when the system does not say.
 double physical_memory_bytes();

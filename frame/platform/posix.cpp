@@ -9,10 +9,15 @@
 #include <cerrno>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "frame/platform/platform.h"
 
 namespace frame::platform {
+
+std::vector<std::string> arguments(int argc, char** argv) {
+  return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
+}
 
 double physical_memory_bytes() {
   const long pages = sysconf(_SC_PHYS_PAGES);

@@ -1,14 +1,14 @@
 // The platform services on Windows: memory, the page tables of large
-// analyses, whole-file writing, and the text and error conversions the file
-// services share.
+// analyses, whole-file writing, the command line, and the text conversions
+// the file services share.
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
 
 #include <algorithm>
-#include <cerrno>
 #include <limits>
 #include <utility>
+#include <vector>
 
 #include "frame/platform/platform.h"
 #include "frame/platform/windows_text.h"
@@ -34,36 +34,19 @@ std::string utf8_text(const std::wstring& wide) {
   return utf8;
 }
 
-int errno_of_system_error(DWORD error) {
-  switch (error) {
-    case ERROR_FILE_NOT_FOUND:
-    case ERROR_PATH_NOT_FOUND:
-    case ERROR_INVALID_DRIVE:
-    case ERROR_BAD_NETPATH:
-    case ERROR_BAD_NET_NAME:
-      return ENOENT;
-    case ERROR_ACCESS_DENIED:
-    case ERROR_SHARING_VIOLATION:
-    case ERROR_LOCK_VIOLATION:
-    case ERROR_WRITE_PROTECT:
-      return EACCES;
-    case ERROR_FILE_EXISTS:
-    case ERROR_ALREADY_EXISTS:
-      return EEXIST;
-    case ERROR_TOO_MANY_OPEN_FILES:
-      return EMFILE;
-    case ERROR_DISK_FULL:
-    case ERROR_HANDLE_DISK_FULL:
-      return ENOSPC;
-    case ERROR_INVALID_NAME:
-    case ERROR_FILENAME_EXCED_RANGE:
-      return EINVAL;
-    case ERROR_NOT_ENOUGH_MEMORY:
-    case ERROR_OUTOFMEMORY:
-      return ENOMEM;
-    default:
-      return EIO;
+// The C runtime's argv is in the code page of the system, which cannot hold
+// every name: the arguments are taken from the UTF-16 command line instead.
+std::vector<std::string> arguments(int argc, char** argv) {
+  int count = 0;
+  LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
+  if (wide == nullptr || count != argc) {
+    if (wide != nullptr) LocalFree(wide);
+    return std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc);
   }
+  std::vector<std::string> args;
+  for (int i = 1; i < count; ++i) args.push_back(utf8_text(wide[i]));
+  LocalFree(wide);
+  return args;
 }
 
 double physical_memory_bytes() {
@@ -117,29 +100,34 @@ int create_for_writing(const std::string& path) {
   const HANDLE h =
       CreateFileW(wide_text(path).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE,
                   nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-  if (h == INVALID_HANDLE_VALUE) return -errno_of_system_error(GetLastError());
+  if (h == INVALID_HANDLE_VALUE) return -static_cast<int>(GetLastError());
   const int handle = _open_osfhandle(reinterpret_cast<intptr_t>(h), _O_WRONLY | _O_BINARY);
   if (handle < 0) {
     CloseHandle(h);
-    return -EMFILE;
+    return -ERROR_TOO_MANY_OPEN_FILES;  // the C runtime has no free number
   }
   return handle;
 }
 
 int write_all(int handle, const char* data, std::size_t size) {
+  const HANDLE h = reinterpret_cast<HANDLE>(_get_osfhandle(handle));
   while (size > 0) {
-    const unsigned part = static_cast<unsigned>(std::min<std::size_t>(size, 1u << 30));
-    const int n = _write(handle, data, part);
-    if (n < 0) return errno;
-    if (n == 0) return ENOSPC;
+    const DWORD part = static_cast<DWORD>(std::min<std::size_t>(size, 1u << 30));
+    DWORD n = 0;
+    if (!WriteFile(h, data, part, &n, nullptr)) return static_cast<int>(GetLastError());
+    if (n == 0) return ERROR_DISK_FULL;
     data += n;
-    size -= static_cast<std::size_t>(n);
+    size -= n;
   }
   return 0;
 }
 
+// The C runtime closes the handle and frees its number; a refusal of the
+// system leaves the Win32 number in _doserrno (a number the C runtime did
+// not know is an invalid handle).
 int close_handle(int handle) {
-  return _close(handle) != 0 ? errno : 0;
+  if (_close(handle) == 0) return 0;
+  return _doserrno != 0 ? static_cast<int>(_doserrno) : ERROR_INVALID_HANDLE;
 }
 
 std::tm local_time(std::time_t moment) {

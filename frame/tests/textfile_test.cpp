@@ -2,11 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
 
+#include "frame/platform/files.h"
 #include "tests/support/support.h"
 
 namespace frame {
@@ -251,8 +251,7 @@ TEST_F(TextFile, RefusedWritesRaiseWhereTheySurface) {
     EXPECT_EQ(code_of([&] { files_.eof(1); }), 57);  // freed all the same
   }
   files_.set_write_function([](int, const void*, std::size_t) -> long {
-    errno = ENOSPC;
-    return -1;
+    return -platform::error_number(platform::Failure::DiskFull);
   });
   files_.set_write_buffer_size(0);
   files_.open("O", 2, path("full"));
