@@ -137,6 +137,10 @@ using Texts = std::vector<std::string>;
 
 TEST(InitialName, SplitsAtTheLastSeparatorRootAndDriveColonKeepTheirs) {
   const std::string cwd = std::filesystem::current_path().string();
+  // On Windows a leading separator is the root of the current drive, and a
+  // drive letter names a drive.
+  const std::string drive = std::filesystem::current_path().root_name().string();
+  using test_support::kPosix;
   const struct {
     std::string initial, folder, name;
   } rows[] = {
@@ -145,9 +149,9 @@ TEST(InitialName, SplitsAtTheLastSeparatorRootAndDriveColonKeepTheirs) {
       {"/tmp/sub/setting.ini", "/tmp/sub", "setting.ini"},
       {"sub\\data\\*.*", cwd + "/sub\\data", "*.*"},
       {"sub/", cwd + "/sub", ""},
-      {"/x.txt", "/", "x.txt"},
-      {"C:\\x.txt", cwd + "/C:\\", "x.txt"},
-      {"C:x.txt", cwd + "/C:", "x.txt"},
+      {"/x.txt", kPosix ? "/" : drive + "\\", "x.txt"},
+      {"C:\\x.txt", kPosix ? cwd + "/C:\\" : "C:\\", "x.txt"},
+      {"C:x.txt", kPosix ? cwd + "/C:" : "C:\\", "x.txt"},
   };
   for (const auto& r : rows) {
     const InitialName n = split_initial_name(r.initial);
