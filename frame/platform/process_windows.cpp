@@ -1,4 +1,5 @@
 #include <windows.h>
+// after windows.h, which it needs
 #include <psapi.h>
 
 #include <cstdlib>
@@ -79,11 +80,10 @@ long start_process(const ProcessStart& start) {
                     info.hStdError != INVALID_HANDLE_VALUE &&
                     CreateProcessW(wide_text(start.args.at(0)).c_str(), line.data(), nullptr,
                                    nullptr, TRUE, CREATE_UNICODE_ENVIRONMENT, block.data(),
-                                   start.folder.empty() ? nullptr
-                                                        : wide_text(start.folder).c_str(),
+                                   start.folder.empty() ? nullptr : wide_text(start.folder).c_str(),
                                    &info, &process);
-  for (const auto& [path, handle] : {std::pair{&start.out_path, info.hStdOutput},
-                                     std::pair{&start.err_path, info.hStdError}})
+  for (const auto& [path, handle] :
+       {std::pair{&start.out_path, info.hStdOutput}, std::pair{&start.err_path, info.hStdError}})
     if (!path->empty() && *path != "-" && handle != INVALID_HANDLE_VALUE) CloseHandle(handle);
   if (!made) return -1;
   CloseHandle(process.hThread);

@@ -46,7 +46,7 @@ struct Limits {
   std::uint64_t cpu_seconds = 300;         // a run that loops forever is killed
   // Where standard output goes ("-": closed); empty: a file that becomes Ended::out.
   std::string out_path = {};
-  bool no_home = false;  // neither HOME nor XDG_CONFIG_HOME is set
+  bool no_home = false;  // none of HOME, USERPROFILE, XDG_CONFIG_HOME is set
 };
 
 struct Ended {

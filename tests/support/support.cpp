@@ -24,7 +24,8 @@ void write_file(const fs::path& path, std::string_view bytes) {
 Scratch::Scratch() {
   static std::atomic<int> serial{0};
   dir_ = fs::temp_directory_path() /
-         ("tools_test_" + std::to_string(frame::platform::current_process_id()) + "_" + std::to_string(serial++));
+         ("tools_test_" + std::to_string(frame::platform::current_process_id()) + "_" +
+          std::to_string(serial++));
   fs::remove_all(dir_);
   fs::create_directories(dir_);
 }

@@ -69,7 +69,8 @@ class Startup : public ::testing::Test {
   }
 
   const fs::path folder =
-      fs::temp_directory_path() / ("qt_startup_test_" + std::to_string(frame::platform::current_process_id()));
+      fs::temp_directory_path() /
+      ("qt_startup_test_" + std::to_string(frame::platform::current_process_id()));
 };
 
 // The arguments go to the driver unchanged, also those the platform knows.
