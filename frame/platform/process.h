@@ -1,8 +1,8 @@
-// Other programs run as processes of their own, for the checks that run the
+// Other programs run as processes of their own, for the tests that run the
 // built tools whole: start one with its arguments, environment, working
 // folder and standard streams sent to files; wait for it, or stop it. Also
-// the few process settings those checks change. Paths are UTF-8. Only the
-// checks link this; the tools themselves never start a process.
+// the few process settings those tests change. Paths are UTF-8. Only the
+// tests link this; the tools themselves never start a process.
 #pragma once
 
 #include <cstdint>

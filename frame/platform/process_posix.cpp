@@ -60,7 +60,8 @@ ProcessEnd wait_process(long id, bool wait) {
   ProcessEnd end;
   int status = 0;
   struct rusage usage {};
-  if (::wait4(static_cast<pid_t>(id), &status, wait ? 0 : WNOHANG, &usage) != id) return end;
+  if (id <= 0 || ::wait4(static_cast<pid_t>(id), &status, wait ? 0 : WNOHANG, &usage) != id)
+    return end;
   end.ended = true;
   if (WIFEXITED(status)) end.status = WEXITSTATUS(status);
   if (WIFSIGNALED(status)) end.signal = WTERMSIG(status);

@@ -52,7 +52,7 @@ struct FifoRun {
 class FifoRuns : public WholeRuns, public ::testing::WithParamInterface<FifoRun> {};
 
 TEST_P(FifoRuns, ReadAsTheRegularFileOfTheirBytes) {
-  if (!kPosix) GTEST_SKIP() << "Windows has no FIFOs";
+  if (!kPosix) GTEST_SKIP() << "Windows has no FIFOs in the file system";
   const FifoRun& r = GetParam();
   const auto args = [&](const std::string& file) {
     Args args = r.mulrin ? mulrin_fields("data.txt", "report.txt")
@@ -234,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(Reliability, Runs, ::testing::ValuesIn(kRows),
 
 // A full disk: 67, and the bytes it took are the start of the whole file.
 TEST_F(WholeRuns, FullDiskEndsWith67KeepingWhatWasWritten) {
-  if (!kPosix) GTEST_SKIP() << "Windows has no limit on the size of a file written";
+  if (!kPosix) GTEST_SKIP() << "Windows has no file-size limit to stand in for a full disk";
   const struct {
     bool mulrin;
     Args (*args)(const std::string& file);
