@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
-# Builds the headless programs for 64-bit Windows (MinGW-w64, linked
-# statically) into build-windows/ and runs end-to-end cases through them
-# under Wine, side by side with the Linux programs of build/:
+# Builds the headless programs and the unit tests for 64-bit Windows
+# (MinGW-w64, linked statically) into build-windows/, runs every test
+# executable under Wine (one line of counts: run, skipped, passed), then runs
+# end-to-end cases through the programs side by side with the Linux
+# programs of build/:
 #   - exit status, reports and standard output/error (line ends aside, as a
 #     Windows console writes CR LF) must be byte-identical;
 #   - the CSV and JSON exports hold the unrounded values, where the two
@@ -24,7 +26,7 @@ fi
 
 build="$root/build-windows"
 cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-w64.cmake" \
-  -DCMAKE_BUILD_TYPE=Release -DTOOLS_WITH_QT=OFF -DTOOLS_BUILD_TESTS=OFF -DTOOLS_WERROR=ON >/dev/null
+  -DCMAKE_BUILD_TYPE=Release -DTOOLS_WITH_QT=OFF -DTOOLS_BUILD_TESTS=ON -DTOOLS_WERROR=ON >/dev/null
 cmake --build "$build" -j"$(nproc)" >/dev/null
 [ -x "$root/build/tarvex/tarvex" ] || "$root/scripts/build.sh" >/dev/null
 
@@ -36,6 +38,36 @@ trap '/usr/lib/wine/wineserver -k >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 # The first run makes Wine's prefix and says so on standard error: made here,
 # before the cases. Wine's own notes ("wine: ...") are no output of the programs.
 "$wine" "$build/tarvex/tarvex.exe" --help >/dev/null 2>&1 || true
+
+# ---- the unit tests under Wine ----------------------------------------------
+# Each test executable runs whole (the slow ones are not built); the counts of
+# gtest's summaries are summed. The checks of what only POSIX systems have
+# skip themselves with their reason.
+units_run=0 units_skipped=0 units_passed=0 units_failed=()
+summary() {  # the count of gtest's summary line $2 in the log $1 (0 without one)
+  local n
+  n=$(sed -n "s/^\[ *$2 *\] \([0-9][0-9]*\) tests\{0,1\}[ ,.].*/\1/p" "$1" | head -1)
+  echo "${n:-0}"
+}
+for exe in $(find "$build" -name '*_test.exe' -not -path '*/googletest/*' | sort); do
+  log="$work/$(basename "$exe" .exe).log"
+  status=0
+  (cd "$work" && "$wine" "$exe" --gtest_brief=1 >"$log.raw" 2>&1) || status=1
+  tr -d '\r' <"$log.raw" | grep -v '^wine: ' >"$log" || true
+  grep -q '^\[  PASSED  \]' "$log" || status=1
+  units_run=$((units_run + $(summary "$log" ==========)))
+  units_skipped=$((units_skipped + $(summary "$log" SKIPPED)))
+  units_passed=$((units_passed + $(summary "$log" PASSED)))
+  if [ "$status" -ne 0 ] || [ "$(summary "$log" FAILED)" -ne 0 ]; then
+    cat "$log" >&2
+    units_failed+=("$(basename "$exe")")
+  fi
+done
+echo "Unit tests under Wine: $units_run run, $units_skipped skipped, $units_passed passed"
+if [ ${#units_failed[@]} -gt 0 ]; then
+  echo "failed under Wine: ${units_failed[*]}" >&2
+  exit 1
+fi
 
 # One case: NAME PROGRAM ARGS... run in a folder of its own on each system,
 # with the examples beside it and relative paths only.

@@ -4,8 +4,8 @@
 # the quick suite under AddressSanitizer and UndefinedBehaviorSanitizer, a
 # short run of every fuzz harness (FUZZ_SECONDS each, default 30), then the
 # Debian package built, unpacked and run (scripts/test-install.sh), and the
-# Windows build of the headless programs checked against the Linux one under
-# Wine (scripts/test-windows.sh).
+# Windows build of the unit tests run under Wine and of the headless programs
+# checked against the Linux one (scripts/test-windows.sh).
 set -euo pipefail
 root="$(cd "$(dirname "$0")/.." && pwd)"
 "$root/scripts/setup.sh"

@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "frame/platform/process.h"
 #include "frame/usage.h"
 #include "tests/support/sample_program.h"
 #include "tests/support/support.h"
@@ -117,7 +118,10 @@ TEST_F(Driver, CancelledDialogChangesNothingAChosenPathIsWrittenWholeAndFull) {
   const auto spaced =
       temp_file("my data file with blanks and a long name.dat", "1\r\n");  // over the field's 16
   const auto other = temp_file("second.dat", "1\r\n");
-  // No answer or an empty one cancels; a relative answer comes back as a full path.
+  // No answer or an empty one cancels; a relative answer comes back as a full path
+  // (relative to a folder on the file's own drive, as Windows needs).
+  const auto before = std::filesystem::current_path();
+  std::filesystem::current_path(spaced.parent_path().parent_path());
   EXPECT_EQ(run({"--click",  "refer",
                  "--choose", "",
                  "--click",  "refer",
@@ -129,6 +133,7 @@ TEST_F(Driver, CancelledDialogChangesNothingAChosenPathIsWrittenWholeAndFull) {
                  "--click",  "refer",
                  "--print",  "data"}),
             0);
+  std::filesystem::current_path(before);
   EXPECT_EQ(out.str(), "\n" + spaced.string() + "\n" + other.string() + "\n");
 }
 
@@ -166,7 +171,7 @@ struct HeadlessMain : ::testing::Test {
   std::filesystem::path config = temp_file("probe", "").parent_path() / "config";
   void SetUp() override {
     std::filesystem::remove_all(config);
-    setenv("XDG_CONFIG_HOME", config.c_str(), 1);
+    platform::set_environment("XDG_CONFIG_HOME", config.string());
   }
   int run_main(std::vector<std::string> args, std::string_view extra_control = {}) {
     std::vector<char*> argv;
@@ -205,7 +210,7 @@ TEST_F(HeadlessMain, RunTimeErrorIsStatus1WithItsRecordOrWithoutWhenItCannotBeWr
   EXPECT_NE(record.find("MODL=sample\n"), std::string::npos);
   EXPECT_NE(record.find("CODE=1013\n"), std::string::npos);
   // A file error of a handler is 63 even when the record cannot be written.
-  setenv("XDG_CONFIG_HOME", temp_file("not-a-folder", "x").c_str(), 1);
+  platform::set_environment("XDG_CONFIG_HOME", temp_file("not-a-folder", "x").string());
   EXPECT_EQ(run_main({"--set", "data=/nonexistent/frame.dat", "--click", "check"}), 1);
   EXPECT_NE(err.find("エラー[63]"), std::string::npos);
 }

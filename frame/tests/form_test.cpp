@@ -137,21 +137,26 @@ using Texts = std::vector<std::string>;
 
 TEST(InitialName, SplitsAtTheLastSeparatorRootAndDriveColonKeepTheirs) {
   const std::string cwd = std::filesystem::current_path().string();
+  // On Windows the folder is the full native path: a leading separator is
+  // the root of the current drive, and a drive letter names a drive.
+  const std::string drive = std::filesystem::current_path().root_name().string();
   const struct {
-    std::string initial, folder, name;
+    std::string initial, folder, windows_folder, name;
   } rows[] = {
-      {"*.ini", "", "*.ini"},
-      {"", "", ""},
-      {"/tmp/sub/setting.ini", "/tmp/sub", "setting.ini"},
-      {"sub\\data\\*.*", cwd + "/sub\\data", "*.*"},
-      {"sub/", cwd + "/sub", ""},
-      {"/x.txt", "/", "x.txt"},
-      {"C:\\x.txt", cwd + "/C:\\", "x.txt"},
-      {"C:x.txt", cwd + "/C:", "x.txt"},
+      {"*.ini", "", "", "*.ini"},
+      {"", "", "", ""},
+      {"/tmp/sub/setting.ini", "/tmp/sub", drive + "\\tmp\\sub", "setting.ini"},
+      {"sub\\data\\*.*", cwd + "/sub\\data", cwd + "\\sub\\data", "*.*"},
+      {"sub/", cwd + "/sub", cwd + "\\sub", ""},
+      {"/x.txt", "/", drive + "\\", "x.txt"},
+      {"C:\\x.txt", cwd + "/C:\\", "C:\\", "x.txt"},
+      {"C:x.txt", cwd + "/C:", "C:\\", "x.txt"},
   };
   for (const auto& r : rows) {
     const InitialName n = split_initial_name(r.initial);
-    EXPECT_EQ(n.folder + "|" + n.name, r.folder + "|" + r.name) << r.initial;
+    EXPECT_EQ(n.folder + "|" + n.name,
+              (test_support::kPosix ? r.folder : r.windows_folder) + "|" + r.name)
+        << r.initial;
   }
 }
 

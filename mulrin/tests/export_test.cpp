@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdio>
 #include <nlohmann/json.hpp>
+#include <numbers>
 
 #include "frame/numtext.h"
 #include "frame/tests/csv_reader.h"
@@ -135,7 +136,7 @@ frame::HeatMap map_of(int samples, const std::string& step, double (*signal)(int
 }
 
 double two_tone(int n) {
-  const double w = 2 * M_PI * n / 64;
+  const double w = 2 * std::numbers::pi * n / 64;
   return 2 * std::cos(3 * w) + std::cos(7 * w + 1);
 }
 
@@ -172,7 +173,7 @@ TEST(SwingMap, TwoToneGivesItsTwoBinsAsTheBrightestRows) {
 // rises from block to block.
 double chirp(int n) {
   const double total = 64 * 40;
-  return std::cos(2 * M_PI / 64 * (2.0 * n + 24.0 * n * n / (2 * total)));
+  return std::cos(2 * std::numbers::pi / 64 * (2.0 * n + 24.0 * n * n / (2 * total)));
 }
 
 TEST(SwingMap, ChirpGivesARisingRidge) {

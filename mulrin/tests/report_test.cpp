@@ -4,6 +4,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <numbers>
 #include <string>
 #include <vector>
 
@@ -134,8 +135,9 @@ TEST(Report, SelectedRunsAreSeparatedOnlyBetweenRuns) {
   for (int n = 0; n < 48; ++n) {
     char text[32];
     std::snprintf(text, sizeof text, "%.9f",
-                  std::cos(2 * M_PI * 3 * n / 16) + std::cos(2 * M_PI * 4 * n / 16 + 1) +
-                      std::cos(2 * M_PI * 7 * n / 16 + 2));
+                  std::cos(2 * std::numbers::pi * 3 * n / 16) +
+                      std::cos(2 * std::numbers::pi * 4 * n / 16 + 1) +
+                      std::cos(2 * std::numbers::pi * 7 * n / 16 + 2));
     values.push_back(text);
   }
   const std::string data = dir.write("data.txt", lines(values));

@@ -2,9 +2,6 @@
 // file without line ends, block tables far beyond memory. The runs go
 // through the real programs with a limit on their address space (where the
 // build allows one) and report their peak memory.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
 #include "mulrin/app.h"
@@ -15,11 +12,11 @@ namespace {
 
 using namespace test_support;
 
-constexpr rlim_t kMiB = 1 << 20;
+constexpr std::uint64_t kMiB = 1 << 20;
 
 class ResourceLimits : public ::testing::Test {
  protected:
-  Ended run(bool mulrin, const Args& args, rlim_t address_space = RLIM_INFINITY) {
+  Ended run(bool mulrin, const Args& args, std::uint64_t address_space = kNoLimit) {
     Limits limits;
     limits.address_space = address_space;  // under AddressSanitizer: any single allocation
     return run_program(mulrin ? mulrin_program() : tarvex_program(), args, folder_, limits);
@@ -57,10 +54,7 @@ TEST_F(ResourceLimits, SettingsLineOver32767CharactersIs15AfterTheLinesBefore) {
 // A 2 GiB sparse file reads as NUL bytes, which are dropped: one empty line,
 // read in chunks, never held whole.
 TEST_F(ResourceLimits, SparseFileOfTwoGigabytesIsOneLineInBoundedMemory) {
-  const int fd = ::open(folder_.path("sparse.dat").c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-  ASSERT_GE(fd, 0);
-  ASSERT_EQ(::ftruncate(fd, off_t{2} << 30), 0);
-  ::close(fd);
+  fs::resize_file(folder_.write("sparse.dat", ""), std::uintmax_t{2} << 30);
   const Args args = with({}, {{"comment-mark", "#"}, {"data-file", "sparse.dat"}});
   Ended r = run(false, click(args, "check") + Args{"--print", "count"}, 512 * kMiB);
   expect_ended(r, 0, 200 * 1024);

@@ -5,34 +5,25 @@
 // The fault tests start the programs through this small process: a program
 // started straight from the test process would count the test process's own
 // memory, which it shares until it replaces itself, as its peak.
-#include <signal.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <cstdio>
+
+#include "frame/platform/process.h"
 
 int main(int argc, char** argv) {
   if (argc < 3) {
     std::fputs("usage: peak_memory FILE PROGRAM ARGS...\n", stderr);
     return 126;
   }
-  const pid_t pid = ::fork();
-  if (pid < 0) return 126;
-  if (pid == 0) {
-    ::execv(argv[2], argv + 2);
-    ::_exit(127);
-  }
-  int status = 0;
-  struct rusage usage {};
-  if (::wait4(pid, &status, 0, &usage) != pid) return 126;
+  namespace platform = frame::platform;
+  platform::ProcessStart start;  // in this folder, on these streams
+  start.args.assign(argv + 2, argv + argc);
+  start.environment = platform::environment();
+  const long id = platform::start_process(start);
+  if (id < 0) return 126;
+  const platform::ProcessEnd end = platform::wait_process(id);
   if (std::FILE* out = std::fopen(argv[1], "w")) {
-    std::fprintf(out, "%ld\n", usage.ru_maxrss);
+    std::fprintf(out, "%ld\n", end.peak_kib);
     std::fclose(out);
   }
-  if (WIFSIGNALED(status)) {
-    ::signal(WTERMSIG(status), SIG_DFL);
-    ::raise(WTERMSIG(status));
-  }
-  return WIFEXITED(status) ? WEXITSTATUS(status) : 126;
+  platform::end_like(end);
 }

@@ -1,15 +1,8 @@
 #include "tests/support/programs.h"
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
-
-extern char** environ;
 
 namespace test_support {
 
@@ -116,82 +109,72 @@ std::string mulrin_program() {
 }
 
 namespace {
-// Starts the program with its output, record and peak memory in `side`.
-pid_t start(const std::string& program, const Args& args, const Scratch& folder,
-            const Limits& limits, const fs::path& side) {
-  const fs::path out_path = side / "stdout", err_path = side / "stderr";
-  const fs::path config = side / "config", rss_path = side / "peak-kib";
+// What the program wrote to a standard stream: on Windows the streams are
+// text streams, which write each line feed as CR LF.
+std::string text_written(std::string bytes) {
+  if (!kPosix)
+    for (std::size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos;)
+      bytes.erase(at, 1);
+  return bytes;
+}
+
+// Starts the program with its output and record in `side`; with
+// `peak_memory`, through peak_memory, which notes the program's peak memory.
+long start(const std::string& program, const Args& args, const Scratch& folder,
+           const Limits& limits, const fs::path& side, bool peak_memory) {
+  const fs::path config = side / "config";
   fs::create_directories(config);
 
   // The record goes to the run's own configuration folder.
   std::vector<std::string> env;
   std::string asan_options;
-  for (char** e = environ; *e; ++e) {
-    const std::string entry = *e;
+  for (const std::string& entry : frame::platform::environment()) {
     if (entry.starts_with("ASAN_OPTIONS="))
       asan_options = entry.substr(13);
     else if (!entry.starts_with("XDG_CONFIG_HOME=") &&
-             !(limits.no_home && entry.starts_with("HOME=")))
+             !(limits.no_home && (entry.starts_with("HOME=") || entry.starts_with("USERPROFILE="))))
       env.push_back(entry);
   }
   if (!limits.no_home) env.push_back("XDG_CONFIG_HOME=" + config.string());
-  if (kAddressSanitizer && limits.address_space != RLIM_INFINITY)
+  if (kAddressSanitizer && limits.address_space != kNoLimit)
     asan_options += std::string(asan_options.empty() ? "" : ":") +
                     "allocator_may_return_null=0:max_allocation_size_mb=" +
                     std::to_string(limits.address_space >> 20);
   if (!asan_options.empty()) env.push_back("ASAN_OPTIONS=" + asan_options);
 
-  // Started through peak_memory, which notes the program's own peak memory.
-  Args command = {PEAK_MEMORY_PROGRAM, rss_path.string(), program};
+  Args command = {program};
+  if (peak_memory) command = {PEAK_MEMORY_PROGRAM, (side / "peak-kib").string(), program};
   command.insert(command.end(), args.begin(), args.end());
-  std::vector<char*> argv, envp;
-  for (std::string& a : command) argv.push_back(a.data());
-  for (std::string& e : env) envp.push_back(e.data());
-  argv.push_back(nullptr);
-  envp.push_back(nullptr);
-
-  std::fflush(nullptr);
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    // The child: no allocation from here on, only system calls.
-    const char* out_to = limits.out_path.empty() ? out_path.c_str() : limits.out_path.c_str();
-    const int out =
-        limits.out_path == "-" ? -1 : ::open(out_to, O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    const int err = ::open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    if (err < 0 || ::dup2(err, 2) < 0) ::_exit(126);
-    if (out < 0 ? (limits.out_path != "-" || ::close(1) != 0) : ::dup2(out, 1) < 0) ::_exit(126);
-    if (::chdir(folder.dir().c_str()) != 0) ::_exit(126);
-    const auto limit = [](int resource, rlim_t value) {
-      const struct rlimit r { value, value };
-      if (value != RLIM_INFINITY) ::setrlimit(resource, &r);
-    };
-    limit(RLIMIT_CPU, limits.cpu_seconds);
-    limit(RLIMIT_FSIZE, limits.file_size);
-    limit(RLIMIT_AS, kAddressSanitizer ? RLIM_INFINITY : limits.address_space);
-    ::execve(argv[0], argv.data(), envp.data());
-    ::_exit(127);
-  }
-  return pid;
+  return frame::platform::start_process(
+      {.args = command,
+       .environment = env,
+       .folder = folder.dir().string(),
+       .out_path = limits.out_path.empty() ? (side / "stdout").string() : limits.out_path,
+       .err_path = (side / "stderr").string(),
+       .cpu_seconds = limits.cpu_seconds,
+       .file_size = limits.file_size,
+       .address_space = kAddressSanitizer ? kNoLimit : limits.address_space});
 }
 }  // namespace
 
-int start_program(const std::string& program, const Args& args, const Scratch& folder) {
+long start_program(const std::string& program, const Args& args, const Scratch& folder) {
   static const Scratch side;  // output of started runs, kept until the process ends
-  return start(program, args, folder, Limits{}, side.dir());
+  return start(program, args, folder, Limits{}, side.dir(), false);
 }
 
 Ended run_program(const std::string& program, const Args& args, const Scratch& folder,
                   const Limits& limits) {
   const Scratch side;
-  const pid_t pid = start(program, args, folder, limits, side.dir());
+  const long id = start(program, args, folder, limits, side.dir(), true);
   Ended ended;
-  int wstatus = 0;
-  if (pid < 0 || ::waitpid(pid, &wstatus, 0) != pid) return ended;
-  if (WIFEXITED(wstatus)) ended.status = WEXITSTATUS(wstatus);
-  if (WIFSIGNALED(wstatus)) ended.signal = WTERMSIG(wstatus);
+  if (id < 0) return ended;
+  const frame::platform::ProcessEnd end = frame::platform::wait_process(id);
+  if (!end.ended) return ended;
+  ended.status = end.status;
+  ended.signal = end.signal;
   ended.max_rss_kb = std::atol(side.read("peak-kib").c_str());
-  ended.out = side.read("stdout");
-  ended.err = side.read("stderr");
+  ended.out = text_written(side.read("stdout"));
+  ended.err = text_written(side.read("stderr"));
   // Wherever the build's record store keeps it (a key=value file either way).
   for (const auto& entry : fs::recursive_directory_iterator(side.dir() / "config"))
     if (entry.is_regular_file()) ended.record += read_file(entry.path());

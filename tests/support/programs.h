@@ -3,14 +3,14 @@
 // on their resources) in a scratch folder.
 #pragma once
 
-#include <sys/resource.h>
-
+#include <cstdint>
 #include <map>
 #include <ostream>
 #include <string>
 #include <utility>
 #include <vector>
 
+#include "frame/platform/process.h"
 #include "tests/support/support.h"
 
 namespace test_support {
@@ -38,13 +38,15 @@ Args operator+(Args a, const Args& b);
 Args tarvex_fields(const std::string& data, const std::string& report);
 Args mulrin_fields(const std::string& data, const std::string& report);
 
+using frame::platform::kNoLimit;
+// Applied on POSIX systems only.
 struct Limits {
-  rlim_t address_space = RLIM_INFINITY;  // bytes (not applied under AddressSanitizer)
-  rlim_t file_size = RLIM_INFINITY;      // bytes; writes beyond fail as a full disk does
-  rlim_t cpu_seconds = 300;              // a run that loops forever is killed
+  std::uint64_t address_space = kNoLimit;  // bytes (not applied under AddressSanitizer)
+  std::uint64_t file_size = kNoLimit;      // bytes; writes beyond fail as a full disk does
+  std::uint64_t cpu_seconds = 300;         // a run that loops forever is killed
   // Where standard output goes ("-": closed); empty: a file that becomes Ended::out.
   std::string out_path = {};
-  bool no_home = false;  // neither HOME nor XDG_CONFIG_HOME is set
+  bool no_home = false;  // none of HOME, USERPROFILE, XDG_CONFIG_HOME is set
 };
 
 struct Ended {
@@ -60,8 +62,9 @@ struct Ended {
 // its output, peak memory and record are kept in a folder of their own.
 Ended run_program(const std::string& program, const Args& args, const Scratch& folder,
                   const Limits& limits = {});
-// Starts it the same way without waiting; returns the process id.
-int start_program(const std::string& program, const Args& args, const Scratch& folder);
+// Starts it without waiting (and without noting its memory); returns the
+// process id for frame::platform::wait_process.
+long start_program(const std::string& program, const Args& args, const Scratch& folder);
 // The programs of this build.
 std::string tarvex_program();
 std::string mulrin_program();

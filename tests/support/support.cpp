@@ -1,12 +1,12 @@
 #include "tests/support/support.h"
 
-#include <unistd.h>
-
 #include <atomic>
 #include <fstream>
 #include <iterator>
 #include <sstream>
 #include <stdexcept>
+
+#include "frame/platform/process.h"
 
 namespace test_support {
 
@@ -24,7 +24,8 @@ void write_file(const fs::path& path, std::string_view bytes) {
 Scratch::Scratch() {
   static std::atomic<int> serial{0};
   dir_ = fs::temp_directory_path() /
-         ("tools_test_" + std::to_string(::getpid()) + "_" + std::to_string(serial++));
+         ("tools_test_" + std::to_string(frame::platform::current_process_id()) + "_" +
+          std::to_string(serial++));
   fs::remove_all(dir_);
   fs::create_directories(dir_);
 }

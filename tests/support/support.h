@@ -19,6 +19,14 @@ namespace test_support {
 namespace fs = std::filesystem;
 using Args = std::vector<std::string>;
 
+// False on Windows, where the checks of what only POSIX systems have (FIFOs,
+// devices under /dev, modes, resource limits, signals) are skipped.
+#ifdef _WIN32
+inline constexpr bool kPosix = false;
+#else
+inline constexpr bool kPosix = true;
+#endif
+
 // The bytes of a file (empty when it cannot be read) / a file written byte
 // for byte, its folders made first.
 std::string read_file(const fs::path& path);

@@ -3,12 +3,11 @@
 // program_main in a child process, as the program itself would.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
 #include <QImage>
 #include <QSettings>
 #include <filesystem>
 
+#include "frame/platform/process.h"
 #include "frame/qt/file_dialogs.h"
 #include "test_form.h"
 #include "tests/support/support.h"
@@ -43,25 +42,24 @@ class Startup : public ::testing::Test {
   // `env`: variables set (or, with a null value, unset) after the usual ones.
   Outcome run(const frame::ProgramFactory& factory, std::vector<std::string> args,
               const std::vector<std::pair<const char*, const char*>>& env = {}) {
-    if (fork() == 0) {
-      setenv("XDG_CONFIG_HOME", (folder / "config").c_str(), 1);
-      setenv("QT_QPA_PLATFORM", "offscreen", 1);
-      for (const auto& [name, value] : env) value ? setenv(name, value, 1) : unsetenv(name);
+    namespace platform = frame::platform;
+    const long id = platform::run_in_copy([&] {
+      platform::set_environment("XDG_CONFIG_HOME", (folder / "config").string());
+      platform::set_environment("QT_QPA_PLATFORM", "offscreen");
+      for (const auto& [name, value] : env)
+        platform::set_environment(name, value ? std::optional<std::string>(value) : std::nullopt);
       if (!freopen((folder / "out").c_str(), "w", stdout) ||
           !freopen((folder / "err").c_str(), "w", stderr))
-        _exit(99);
+        return 99;
       args.insert(args.begin(), "testprog");
       std::vector<char*> argv;
       for (std::string& a : args) argv.push_back(a.data());
       argv.push_back(nullptr);
-      const int status =
-          frame::program_main(static_cast<int>(args.size()), argv.data(), qt_test::kForm, factory);
-      std::fflush(nullptr);
-      _exit(status);
-    }
-    int wstatus = 0;
-    wait(&wstatus);
-    return {WIFEXITED(wstatus) ? WEXITSTATUS(wstatus) : -1, test_support::read_file(folder / "out"),
+      return frame::program_main(static_cast<int>(args.size()), argv.data(), qt_test::kForm,
+                                 factory);
+    });
+    const platform::ProcessEnd end = platform::wait_process(id);
+    return {end.ended ? end.status : -1, test_support::read_file(folder / "out"),
             test_support::read_file(folder / "err")};
   }
   QVariant record(const char* key) {
@@ -71,7 +69,8 @@ class Startup : public ::testing::Test {
   }
 
   const fs::path folder =
-      fs::temp_directory_path() / ("qt_startup_test_" + std::to_string(getpid()));
+      fs::temp_directory_path() /
+      ("qt_startup_test_" + std::to_string(frame::platform::current_process_id()));
 };
 
 // The arguments go to the driver unchanged, also those the platform knows.
