@@ -4,8 +4,8 @@
 # executable under Wine (one line of counts: run, skipped, passed), then runs
 # end-to-end cases through the programs side by side with the Linux
 # programs of build/:
-#   - exit status, reports and standard output/error (line ends aside, as a
-#     Windows console writes CR LF) must be byte-identical;
+#   - exit status, reports and standard output/error must be byte-identical
+#     (Wine's own notes on standard error, "wine: ...", aside);
 #   - the CSV and JSON exports hold the unrounded values, where the two
 #     systems' mathematical libraries may differ in the last binary digit
 #     (atan2 and the like): every number there must agree to 1e-12 relative.
@@ -91,9 +91,8 @@ run_case() {
     problems+=("exit $status_linux on Linux, $status_windows on Windows")
   local f
   for f in stdout stderr; do
-    tr -d '\r' <"$work/$name/windows/$f" | grep -v '^wine: ' >"$work/$name/windows/$f.lf" || true
-    tr -d '\r' <"$work/$name/linux/$f" >"$work/$name/linux/$f.lf"
-    cmp -s "$work/$name/linux/$f.lf" "$work/$name/windows/$f.lf" || problems+=("$f differs")
+    grep -av '^wine: ' <"$work/$name/windows/$f" >"$work/$name/windows/$f.own" || true
+    cmp -s "$work/$name/linux/$f" "$work/$name/windows/$f.own" || problems+=("$f differs")
   done
   for f in $(cd "$work/$name/linux" && ls); do
     case "$f" in stdout* | stderr* | examples) continue ;; esac
@@ -192,8 +191,10 @@ fault_case() {
     [ "$status" -eq 0 ] && [ -z "$got" ] && got=-
     [ "$status" -eq 1 ] || [ "$got" = - ] || got="$got (exit $status)"
     if [[ "${want[$side]}" == *:* ]]; then
-      got="$got:$(sed -n 's/^APIERR=//p' "$dir/cfg/cycle-tools/$program-last-error.ini" \
-        2>/dev/null || true)"
+      # The record: the headless programs' file, or the windowed build's
+      # settings file (its group LastError) on Linux.
+      got="$got:$(cat "$dir/cfg/cycle-tools/$program-last-error.ini" \
+        "$dir/cfg/cycle_tools/$program.conf" 2>/dev/null | sed -n 's/^APIERR=//p' || true)"
     fi
     seen[$side]="$got"
     [ "$got" = "${want[$side]}" ] || problems+=("$side gave $got, not ${want[$side]}")

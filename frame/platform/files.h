@@ -57,7 +57,8 @@ bool try_lock(int handle, int& error);
 // Once at start: a file-size limit makes a write fail (disk full) instead of
 // ending the process with a signal; the three standard streams are kept
 // taken, so that no file opened later becomes one of them (an output stream
-// that was closed refuses every write).
+// that was closed refuses every write). Standard output and error are byte
+// streams everywhere (no line-end translation).
 void prepare_process();
 
 // The user's home folder, or empty when the environment names none.

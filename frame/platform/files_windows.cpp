@@ -7,6 +7,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -187,7 +188,13 @@ bool try_lock(int handle, int& error) {
 
 void prepare_process() {
   // No file-size signal here, and a closed standard stream stays closed: a
-  // file opened later never takes its number.
+  // file opened later never takes its number. Standard output and error
+  // carry the program's bytes as they are, as on other systems: no CR is
+  // added before a line feed (the error message begins with its own CR LF),
+  // and a console shows them as UTF-8.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  SetConsoleOutputCP(CP_UTF8);
 }
 
 std::string home_folder() {

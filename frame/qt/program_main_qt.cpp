@@ -11,6 +11,7 @@
 
 #include "frame/driver.h"
 #include "frame/platform/files.h"
+#include "frame/platform/platform.h"
 #include "frame/program.h"
 #include "frame/qt/error_report.h"
 #include "frame/qt/file_dialogs.h"
@@ -121,7 +122,7 @@ int program_main(int argc, char** argv, const FormDesc& desc, ProgramFactory fac
   platform::prepare_process();
   const char* argv0 = argc > 0 ? argv[0] : desc.program.data();
   if (argc > 1) {
-    return run_headless(desc, factory, std::vector<std::string>(argv + 1, argv + argc), argv0);
+    return run_headless(desc, factory, platform::arguments(argc, argv), argv0);
   }
   return run_window(desc, factory, argv0);
 }

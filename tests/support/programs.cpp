@@ -109,15 +109,6 @@ std::string mulrin_program() {
 }
 
 namespace {
-// What the program wrote to a standard stream: on Windows the streams are
-// text streams, which write each line feed as CR LF.
-std::string text_written(std::string bytes) {
-  if (!kPosix)
-    for (std::size_t at = 0; (at = bytes.find("\r\n", at)) != std::string::npos;)
-      bytes.erase(at, 1);
-  return bytes;
-}
-
 // Starts the program with its output and record in `side`; with
 // `peak_memory`, through peak_memory, which notes the program's peak memory.
 long start(const std::string& program, const Args& args, const Scratch& folder,
@@ -173,8 +164,8 @@ Ended run_program(const std::string& program, const Args& args, const Scratch& f
   ended.status = end.status;
   ended.signal = end.signal;
   ended.max_rss_kb = std::atol(side.read("peak-kib").c_str());
-  ended.out = text_written(side.read("stdout"));
-  ended.err = text_written(side.read("stderr"));
+  ended.out = side.read("stdout");
+  ended.err = side.read("stderr");
   // Wherever the build's record store keeps it (a key=value file either way).
   for (const auto& entry : fs::recursive_directory_iterator(side.dir() / "config"))
     if (entry.is_regular_file()) ended.record += read_file(entry.path());
