@@ -1,9 +1,12 @@
-// Constants both analysers set at start-up, and the tiny character helpers
+// Constants both analysers set at start-up, the sine and cosine their angles
+// go through (frame::platform::sine, cosine), and the tiny character helpers
 // every part of the frame shares.
 #pragma once
 
 #include <cstddef>
 #include <string_view>
+
+#include "frame/platform/trig.h"
 
 namespace frame {
 

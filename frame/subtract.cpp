@@ -79,7 +79,7 @@ double subtract_model(const SubtractTable& table, double v, double k, double ori
     for (int i = 0; i <= m; ++i) a = a + entry.coef[i] * t_power[i];
     a = checked(a, where);
     const double angle = (entry.rate * t + entry.phase) / kDegreesPerRadian;
-    v = checked(v - a * std::cos(angle), where);
+    v = checked(v - a * platform::cosine(angle), where);
   }
   return v;
 } catch (RuntimeError& e) {

@@ -339,8 +339,8 @@ Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
   }
   for (std::size_t m = 0; m < n_; ++m) {
     const double angle = twiddle_angle(m, n_);
-    w_re_[m] = std::cos(angle);
-    w_im_[m] = -std::sin(angle);
+    w_re_[m] = frame::platform::cosine(angle);
+    w_im_[m] = -frame::platform::sine(angle);
   }
   for (std::size_t m = 0; m < n_ / 2; ++m) {
     even_re_[m] = w_re_[2 * m];

@@ -39,8 +39,8 @@ double SamplePreparer::subtract(double y) const {
 void ReferenceAngles::look_ahead() {
   double a = next_angle_;
   for (int k = 0; k < kAhead; ++k) {
-    cos_[k] = std::cos(a);
-    sin_[k] = std::sin(a);
+    cos_[k] = frame::platform::cosine(a);
+    sin_[k] = frame::platform::sine(a);
     a += step_;
   }
   next_angle_ = a;

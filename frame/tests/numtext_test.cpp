@@ -5,6 +5,8 @@
 #include <cfloat>
 #include <cmath>
 #include <string>
+
+#include "frame/constants.h"
 #include "tests/support/support.h"
 
 namespace frame {
@@ -248,6 +250,23 @@ TEST(Power, SpecialCasesAndOverflow) {
   EXPECT_DOUBLE_EQ(power(2, 0.5), std::sqrt(2.0));
   EXPECT_EQ(code_of([] { power(-8, 1.0 / 3.0); }), err::kOverflow);
   EXPECT_EQ(code_of([] { power(10, 400); }), err::kOverflow);
+}
+
+// The reference angles of long files reach 1e5 radians and more: there the
+// sine and cosine must still be the double nearest to the true value (the
+// processor's own instructions are tens of units off in the last place).
+TEST(Trigonometry, LargeAnglesGiveTheNearestSineAndCosine) {
+  const struct {
+    double angle, sine, cosine;
+  } rows[] = {{1e5, 0x1.24daa9c527e96p-5, -0x1.ffac3841b3da7p-1},
+              {123456.789, -0x1.ff50e60ab53f9p-1, 0x1.a74d27c41b22ap-5},
+              {-98765.4321, -0x1.5a0fd0d209b99p-5, 0x1.ff8afef125a18p-1},
+              {3e7, 0x1.eda27c851d431p-1, -0x1.0fccb9cbaf7eap-2},
+              {0.5, 0x1.eaee8744b05fp-2, 0x1.c1528065b7d5p-1}};
+  for (const auto& row : rows) {
+    EXPECT_EQ(platform::sine(row.angle), row.sine) << row.angle;
+    EXPECT_EQ(platform::cosine(row.angle), row.cosine) << row.angle;
+  }
 }
 
 }  // namespace

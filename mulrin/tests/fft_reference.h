@@ -20,7 +20,7 @@ class FftReference {
         buf_{std::vector<Complex>(n_), std::vector<Complex>(n_)} {
     for (std::size_t m = 0; m < n_; ++m) {
       const double angle = (frame::kTwoPi * static_cast<double>(m)) / static_cast<double>(n_);
-      w_[m] = {std::cos(angle), -std::sin(angle)};
+      w_[m] = {frame::platform::cosine(angle), -frame::platform::sine(angle)};
     }
   }
 
