@@ -156,11 +156,21 @@ long start_program(const std::string& program, const Args& args, const Scratch& 
 Ended run_program(const std::string& program, const Args& args, const Scratch& folder,
                   const Limits& limits) {
   const Scratch side;
-  const long id = start(program, args, folder, limits, side.dir(), true);
+  // Under Wine a start now and then fails for no reason of the test's: a
+  // second and third try.
+  long id = -1;
+  for (int attempt = 0; attempt < 3 && id < 0; ++attempt)
+    id = start(program, args, folder, limits, side.dir(), true);
   Ended ended;
-  if (id < 0) return ended;
+  if (id < 0) {
+    ended.err = "the program could not be started";
+    return ended;
+  }
   const frame::platform::ProcessEnd end = frame::platform::wait_process(id);
-  if (!end.ended) return ended;
+  if (!end.ended) {
+    ended.err = "the end of the program could not be awaited";
+    return ended;
+  }
   ended.status = end.status;
   ended.signal = end.signal;
   ended.max_rss_kb = std::atol(side.read("peak-kib").c_str());
