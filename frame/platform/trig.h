@@ -36,12 +36,8 @@ inline bool reducible(double angle) {
   return std::fabs(angle) < 4e8;
 }
 
-}  // namespace detail
-
-inline double sine(double angle) {
-  if (!detail::reducible(angle)) return std::sin(angle);
-  long long q = 0;
-  const long double r = detail::quarter_turns(angle, q);
+// sin(r + q pi/2): sin r, cos r, -sin r or -cos r by the quarter turn q.
+inline double quarter_turn_sine(long long q, long double r) {
   switch (q & 3) {
     case 0: return static_cast<double>(std::sin(r));
     case 1: return static_cast<double>(std::cos(r));
@@ -50,16 +46,21 @@ inline double sine(double angle) {
   }
 }
 
+}  // namespace detail
+
+inline double sine(double angle) {
+  if (!detail::reducible(angle)) return std::sin(angle);
+  long long q = 0;
+  const long double r = detail::quarter_turns(angle, q);
+  return detail::quarter_turn_sine(q, r);
+}
+
+// cos x = sin(x + pi/2): one quarter turn further.
 inline double cosine(double angle) {
   if (!detail::reducible(angle)) return std::cos(angle);
   long long q = 0;
   const long double r = detail::quarter_turns(angle, q);
-  switch (q & 3) {
-    case 0: return static_cast<double>(std::cos(r));
-    case 1: return static_cast<double>(-std::sin(r));
-    case 2: return static_cast<double>(-std::cos(r));
-    default: return static_cast<double>(std::sin(r));
-  }
+  return detail::quarter_turn_sine(q + 1, r);
 }
 
 #else
