@@ -261,7 +261,7 @@ constexpr std::string_view kFrameFiles[] = {
     "frame/errors.cpp",   "frame/export.cpp",   "frame/form.cpp",
     "frame/heat_map.cpp", "frame/numtext.cpp",  "frame/program_main_headless.cpp",
     "frame/settings.cpp", "frame/subtract.cpp", "frame/surface.cpp",
-    "frame/textfile.cpp", "frame/usage.cpp",    "frame/line_batches.cpp"};
+    "frame/textfile.cpp", "frame/usage.cpp",    "frame/threads.cpp"};
 
 // Whether a compiler's file name (absolute or relative, either slash) is
 // the table's path from the source root.

@@ -60,8 +60,8 @@ inline constexpr std::array<ExitStatus, 3> kExitStatuses = {{
 // The environment a run reads, for --help and the manual.
 inline constexpr std::string_view kThreadsVariable = "TOOLS_THREADS";
 inline constexpr std::string_view kThreadsText =
-    "threads a run may use (default 1); with 2 or more, the data lines are converted on a "
-    "second thread";
+    "threads a run may use (default: the processor's cores); with 2 or more, tarvex works "
+    "out the cosines and sines and mulrin transforms its blocks on a second thread";
 
 std::string_view kind_name(ControlKind kind);
 

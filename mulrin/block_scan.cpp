@@ -9,7 +9,7 @@
 #include <new>
 #include <stdexcept>
 
-#include "frame/line_batches.h"
+#include "frame/threads.h"
 
 namespace mulrin {
 

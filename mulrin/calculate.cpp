@@ -17,7 +17,7 @@
 
 #include "frame/constants.h"
 #include "frame/datafile.h"
-#include "frame/line_batches.h"
+#include "frame/errors.h"
 #include "frame/numtext.h"
 #include "frame/platform/platform.h"
 #include "frame/subtract.h"
@@ -91,24 +91,24 @@ void App::BUTTON6_ON() {
 
   // Count the data lines and stream their values into the scan. Errors of
   // the file itself stop the run here; errors of the values are due after
-  // the count, and no value after the first failing one is taken. With more
-  // than one thread, the values are worked out on a second one.
+  // the count, and no value after the first failing one is taken.
+  // Everything below runs on this thread, in file order.
   std::int64_t count = 0;
   frame::PendingError value_error;
   auto take = [&](std::string_view line, std::int64_t index) {
     if (!value_error.any()) value_error.attempt([&] { analysis->push(value_of(line, index)); });
   };
-  std::optional<frame::LineBatches> batches;
-  if (frame::thread_count() > 1) batches.emplace(take, frame::thread_count());
+  // With more than one thread the block scan transforms the blocks on a
+  // second one while this one reads, cuts and converts the lines.
   files.open("I", kDataFile, data_path);
   while (!files.eof(kDataFile)) {
     const std::string_view line = files.read_line(kDataFile);
     form_.poll();
     if (mark.is_comment(line)) continue;
-    batches ? batches->add(line, count) : take(line, count);
+    take(line, count);
     ++count;
   }
-  if (batches) batches->finish();
+  // The values are in the scan, or held for it; their errors wait.
   files.close({kDataFile});
   show_count(count);
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "frame/datafile.h"
-#include "frame/line_batches.h"
+#include "frame/errors.h"
 #include "frame/numtext.h"
 #include "frame/subtract.h"
 #include "frame/textfile.h"
@@ -40,30 +40,30 @@ void App::BUTTON4_ON() {
   std::int64_t count = 0;
   float maximum = 0;
   float minimum = 0;
-  // The values are worked out on a second thread, a batch of lines ahead.
+  // The next data line, and its value: the column, corrected.
   std::optional<frame::DataColumn> column;  // cut at the first data line
   std::int64_t index = 0;                   // of the line converted next
-  frame::ValuesAhead values(
-      [&](std::string_view& line) {
-        while (!files.eof(kDataFile)) {
-          line = files.read_line(kDataFile);
-          form_.poll();
-          if (!mark.is_comment(line)) return true;
-        }
-        return false;
-      },
-      [&](std::string_view line) {
-        if (!column) column.emplace(from, letters);
-        double value = column->value(line);
-        if (!subtract.empty()) {
-          value = frame::subtract_model(subtract, value, static_cast<double>(index), origin, c);
-        }
-        ++index;
-        return value;
-      },
-      frame::thread_count());
-  double value = 0;
-  while (values.next(value)) {
+  auto next_line = [&](std::string_view& line) {
+    // Comment lines are told by the mark alone and passed over.
+    while (!files.eof(kDataFile)) {
+      line = files.read_line(kDataFile);
+      form_.poll();
+      if (!mark.is_comment(line)) return true;
+    }
+    return false;
+  };
+  auto convert = [&](std::string_view line) {
+    if (!column) column.emplace(from, letters);
+    double value = column->value(line);
+    if (!subtract.empty()) {
+      value = frame::subtract_model(subtract, value, static_cast<double>(index), origin, c);
+    }
+    ++index;
+    return value;
+  };
+  // Each data line in turn: read, converted, then taken into the range.
+  for (std::string_view line; next_line(line);) {
+    const double value = convert(line);
     if (count == 0) {
       maximum = frame::to_single(value);
       minimum = frame::to_single(value);

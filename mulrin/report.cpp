@@ -1,8 +1,15 @@
 // Writing the report, item by item, through the file layer.
 #include "mulrin/report.h"
 
+#include <cstdint>
+#include <functional>
+#include <future>
+#include <string>
+#include <vector>
+
 #include "frame/constants.h"
 #include "frame/numtext.h"
+#include "frame/threads.h"
 
 namespace mulrin {
 
@@ -13,13 +20,47 @@ using frame::Sep;
 
 constexpr int kReportFile = 1;
 
-// The swing/phase line and the change line of one bin share one layout:
-// mean, deviation, mean angle and its deviation in degrees, then per block
-// ":value,angle" with the angle in degrees.
+// The per-block part of a bin line, formatted: per block ":value" then the
+// angle in degrees with "dg", two pieces end to end.
+struct BlockPieces {
+  std::string text;
+  std::vector<std::uint32_t> ends;
+};
+
 template <typename Value, typename Angle>
+BlockPieces format_blocks(std::int64_t blocks, double degrees, Value value, Angle angle) {
+  BlockPieces p;
+  p.ends.reserve(2 * static_cast<std::size_t>(blocks));
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    p.text += frame::pattern_form(value(b), Kind::Double, ":####.####");
+    p.ends.push_back(static_cast<std::uint32_t>(p.text.size()));
+    p.text += frame::pattern_form(angle(b) * degrees, Kind::Double, "####.####dg");
+    p.ends.push_back(static_cast<std::uint32_t>(p.text.size()));
+  }
+  return p;
+}
+
+// Both lines of one bin: swing and phase, then their changes.
+struct BinPieces {
+  BlockPieces values, changes;
+};
+
+BinPieces format_bin(const BlockAnalysis& analysis, std::size_t k, double degrees) {
+  const std::int64_t blocks = analysis.blocks();
+  return {format_blocks(
+              blocks, degrees, [&](std::int64_t b) { return analysis.swing(b, k); },
+              [&](std::int64_t b) { return analysis.phase(b, k); }),
+          format_blocks(
+              blocks, degrees, [&](std::int64_t b) { return analysis.d_swing(b, k); },
+              [&](std::int64_t b) { return analysis.d_phase(b, k); })};
+}
+
+// The swing/phase line and the change line of one bin share one layout:
+// mean, deviation, mean angle and its deviation in degrees, then the
+// per-block pieces separated by ",", written piece by piece as they were
+// formatted.
 void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q, int angle_q,
-                    std::int64_t blocks, double degrees, Value value, Angle angle,
-                    frame::Where where) {
+                    double degrees, const BlockPieces& pieces, frame::Where where) {
   files.write_pattern(kReportFile, "####.####", s.mean[value_q], Kind::Double, Sep::None, where);
   files.write_pattern(kReportFile, "(####.####)", s.deviation[value_q], Kind::Double, Sep::None,
                       where);
@@ -28,11 +69,15 @@ void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q
                       Sep::None, where);
   files.write_pattern(kReportFile, "(####.####deg)", s.deviation[angle_q] * degrees, Kind::Double,
                       Sep::None, where);
-  for (std::int64_t b = 0; b < blocks; ++b) {
-    files.write_pattern(kReportFile, ":####.####", value(b), Kind::Double, Sep::None, where);
+  const std::string_view text = pieces.text;
+  std::uint32_t start = 0;
+  for (std::size_t i = 0; i < pieces.ends.size(); i += 2) {
+    const std::uint32_t middle = pieces.ends[i], end = pieces.ends[i + 1];
+    files.write_text(kReportFile, text.substr(start, middle - start), Sep::None, where);
     files.write_text(kReportFile, ",", Sep::None, where);
-    files.write_pattern(kReportFile, "####.####dg", angle(b) * degrees, Kind::Double,
-                        b + 1 < blocks ? Sep::None : Sep::EndOfLine, where);
+    files.write_text(kReportFile, text.substr(middle, end - middle),
+                     i + 2 < pieces.ends.size() ? Sep::None : Sep::EndOfLine, where);
+    start = end;
   }
 }
 
@@ -79,7 +124,24 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     files.write_text(kReportFile, "cycle----", b + 1 < blocks ? Sep::None : Sep::EndOfLine, where);
   }
 
+  // The bins selected, in order. With more than one thread the block
+  // pieces of the next bin are formatted on a second one while this one
+  // writes; the file gets the same pieces in the same order.
   const double degrees = frame::kDegreesPerRadian;
+  std::vector<std::size_t> selected;
+  for (std::size_t k = 0; k < analysis.bins(); ++k) {
+    if (analysis.selected(k)) selected.push_back(k);
+  }
+  const bool ahead = frame::thread_count() > 1;
+  std::future<BinPieces> next;
+  auto format_next = [&](std::size_t j) {
+    if (j < selected.size()) {
+      next = std::async(ahead ? std::launch::async : std::launch::deferred, format_bin,
+                        std::cref(analysis), selected[j], degrees);
+    }
+  };
+  format_next(0);
+  std::size_t j = 0;    // the next selected bin
   bool in_run = false;  // the previous bin was reported
   for (std::size_t k = 0; k < analysis.bins(); ++k) {
     if (!analysis.selected(k)) {
@@ -89,6 +151,8 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
       }
       continue;
     }
+    const BinPieces pieces = next.get();
+    format_next(++j);
     const BinStatistics& s = analysis.statistics(k);
     const double bin = static_cast<double>(k);
     const double bin_rate = frame::checked(bin * source.bin_rate_factor * degrees, where);
@@ -102,14 +166,8 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     files.write_number(kReportFile, refined_rate, Kind::Double, Sep::None, where);
     files.write_text(kReportFile, "deg", Sep::EndOfLine, where);
 
-    write_bin_line(
-        files, s, kSwing, kPhase, blocks, degrees,
-        [&](std::int64_t b) { return analysis.swing(b, k); },
-        [&](std::int64_t b) { return analysis.phase(b, k); }, where);
-    write_bin_line(
-        files, s, kDSwing, kDPhase, blocks, degrees,
-        [&](std::int64_t b) { return analysis.d_swing(b, k); },
-        [&](std::int64_t b) { return analysis.d_phase(b, k); }, where);
+    write_bin_line(files, s, kSwing, kPhase, degrees, pieces.values, where);
+    write_bin_line(files, s, kDSwing, kDPhase, degrees, pieces.changes, where);
     in_run = true;
   }
   files.close({kReportFile}, where);

@@ -10,7 +10,7 @@
 #include "frame/dialogs.h"
 #include "frame/export.h"
 #include "frame/form.h"
-#include "frame/line_batches.h"
+#include "frame/threads.h"
 #include "frame/program.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
@@ -73,45 +73,23 @@ class App : public frame::Program, public frame::Exports {
   // file order and calls interval_closed() after each sample that fills an
   // interval. Comment lines are told by the mark alone and never reach the
   // column; the column is cut from the first data line on (From and letters
-  // become whole numbers there). At one thread each line is read, cut and
-  // taken in turn; with more, the values, the subtract model and the cosine
-  // and sine are worked out a batch of lines ahead on a second thread, from
-  // the same running sums, so the sums get the same bits. A column that
-  // cannot be cut or converted fails at `where`, the handler's statement.
+  // become whole numbers there). Each line is read, cut and taken in turn;
+  // with more than one thread the cosines and sines of the reference angles
+  // are worked out ahead on a second one, from the same running sum, so the
+  // sums get the same bits. A column that cannot be cut or converted fails
+  // at `where`, the handler's statement.
   template <class IntervalClosed>
   void take_samples(int number, const frame::CommentMark& mark, const RunSettings& s,
                     CycleTransform& transform, IntervalClosed interval_closed,
                     frame::Where where = frame::Where::current()) {
-    const int threads = frame::thread_count();
-    if (threads <= 1) {
-      std::optional<frame::DataColumn> column;
-      while (!files_.eof(number)) {
-        const std::string_view line = files_.read_line(number);
-        form_.poll();
-        if (mark.is_comment(line)) continue;
-        if (!column) column.emplace(s.from, s.letters, where);
-        if (transform.take_sample(column->value(line, where))) interval_closed();
-      }
-      return;
-    }
-    frame::ValuesAhead values(
-        [this, number, &mark](std::string_view& line) {
-          while (!files_.eof(number)) {
-            line = files_.read_line(number);
-            form_.poll();
-            if (!mark.is_comment(line)) return true;
-          }
-          return false;
-        },
-        [from = s.from, letters = s.letters, where, column = std::optional<frame::DataColumn>(),
-         prepare = SamplePreparer(transform.params())](std::string_view line) mutable {
-          if (!column) column.emplace(from, letters, where);
-          return prepare(column->value(line, where));
-        },
-        threads);
-    PreparedSample sample;
-    while (values.next(sample)) {
-      if (transform.take_prepared(sample)) interval_closed();
+    if (frame::thread_count() > 1) transform.work_ahead();
+    std::optional<frame::DataColumn> column;
+    while (!files_.eof(number)) {
+      const std::string_view line = files_.read_line(number);
+      form_.poll();
+      if (mark.is_comment(line)) continue;
+      if (!column) column.emplace(s.from, s.letters, where);
+      if (transform.take_sample(column->value(line, where))) interval_closed();
     }
   }
 

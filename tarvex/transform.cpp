@@ -1,6 +1,8 @@
 #include "tarvex/transform.h"
 
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 #include "frame/numtext.h"
 
@@ -26,25 +28,96 @@ CycleTransform::CycleTransform(const TransformParams& params)
       angle_(-params.angular_step * params.origin),
       angles_(angle_, params.angular_step) {}
 
-SamplePreparer::SamplePreparer(const TransformParams& params)
-    : params_(params),
-      subtract_(params.subtract && !params.subtract->empty() ? params.subtract : nullptr),
-      angles_(-params.angular_step * params.origin, params.angular_step) {}
+// The tables of the second thread: a ring of slots, each a table of
+// consecutive samples. The worker fills table n into slot n % kSlots once
+// the reader has released table n - kSlots; `produced_` and `released_`
+// count tables.
+class ReferenceAngles::Worker {
+ public:
+  static constexpr int kTable = 4096;
 
-double SamplePreparer::subtract(double y) const {
-  return frame::subtract_model(*subtract_, y, static_cast<double>(counter_), params_.origin,
-                               params_.samples_per_cycle);
+  Worker(double start, double step) : thread_([this, start, step] { run(start, step); }) {}
+  ~Worker() {
+    stopping_.store(true, std::memory_order_relaxed);
+    released_.fetch_add(kSlots, std::memory_order_release);  // wakes a waiting worker
+    released_.notify_one();
+    thread_.join();
+  }
+  Worker(const Worker&) = delete;
+  Worker& operator=(const Worker&) = delete;
+
+  // Table n (from 0), once filled; table n - 1 is released by this call.
+  void take(std::uint64_t n, const double*& cos, const double*& sin) {
+    if (n > 0) {
+      released_.store(n, std::memory_order_release);
+      released_.notify_one();
+    }
+    for (std::uint64_t done = produced_.load(std::memory_order_acquire); done <= n;
+         done = produced_.load(std::memory_order_acquire)) {
+      produced_.wait(done, std::memory_order_acquire);
+    }
+    const Slot& slot = slots_[n % kSlots];
+    cos = slot.cos.data();
+    sin = slot.sin.data();
+  }
+
+ private:
+  static constexpr std::uint64_t kSlots = 8;
+  struct Slot {
+    std::array<double, kTable> cos;
+    std::array<double, kTable> sin;
+  };
+
+  void run(double angle, double step) {
+    for (std::uint64_t n = 0;; ++n) {
+      for (std::uint64_t free = released_.load(std::memory_order_acquire); n >= free + kSlots;
+           free = released_.load(std::memory_order_acquire)) {
+        released_.wait(free, std::memory_order_acquire);
+      }
+      if (stopping_.load(std::memory_order_relaxed)) return;
+      Slot& slot = slots_[n % kSlots];
+      for (int k = 0; k < kTable; ++k) {
+        slot.cos[k] = frame::platform::cosine(angle);
+        slot.sin[k] = frame::platform::sine(angle);
+        angle += step;
+      }
+      produced_.store(n + 1, std::memory_order_release);
+      produced_.notify_one();
+    }
+  }
+
+  std::array<Slot, kSlots> slots_;
+  alignas(64) std::atomic<std::uint64_t> produced_{0};
+  alignas(64) std::atomic<std::uint64_t> released_{0};
+  std::atomic<bool> stopping_{false};
+  std::thread thread_;  // last: started once the rest is in place
+};
+
+ReferenceAngles::ReferenceAngles(double start, double step)
+    : next_angle_(start), step_(step), cos_(own_cos_.data()), sin_(own_sin_.data()) {}
+
+ReferenceAngles::~ReferenceAngles() = default;
+
+void ReferenceAngles::work_ahead() {
+  if (worker_ || next_ != size_) return;
+  worker_ = std::make_unique<Worker>(next_angle_, step_);
+  size_ = Worker::kTable;
+  next_ = size_;
 }
 
 void ReferenceAngles::look_ahead() {
+  next_ = 0;
+  if (worker_) {
+    worker_->take(tables_taken_++, cos_, sin_);
+    return;
+  }
   double a = next_angle_;
   for (int k = 0; k < kAhead; ++k) {
-    cos_[k] = frame::platform::cosine(a);
-    sin_[k] = frame::platform::sine(a);
+    own_cos_[k] = frame::platform::cosine(a);
+    own_sin_[k] = frame::platform::sine(a);
     a += step_;
   }
   next_angle_ = a;
-  next_ = 0;
 }
 
 double CycleTransform::subtract(double y) const {

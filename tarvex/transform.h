@@ -13,6 +13,7 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 #include "frame/errors.h"
 #include "frame/subtract.h"
@@ -47,13 +48,23 @@ struct TransformParams {
 
 // The cosine and sine of the reference angles of samples 0, 1, ... of a run:
 // the angle of a sample is the running sum of the steps from the start
-// angle. They are taken kAhead at a time, in a tight loop, from the same
-// repeated addition (the same values as one at a time).
+// angle. They are taken a table at a time, in a tight loop, from the same
+// repeated addition (the same values as one at a time). After work_ahead()
+// the tables are filled on a second thread, several tables ahead of the
+// samples, from the same running sum: the same bits, while the reading
+// thread parses and sums.
 class ReferenceAngles {
  public:
-  ReferenceAngles(double start, double step) : next_angle_(start), step_(step) {}
+  ReferenceAngles(double start, double step);
+  ~ReferenceAngles();
+  ReferenceAngles(const ReferenceAngles&) = delete;
+  ReferenceAngles& operator=(const ReferenceAngles&) = delete;
+
+  // Before the first sample: the tables come from a second thread.
+  void work_ahead();
+
   void next(double& cos_angle, double& sin_angle) {
-    if (next_ == kAhead) look_ahead();
+    if (next_ == size_) look_ahead();
     cos_angle = cos_[next_];
     sin_angle = sin_[next_];
     ++next_;
@@ -61,45 +72,19 @@ class ReferenceAngles {
 
  private:
   static constexpr int kAhead = 256;
+  class Worker;
   void look_ahead();
 
   double next_angle_;  // of the first sample after the table
   double step_;
+  int size_ = kAhead;  // samples in the current table
   int next_ = kAhead;
-  std::array<double, kAhead> cos_;
-  std::array<double, kAhead> sin_;
-};
-
-// A sample ready for the sums: its value after the subtract model, and the
-// cosine and sine of its reference angle.
-struct PreparedSample {
-  double y = 0;
-  double cos = 0;
-  double sin = 0;
-};
-
-// The part of taking a sample that needs none of the sums, for the samples
-// of a run in file order from the first: the subtract model at the sample's
-// position and the cosine and sine of its reference angle. The angles are
-// the transform's own running sum, so a prepared sample gives the same bits.
-class SamplePreparer {
- public:
-  explicit SamplePreparer(const TransformParams& params);
-  // Inline: it runs once per sample, in the reader's loop.
-  PreparedSample operator()(double y) {
-    if (subtract_) y = subtract(y);
-    PreparedSample sample{y, 0, 0};
-    angles_.next(sample.cos, sample.sin);
-    ++counter_;
-    return sample;
-  }
-
- private:
-  double subtract(double y) const;
-  TransformParams params_;
-  const frame::SubtractTable* subtract_;
-  ReferenceAngles angles_;
-  std::int64_t counter_ = 0;
+  std::array<double, kAhead> own_cos_{};
+  std::array<double, kAhead> own_sin_{};
+  const double* cos_;  // the current table: its own, or the worker's
+  const double* sin_;
+  std::unique_ptr<Worker> worker_;
+  std::uint64_t tables_taken_ = 0;  // from the worker
 };
 
 // The running state of one run: sums of the open interval and of the whole
@@ -118,10 +103,6 @@ class CycleTransform {
     angles_.next(cos_angle, sin_angle);
     return add(cos_angle * y, sin_angle * y);
   }
-  // The same for a sample whose subtract model, cosine and sine were worked
-  // out ahead (SamplePreparer), in the same order of samples.
-  bool take_prepared(const PreparedSample& p) { return add(p.cos * p.y, p.sin * p.y); }
-
   // The open interval's vector: its sums divided by m, doubled when the
   // angular step is not 0 (a zero step gives the plain mean).
   Vec interval_vector() const;
@@ -146,6 +127,10 @@ class CycleTransform {
   double file_phase() const { return angle_rule(file_sums.x, file_sums.y); }
 
   const TransformParams& params() const { return params_; }
+
+  // The cosines and sines of the samples to come are worked out on a second
+  // thread (before the first sample only).
+  void work_ahead() { angles_.work_ahead(); }
 
   // The reference angle of the next sample.
   double reference_angle() const { return angle_; }
