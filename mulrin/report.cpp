@@ -40,19 +40,18 @@ BlockPieces format_blocks(std::int64_t blocks, double degrees, Value value, Angl
   return p;
 }
 
-// Both lines of one bin: swing and phase, then their changes.
-struct BinPieces {
-  BlockPieces values, changes;
-};
-
-BinPieces format_bin(const BlockAnalysis& analysis, std::size_t k, double degrees) {
+// The block pieces of the swing/phase line of bin k, or of its change line.
+BlockPieces format_line(const BlockAnalysis& analysis, std::size_t k, bool changes,
+                        double degrees) {
   const std::int64_t blocks = analysis.blocks();
-  return {format_blocks(
-              blocks, degrees, [&](std::int64_t b) { return analysis.swing(b, k); },
-              [&](std::int64_t b) { return analysis.phase(b, k); }),
-          format_blocks(
-              blocks, degrees, [&](std::int64_t b) { return analysis.d_swing(b, k); },
-              [&](std::int64_t b) { return analysis.d_phase(b, k); })};
+  if (changes) {
+    return format_blocks(
+        blocks, degrees, [&](std::int64_t b) { return analysis.d_swing(b, k); },
+        [&](std::int64_t b) { return analysis.d_phase(b, k); });
+  }
+  return format_blocks(
+      blocks, degrees, [&](std::int64_t b) { return analysis.swing(b, k); },
+      [&](std::int64_t b) { return analysis.phase(b, k); });
 }
 
 // The swing/phase line and the change line of one bin share one layout:
@@ -124,23 +123,22 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     files.write_text(kReportFile, "cycle----", b + 1 < blocks ? Sep::None : Sep::EndOfLine, where);
   }
 
-  // The bins selected, in order. With more than one thread the block
-  // pieces of the next bin are formatted on a second one while this one
-  // writes; the file gets the same pieces in the same order.
+  // The bins selected, in order. With more than one thread the change line
+  // of a bin is formatted on a second one while this one formats and writes
+  // its swing/phase line; the file gets the same pieces in the same order.
   const double degrees = frame::kDegreesPerRadian;
   std::vector<std::size_t> selected;
   for (std::size_t k = 0; k < analysis.bins(); ++k) {
     if (analysis.selected(k)) selected.push_back(k);
   }
-  const bool ahead = frame::thread_count() > 1;
-  std::future<BinPieces> next;
-  auto format_next = [&](std::size_t j) {
+  const auto policy = frame::thread_count() > 1 ? std::launch::async : std::launch::deferred;
+  std::future<BlockPieces> changes;
+  auto format_changes = [&](std::size_t j) {
     if (j < selected.size()) {
-      next = std::async(ahead ? std::launch::async : std::launch::deferred, format_bin,
-                        std::cref(analysis), selected[j], degrees);
+      changes = std::async(policy, format_line, std::cref(analysis), selected[j], true, degrees);
     }
   };
-  format_next(0);
+  format_changes(0);
   std::size_t j = 0;    // the next selected bin
   bool in_run = false;  // the previous bin was reported
   for (std::size_t k = 0; k < analysis.bins(); ++k) {
@@ -151,8 +149,6 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
       }
       continue;
     }
-    const BinPieces pieces = next.get();
-    format_next(++j);
     const BinStatistics& s = analysis.statistics(k);
     const double bin = static_cast<double>(k);
     const double bin_rate = frame::checked(bin * source.bin_rate_factor * degrees, where);
@@ -166,8 +162,11 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     files.write_number(kReportFile, refined_rate, Kind::Double, Sep::None, where);
     files.write_text(kReportFile, "deg", Sep::EndOfLine, where);
 
-    write_bin_line(files, s, kSwing, kPhase, degrees, pieces.values, where);
-    write_bin_line(files, s, kDSwing, kDPhase, degrees, pieces.changes, where);
+    write_bin_line(files, s, kSwing, kPhase, degrees, format_line(analysis, k, false, degrees),
+                   where);
+    const BlockPieces change_pieces = changes.get();
+    format_changes(++j);
+    write_bin_line(files, s, kDSwing, kDPhase, degrees, change_pieces, where);
     in_run = true;
   }
   files.close({kReportFile}, where);
