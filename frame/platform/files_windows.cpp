@@ -198,9 +198,10 @@ void prepare_process() {
 }
 
 std::string home_folder() {
-  for (const char* name : {"HOME", "USERPROFILE"}) {
-    const char* home = std::getenv(name);
-    if (home && *home) return home;
+  // The wide environment: a profile folder named in any script arrives whole.
+  for (const wchar_t* name : {L"HOME", L"USERPROFILE"}) {
+    const wchar_t* home = _wgetenv(name);
+    if (home && *home) return utf8_text(home);
   }
   return {};
 }

@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cfloat>
 #include <cmath>
+#include <cstdlib>
 #include <regex>
 #include <optional>
 #include <string>
@@ -177,6 +178,26 @@ TEST(ThreadCount, FromTheEnvironmentWithinLimitsOrTheCores) {
   }
   platform::set_environment(name, std::nullopt);
   EXPECT_EQ(thread_count(), cores);
+}
+
+// The home folder, where the last-error record goes, keeps a name that is
+// not ASCII (on Windows it comes from the wide environment).
+TEST(HomeFolder, NamedInAnyScript) {
+  auto saved = [](const char* variable) {
+    const char* value = std::getenv(variable);
+    return value ? std::optional<std::string>(value) : std::nullopt;
+  };
+  const auto home = saved("HOME"), profile = saved("USERPROFILE");
+  const std::string name = "/home/\u5c71\u7530 r\u00e9sum\u00e9";
+#ifdef _WIN32
+  platform::set_environment("HOME", std::nullopt);
+  platform::set_environment("USERPROFILE", name);
+#else
+  platform::set_environment("HOME", name);
+#endif
+  EXPECT_EQ(platform::home_folder(), name);
+  platform::set_environment("HOME", home);
+  platform::set_environment("USERPROFILE", profile);
 }
 
 }  // namespace
