@@ -8,8 +8,8 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
-#include <regex>
 #include <optional>
+#include <regex>
 #include <string>
 #include <thread>
 #include <tuple>
@@ -170,9 +170,10 @@ TEST(FloatingChecks, InvalidBeforeDivisionByZeroBeforeOverflow) {
 TEST(ThreadCount, FromTheEnvironmentWithinLimitsOrTheCores) {
   const int cores = static_cast<int>(std::max(1U, std::thread::hardware_concurrency()));
   const std::string name(kThreadsVariable);
-  for (const auto& [text, expected] : std::vector<std::pair<const char*, int>>{
-           {"1", 1}, {"7", 7}, {"256", 256}, {"0", cores}, {"257", cores}, {"2x", cores},
-           {"", cores}, {"-3", cores}}) {
+  const std::pair<const char*, int> cases[] = {{"1", 1},     {"7", 7},       {"256", 256},
+                                               {"0", cores}, {"257", cores}, {"2x", cores},
+                                               {"", cores},  {"-3", cores}};
+  for (const auto& [text, expected] : cases) {
     platform::set_environment(name, std::string(text));
     EXPECT_EQ(thread_count(), expected) << text;
   }
