@@ -10,10 +10,10 @@
 #include "frame/dialogs.h"
 #include "frame/export.h"
 #include "frame/form.h"
-#include "frame/threads.h"
 #include "frame/program.h"
 #include "frame/surface.h"
 #include "frame/textfile.h"
+#include "frame/threads.h"
 #include "tarvex/export.h"
 #include "tarvex/transform.h"
 
