@@ -71,6 +71,22 @@ class BlockAnalysis {
   // Of a selected bin.
   const BinStatistics& statistics(std::size_t k) const { return statistics_[k]; }
 
+  // Asks for the values of block b at bin k ahead of their use. The rows of
+  // the table lie far apart, so a reader that goes along the blocks of one
+  // bin (the report) would otherwise wait for memory at every block.
+  void prefetch(std::int64_t b, std::size_t k) const {
+#if defined(__GNUC__)
+    if (b < blocks()) {
+      const double* row = scan_.row(b);
+      __builtin_prefetch(row + k);
+      __builtin_prefetch(row + bins() + k);
+    }
+#else
+    (void)b;
+    (void)k;
+#endif
+  }
+
  private:
   double swing_at(const double* row, std::size_t k) const;
   double phase_at(const double* row, std::size_t k, float start) const;

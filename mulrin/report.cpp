@@ -20,54 +20,46 @@ using frame::Sep;
 
 constexpr int kReportFile = 1;
 
-// The per-block part of a bin line, formatted: per block ":value" then the
-// angle in degrees with "dg", two pieces end to end.
+// Blocks read ahead along a bin.
+constexpr std::int64_t kAhead = 8;
+
+// The per-block part of a bin line: per block ":value", "," and the angle in
+// degrees with "dg"; the last block ends the line.
+template <typename Value, typename Angle>
+void write_blocks(frame::FileTable& files, const BlockAnalysis& analysis, std::size_t k,
+                  double degrees, Value value, Angle angle, frame::Where where) {
+  const std::int64_t blocks = analysis.blocks();
+  for (std::int64_t b = 0; b < blocks; ++b) {
+    analysis.prefetch(b + kAhead, k);
+    files.write_pattern(kReportFile, ":####.####", value(b), Kind::Double, Sep::None, where);
+    files.write_text(kReportFile, ",", Sep::None, where);
+    files.write_pattern(kReportFile, "####.####dg", angle(b) * degrees, Kind::Double,
+                        b + 1 < blocks ? Sep::None : Sep::EndOfLine, where);
+  }
+}
+
+// The same pieces formatted ahead (on another thread), end to end, to be
+// written later with the same calls in the same order.
 struct BlockPieces {
   std::string text;
-  std::vector<std::uint32_t> ends;
+  std::vector<std::uint32_t> ends;  // of every ":value" and every angle piece
 };
 
-template <typename Value, typename Angle>
-BlockPieces format_blocks(std::int64_t blocks, double degrees, Value value, Angle angle) {
+BlockPieces format_changes(const BlockAnalysis& analysis, std::size_t k, double degrees) {
   BlockPieces p;
+  const std::int64_t blocks = analysis.blocks();
   p.ends.reserve(2 * static_cast<std::size_t>(blocks));
   for (std::int64_t b = 0; b < blocks; ++b) {
-    p.text += frame::pattern_form(value(b), Kind::Double, ":####.####");
+    analysis.prefetch(b + kAhead, k);
+    p.text += frame::pattern_form(analysis.d_swing(b, k), Kind::Double, ":####.####");
     p.ends.push_back(static_cast<std::uint32_t>(p.text.size()));
-    p.text += frame::pattern_form(angle(b) * degrees, Kind::Double, "####.####dg");
+    p.text += frame::pattern_form(analysis.d_phase(b, k) * degrees, Kind::Double, "####.####dg");
     p.ends.push_back(static_cast<std::uint32_t>(p.text.size()));
   }
   return p;
 }
 
-// The block pieces of the swing/phase line of bin k, or of its change line.
-BlockPieces format_line(const BlockAnalysis& analysis, std::size_t k, bool changes,
-                        double degrees) {
-  const std::int64_t blocks = analysis.blocks();
-  if (changes) {
-    return format_blocks(
-        blocks, degrees, [&](std::int64_t b) { return analysis.d_swing(b, k); },
-        [&](std::int64_t b) { return analysis.d_phase(b, k); });
-  }
-  return format_blocks(
-      blocks, degrees, [&](std::int64_t b) { return analysis.swing(b, k); },
-      [&](std::int64_t b) { return analysis.phase(b, k); });
-}
-
-// The swing/phase line and the change line of one bin share one layout:
-// mean, deviation, mean angle and its deviation in degrees, then the
-// per-block pieces separated by ",", written piece by piece as they were
-// formatted.
-void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q, int angle_q,
-                    double degrees, const BlockPieces& pieces, frame::Where where) {
-  files.write_pattern(kReportFile, "####.####", s.mean[value_q], Kind::Double, Sep::None, where);
-  files.write_pattern(kReportFile, "(####.####)", s.deviation[value_q], Kind::Double, Sep::None,
-                      where);
-  files.write_text(kReportFile, ",", Sep::None, where);
-  files.write_pattern(kReportFile, "####.####deg", s.mean[angle_q] * degrees, Kind::Double,
-                      Sep::None, where);
-  files.write_pattern(kReportFile, "(####.####deg)", s.deviation[angle_q] * degrees, Kind::Double,
-                      Sep::None, where);
+void write_pieces(frame::FileTable& files, const BlockPieces& pieces, frame::Where where) {
   const std::string_view text = pieces.text;
   std::uint32_t start = 0;
   for (std::size_t i = 0; i < pieces.ends.size(); i += 2) {
@@ -78,6 +70,23 @@ void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q
                      i + 2 < pieces.ends.size() ? Sep::None : Sep::EndOfLine, where);
     start = end;
   }
+}
+
+// The swing/phase line and the change line of one bin share one layout:
+// mean, deviation, mean angle and its deviation in degrees, then the
+// per-block part, which `write_blocks_part` writes.
+template <typename WriteBlocks>
+void write_bin_line(frame::FileTable& files, const BinStatistics& s, int value_q, int angle_q,
+                    double degrees, WriteBlocks write_blocks_part, frame::Where where) {
+  files.write_pattern(kReportFile, "####.####", s.mean[value_q], Kind::Double, Sep::None, where);
+  files.write_pattern(kReportFile, "(####.####)", s.deviation[value_q], Kind::Double, Sep::None,
+                      where);
+  files.write_text(kReportFile, ",", Sep::None, where);
+  files.write_pattern(kReportFile, "####.####deg", s.mean[angle_q] * degrees, Kind::Double,
+                      Sep::None, where);
+  files.write_pattern(kReportFile, "(####.####deg)", s.deviation[angle_q] * degrees, Kind::Double,
+                      Sep::None, where);
+  write_blocks_part();
 }
 
 }  // namespace
@@ -131,14 +140,15 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
   for (std::size_t k = 0; k < analysis.bins(); ++k) {
     if (analysis.selected(k)) selected.push_back(k);
   }
-  const auto policy = frame::thread_count() > 1 ? std::launch::async : std::launch::deferred;
+  const bool ahead = frame::thread_count() > 1;
   std::future<BlockPieces> changes;
-  auto format_changes = [&](std::size_t j) {
-    if (j < selected.size()) {
-      changes = std::async(policy, format_line, std::cref(analysis), selected[j], true, degrees);
+  auto changes_ahead = [&](std::size_t j) {
+    if (ahead && j < selected.size()) {
+      changes =
+          std::async(std::launch::async, format_changes, std::cref(analysis), selected[j], degrees);
     }
   };
-  format_changes(0);
+  changes_ahead(0);
   std::size_t j = 0;    // the next selected bin
   bool in_run = false;  // the previous bin was reported
   for (std::size_t k = 0; k < analysis.bins(); ++k) {
@@ -162,11 +172,29 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     files.write_number(kReportFile, refined_rate, Kind::Double, Sep::None, where);
     files.write_text(kReportFile, "deg", Sep::EndOfLine, where);
 
-    write_bin_line(files, s, kSwing, kPhase, degrees, format_line(analysis, k, false, degrees),
-                   where);
-    const BlockPieces change_pieces = changes.get();
-    format_changes(++j);
-    write_bin_line(files, s, kDSwing, kDPhase, degrees, change_pieces, where);
+    write_bin_line(
+        files, s, kSwing, kPhase, degrees,
+        [&] {
+          write_blocks(
+              files, analysis, k, degrees, [&](std::int64_t b) { return analysis.swing(b, k); },
+              [&](std::int64_t b) { return analysis.phase(b, k); }, where);
+        },
+        where);
+    if (ahead) {
+      const BlockPieces pieces = changes.get();
+      changes_ahead(++j);
+      write_bin_line(
+          files, s, kDSwing, kDPhase, degrees, [&] { write_pieces(files, pieces, where); }, where);
+    } else {
+      write_bin_line(
+          files, s, kDSwing, kDPhase, degrees,
+          [&] {
+            write_blocks(
+                files, analysis, k, degrees, [&](std::int64_t b) { return analysis.d_swing(b, k); },
+                [&](std::int64_t b) { return analysis.d_phase(b, k); }, where);
+          },
+          where);
+    }
     in_run = true;
   }
   files.close({kReportFile}, where);
