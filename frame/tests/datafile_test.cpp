@@ -62,14 +62,6 @@ TEST(DataColumn, FromAndLettersRoundedCutTheColumnWithItsPrecision) {
         << r.from << " " << r.letters << " " << r.line;
 }
 
-TEST(DataColumn, FromBelowOneOrNegativeLettersIsError5AtTheFirstLine) {
-  for (const auto& [from, letters] :
-       {std::pair{0.0f, 5.0f}, {1.0f, -1.0f}, {0.4f, 1.0f}, {1.0f, -0.5f}}) {
-    const DataColumn column(from, letters);  // no error yet: the fields are only read
-    EXPECT_EQ(code_of([&] { column.value("12345"); }), err::kInvalidCall) << from << " " << letters;
-  }
-}
-
 struct SubtractFile : ::testing::Test {
   FileTable files;
   SubtractTable table;

@@ -134,21 +134,6 @@ TEST(TarvexReport, SourceLineSumsTheSingleColumnFieldsInDoublePrecision) {
             closed_report({"C:\\d\\a b.txt( .1 - .100000001490116 )"}));
 }
 
-TEST(TarvexReport, WideValuesOverflowTheirColumnsForThatLineOnly) {
-  const IntervalRow row{.cycle_label = 123456,
-                        .swing = 10000,
-                        .phase = 359.99996,
-                        .first = false,
-                        .d_swing = -10000,
-                        .d_phase = -1234.5,
-                        .d_length = 0,
-                        .d_angle = 0};
-  EXPECT_EQ(
-      written([&](ReportWriter& r) { r.interval_row(row); }),
-      closed_report(
-          {"% 123456)10000.00000, 360.0000deg:%-10000,%-1234.5deg:    0.00000,   0.0000deg"}));
-}
-
 TEST(Dcmdsp, EveryRangeOfTheSummaryNumberText) {
   const struct {
     double value;
