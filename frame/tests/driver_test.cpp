@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "frame/platform/process.h"
@@ -143,6 +145,23 @@ TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1AndLeavesTheHalfWritte
   EXPECT_EQ(s.records.written[0].line, program.failing_line);
   EXPECT_EQ(read_file(report), "half\r\n");  // as written: no closing end mark
   EXPECT_NO_THROW(program.files().open("I", 2, report.string()));  // every file let go
+}
+
+// Memory a handler cannot have ends the run like any run-time error (7),
+// not with the end of the process: message, record, files left as written.
+TEST_F(Driver, ExhaustedMemoryInAHandlerIsRunTimeError7) {
+  const auto half = temp_file("driver-half.txt", "");
+  program.form().bind_handlers({{"BUTTON3_ON", [&] {
+                                   create_output(program.files(), 2, half.string());
+                                   program.files().write_text(2, "half", Sep::EndOfLine);
+                                   throw std::bad_alloc();
+                                 }}});
+  const auto r = s.run({"--click", "BUTTON3", "--print", "TEXT1"});
+  EXPECT_EQ(std::tuple(r.status, r.code(), r.out), std::tuple(1, 7, std::string())) << r.err;
+  ASSERT_EQ(s.records.written.size(), 1u);
+  EXPECT_EQ(s.records.written[0].func, static_cast<int>(Operation::Memory));
+  EXPECT_EQ(read_file(half), "half\r\n");
+  EXPECT_NO_THROW(program.files().open("I", 2, half.string()));  // abandoned: the number is free
 }
 
 TEST(ScriptedDialogsTest, SaveNeedsAnExistingFolderOpenAnExistingFile) {
