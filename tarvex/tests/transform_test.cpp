@@ -17,8 +17,8 @@
 namespace tarvex {
 namespace {
 
-using testing::closed_report;
 using testing::code_of;
+using testing::crlf_lines;
 
 TransformParams params(double spc, double origin_cycles, double interval_cycles,
                        double speed = 360) {
@@ -131,7 +131,7 @@ std::string written(F&& write) {
 
 TEST(TarvexReport, SourceLineSumsTheSingleColumnFieldsInDoublePrecision) {
   EXPECT_EQ(written([&](ReportWriter& r) { r.source_line("C:\\d\\a b.txt", 0.1f, 1); }),
-            closed_report({"C:\\d\\a b.txt( .1 - .100000001490116 )"}));
+            crlf_lines({"C:\\d\\a b.txt( .1 - .100000001490116 )"}) + "\x1a");
 }
 
 TEST(Dcmdsp, EveryRangeOfTheSummaryNumberText) {
