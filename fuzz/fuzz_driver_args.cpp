@@ -129,11 +129,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_REQUIRE(status == 1 || records.written.empty(), "a record without an error", joined);
   FUZZ_REQUIRE(status != 2 || (err.str().starts_with("sample: ") && err.str().ends_with("\n")),
                "a usage error is a reason naming the program", fuzz::show(err.str()));
-  try {
-    program.files().eof(1);
-    fuzz::fail("file left open after the run", joined);
-  } catch (const frame::RuntimeError& e) {
-    FUZZ_REQUIRE(e.code() == 57, "file left open after the run", joined);
-  }
+  FUZZ_REQUIRE(fuzz::raised([&] { program.files().eof(1); }) == 57, "file left open after the run",
+               joined);
   return 0;
 }

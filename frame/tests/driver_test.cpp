@@ -5,8 +5,10 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <new>
 #include <sstream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "frame/platform/process.h"
@@ -24,17 +26,10 @@ using test_support::temp_file;
 using test_support::SampleProgram;
 
 struct Driver : ::testing::Test {
-  ScriptedDialogs dialogs;
-  RecordingSurface surface;
-  test_support::RecordStore store;
-  SampleProgram program{dialogs};
-  std::ostringstream out, err;
-
-  int run(std::vector<std::string> args) {
-    DriverContext context{program.form(), dialogs, surface, program.files(), store};
-    return run_driver(context, args, out, err);
-  }
-  std::string text(const char* name) { return program.form().text(program.form().bind(name)); }
+  test_support::Session s{
+      [](FileDialogs& d, Surface&) { return std::make_unique<SampleProgram>(d); }};
+  SampleProgram& program = s.as<SampleProgram>();
+  int run(const test_support::Args& args) { return s.run(args).status; }
 };
 
 TEST_F(Driver, SetRunsTheChangeHandlerBeforeTheNextActionClickRunsTheButton) {
@@ -45,8 +40,8 @@ TEST_F(Driver, SetRunsTheChangeHandlerBeforeTheNextActionClickRunsTheButton) {
                  "--print", "TEXT2",   "--set",   "data=" + data.string(),
                  "--click", "check",   "--print", "count"}),
             0);
-  EXPECT_EQ(out.str(), "From 12\nFrom 3\n3\na=b\nNumber of Data: 3\n");
-  EXPECT_EQ(err.str(), "");
+  EXPECT_EQ(s.out, "From 12\nFrom 3\n3\na=b\nNumber of Data: 3\n");
+  EXPECT_EQ(s.err, "");
   EXPECT_EQ(program.form().pending(), 0u);
 }
 
@@ -73,12 +68,10 @@ TEST_F(Driver, UsageErrorsNameTheArgumentAndRunNothing) {
        "sample: --set EDIT3: a one-line field cannot hold a line break or NUL\n"},
   };
   for (const auto& [args, message] : cases) {
-    out.str("");
-    err.str("");
     EXPECT_EQ(run(args), 2) << message;
-    EXPECT_EQ(err.str(), message);
-    EXPECT_EQ(out.str(), "");
-    EXPECT_NE(text("EDIT1"), "x");
+    EXPECT_EQ(s.err, message);
+    EXPECT_EQ(s.out, "");
+    EXPECT_NE(s.text("EDIT1"), "x");
     EXPECT_FALSE(program.form().running());
   }
 }
@@ -90,9 +83,9 @@ TEST_F(Driver, HelpListsTheActionsAndControlsAndRunsNothing) {
         "\n  EDIT2    from    edit    \"\"\n",
         "\n  TEXT2    count   static  \"Number of data:0\"\n",
         "\n  BUTTON3  -       button  \"Calc.\"\n"})
-    EXPECT_NE(out.str().find(line), std::string::npos) << line;
-  EXPECT_EQ(text("EDIT1"), "#");
-  EXPECT_EQ(err.str(), "");
+    EXPECT_NE(s.out.find(line), std::string::npos) << line;
+  EXPECT_EQ(s.text("EDIT1"), "#");
+  EXPECT_EQ(s.err, "");
 }
 
 // The manual page comes from the same tables as --help: every option, every
@@ -134,24 +127,41 @@ TEST_F(Driver, CancelledDialogChangesNothingAChosenPathIsWrittenWholeAndFull) {
                  "--print",  "data"}),
             0);
   std::filesystem::current_path(before);
-  EXPECT_EQ(out.str(), "\n" + spaced.string() + "\n" + other.string() + "\n");
+  EXPECT_EQ(s.out, "\n" + spaced.string() + "\n" + other.string() + "\n");
 }
 
 TEST_F(Driver, RunTimeErrorInAHandlerEndsTheRunWithStatus1AndLeavesTheHalfWrittenFile) {
   const auto report = temp_file("driver-report.txt", "old report\r\n");
   EXPECT_EQ(run({"--set", "report=" + report.string(), "--click", "BUTTON3", "--print", "mark"}),
             1);
-  EXPECT_EQ(out.str(), "");  // nothing after the error runs
+  EXPECT_EQ(s.out, "");  // nothing after the error runs
   const std::string location =
       "\r\nsample [" + std::to_string(program.failing_line) + "行]:エラー[11]";
-  EXPECT_EQ(err.str().substr(0, location.size()), location);
-  EXPECT_EQ(err.str().back(), '\n');
-  ASSERT_EQ(store.written.size(), 1u);
-  EXPECT_EQ(store.written[0].modl, "sample");
-  EXPECT_EQ(store.written[0].code, err::kDivisionByZero);
-  EXPECT_EQ(store.written[0].line, program.failing_line);
+  EXPECT_EQ(s.err.substr(0, location.size()), location);
+  EXPECT_EQ(s.err.back(), '\n');
+  ASSERT_EQ(s.records.written.size(), 1u);
+  EXPECT_EQ(s.records.written[0].modl, "sample");
+  EXPECT_EQ(s.records.written[0].code, err::kDivisionByZero);
+  EXPECT_EQ(s.records.written[0].line, program.failing_line);
   EXPECT_EQ(read_file(report), "half\r\n");  // as written: no closing end mark
   EXPECT_NO_THROW(program.files().open("I", 2, report.string()));  // every file let go
+}
+
+// Memory a handler cannot have ends the run like any run-time error (7),
+// not with the end of the process: message, record, files left as written.
+TEST_F(Driver, ExhaustedMemoryInAHandlerIsRunTimeError7) {
+  const auto half = temp_file("driver-half.txt", "");
+  program.form().bind_handlers({{"BUTTON3_ON", [&] {
+                                   create_output(program.files(), 2, half.string());
+                                   program.files().write_text(2, "half", Sep::EndOfLine);
+                                   throw std::bad_alloc();
+                                 }}});
+  const auto r = s.run({"--click", "BUTTON3", "--print", "TEXT1"});
+  EXPECT_EQ(std::tuple(r.status, r.code(), r.out), std::tuple(1, 7, std::string())) << r.err;
+  ASSERT_EQ(s.records.written.size(), 1u);
+  EXPECT_EQ(s.records.written[0].func, static_cast<int>(Operation::Memory));
+  EXPECT_EQ(read_file(half), "half\r\n");
+  EXPECT_NO_THROW(program.files().open("I", 2, half.string()));  // abandoned: the number is free
 }
 
 TEST(ScriptedDialogsTest, SaveNeedsAnExistingFolderOpenAnExistingFile) {

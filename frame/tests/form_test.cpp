@@ -7,7 +7,6 @@
 #include <vector>
 
 #include "frame/dialogs.h"
-#include "frame/driver.h"
 #include "tests/support/sample_form.h"
 #include "tests/support/support.h"
 
@@ -179,19 +178,6 @@ TEST(DialogArguments, TitleOver64OrPathOver260IsError5) {
             err::kInvalidCall);
   EXPECT_EQ(code_of([] { check_dialog_arguments("Output File", std::string(261, 'p')); }),
             err::kInvalidCall);
-}
-
-// A cancelled dialog sets no text, so it raises no CHANGE either.
-TEST(Refer, CancelLeavesTheFieldAndRaisesNothing) {
-  Form form{test_support::kSampleForm};
-  const ControlRef data = form.bind("EDIT3");
-  form.set_text(data, "kept");
-  form.run_pending();
-  ScriptedDialogs dialogs;  // no answer: the dialog is cancelled
-  EXPECT_FALSE(
-      refer(form, dialogs, DialogKind::Open, "Data for FFT", "*.*", "Data File(*.*)", data));
-  EXPECT_EQ(form.text(data), "kept");
-  EXPECT_EQ(form.pending(), 0u);
 }
 
 }  // namespace

@@ -25,15 +25,6 @@ BlockSettings settings_for(int e, float step, std::int64_t count, double c = 1,
   return {static_cast<float>(e), n, step, c, origin_cycles * c, 2 * kPi / n, count};
 }
 
-// The analysis of a whole series with every bin selected.
-struct Analysed : BlockAnalysis {
-  Analysed(const BlockSettings& s, const std::vector<double>& series)
-      : BlockAnalysis(s, static_cast<double>(s.count)) {
-    for (double v : series) push(v);
-    finish(s.count, -1);
-  }
-};
-
 std::uint64_t bits(double v) {
   return std::bit_cast<std::uint64_t>(v);
 }
@@ -66,7 +57,9 @@ TEST(ScanPlan, BlockCountsAndFailures) {
 }
 
 TEST(BlockAnalysis, SamplesNeverPushedAreZero) {
-  const Analysed a(settings_for(2, 4, 8), {2, 2, 2, 2});
+  BlockAnalysis a(settings_for(2, 4, 8), 8);
+  for (int i = 0; i < 4; ++i) a.push(2);
+  a.finish(8, -1);
   ASSERT_EQ(a.blocks(), 2);
   EXPECT_EQ(a.swing(0, 0), 2.0);
   EXPECT_EQ(a.swing(1, 0), 0.0);

@@ -49,6 +49,7 @@ const Case kCases[] = {
      kKept},
     {"ExponentZeroAtFirstTransform", numbers(64), "00", "8", "4", "", 9, "Number of Data: 64",
      kGone},
+    {"ExactlyOneBlockHasNoChangeIs5", numbers(8), "3", "8", "4", "", 5, "Number of Data: 8", kGone},
     {"ValuePassErrorBeforeFirstTransform", numbers(20) + "1E50\r\n", "00", "8", "4", "", 6, nullptr,
      kUnchecked},
     {"NegativeStepAfterOldReportDeleted", numbers(64), "3", "-8", "4", "", 5, nullptr, kGone},

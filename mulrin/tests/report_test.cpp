@@ -89,21 +89,6 @@ TEST(HandReport, SubtractedConstantNegativeTimesAndHalfTurnChangesByHand) {
           ":   0.0000,   0.0000dg:   1.0000, 180.0000dg:  -2.5000,-180.0000dg\r\n\x1a");
 }
 
-TEST(HandReport, FractionalStepReportsExactlyTheBlocksTheScanVisits) {
-  // L = floor(44 / 1.1) = 39, but the single-stepped starts visit 41 blocks.
-  Scratch dir;
-  std::vector<std::string> values;
-  for (int n = 0; n < 46; ++n) values.push_back(std::to_string(n % 5));
-  Session s;
-  const std::string data = dir.write("data.txt", lines(values));
-  ASSERT_EQ(s.run(calculate_args(data, dir.path("out.txt"), "1", "1.1", "1", "0")).status, 0);
-  const std::vector<std::string> report = split_lines(dir.read("out.txt"));
-  ASSERT_EQ(report.size(), 9u);
-  EXPECT_EQ(report[3], "Step for FFT-block 1.1 ");
-  for (int line : {5, 7, 8})
-    EXPECT_EQ(occurrences(report[line], line == 5 ? "cycle----" : "dg"), 41u);
-}
-
 // A constant series of N = 8: threshold 0 selects all four bins below N/2
 // without a separator; one above every swing leaves the heading line last.
 // From and Letters name the column cut from each line.

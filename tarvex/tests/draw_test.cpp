@@ -124,18 +124,6 @@ TEST_F(TarvexDraw, ErrorsStopAtTheirPointInTheDrawing) {
   EXPECT_EQ(h.text("EDIT12"), "before");
 }
 
-TEST(PoleEstimate, ThreePointExample) {
-  const std::vector<Vec> three = {{3, 3}, {2, 4}, {1, 3}};  // one pair, centre (2, 3)
-  std::vector<Vec> found;
-  const PoleEstimates e = estimate_pole(three, [&](const Vec& p) { found.push_back(p); });
-  ASSERT_EQ(found.size(), 1u);
-  EXPECT_EQ(e.weight, 1.5f);
-  const auto pole = e.pole();
-  ASSERT_TRUE(pole);
-  EXPECT_TRUE(std::abs(pole->x - 2) < 1e-12 && std::abs(pole->y - 3) < 1e-12);
-  EXPECT_TRUE(found[0].x == pole->x && found[0].y == pole->y);
-}
-
 TEST(PoleEstimate, RotatingVectorsSkipPairsParallelInExactArithmetic) {
   // Such chords have a determinant of rounding size; counted, at 6 degrees
   // per interval they put the pole near (1, 270000000).

@@ -4,7 +4,6 @@
 // build allows one) and report their peak memory.
 #include <gtest/gtest.h>
 
-#include "mulrin/app.h"
 #include "tests/support/programs.h"
 
 namespace reliability {
@@ -41,14 +40,6 @@ TEST_F(ResourceLimits, SixtyFourMegabyteLineWithoutLineEndIs15) {
   folder_.write("data.txt", std::string(64 * kMiB, ' '));
   expect_ended(run(false, {"--set", "data-file=data.txt", "--click", "check"}, 512 * kMiB), 15,
                200 * 1024);
-}
-
-TEST_F(ResourceLimits, SettingsLineOver32767CharactersIs15AfterTheLinesBefore) {
-  folder_.write("setting.ini", "9\r\n12\r\n" + std::string(40000, '#') + "\r\n");
-  Session run(mulrin::make_app);
-  EXPECT_EQ(run.run({"--choose", folder_.path("setting.ini"), "--click", "load"}).code(), 15)
-      << run.err;
-  EXPECT_EQ(run.text("from") + "|" + run.text("letters") + "|" + run.text("comment-mark"), "9|12|");
 }
 
 // A 2 GiB sparse file reads as NUL bytes, which are dropped: one empty line,

@@ -82,9 +82,6 @@ TEST_P(FifoRuns, ReadAsTheRegularFileOfTheirBytes) {
 
 const FifoRun kFifoRuns[] = {
     {"TarvexCalcSubtract", false, "sub.txt", "--set subtract-file=@ --click calc --print result"},
-    {"TarvexDraw", false, "data.txt", "--set data-file=@ --click draw --print result"},
-    {"MulrinCheckData", true, "data.txt",
-     "--set data-file=@ --click check-data --print count --print range"},
     {"MulrinCalculate", true, "data.txt", "--set data-file=@ --click calculate --print count"},
 };
 INSTANTIATE_TEST_SUITE_P(Reliability, FifoRuns, ::testing::ValuesIn(kFifoRuns),
@@ -125,7 +122,6 @@ const std::map<std::string_view, const char*> kPosixOnly = {
     {"TarvexReportLinkedToDataIs52", "symbolic links need a privilege on Windows"},
     {"ReportLinkedToADeviceIs55", "symbolic links need a privilege on Windows"},
     {"ReportLinkedToAFileReplacesTheFile", "symbolic links need a privilege on Windows"},
-    {"ReportDifferingInCaseOnlyIsAnotherFile", "Windows file names ignore letter case"},
 };
 
 // A failed run changes nothing on disk; any run keeps every file but its own.
@@ -174,8 +170,6 @@ const Row kRows[] = {
     // A report path that is another name of an input: 52, nothing deleted.
     {"TarvexReportLinkedToDataIs52", false, tarvex_calc("data.txt", "report.txt"), 1, 52, "",
      [](const Scratch& f) { fs::create_symlink("data.txt", f.path("report.txt")); }},
-    {"TarvexReportHardLinkedToDataIs52", false, tarvex_calc("data.txt", "report.txt"), 1, 52, "",
-     [](const Scratch& f) { fs::create_hard_link(f.path("data.txt"), f.path("report.txt")); }},
     {"MulrinReportIsTheDataFileIs52", true, mulrin_calc("data.txt", "data.txt"), 1, 52},
     {"TarvexReportIsTheSubtractFileIs52", false, calc_with_subtract(false, "./sub.txt"), 1, 52},
     {"MulrinReportIsTheSubtractFileIs52", true, calc_with_subtract(true, "sub.txt"), 1, 52},
@@ -193,13 +187,6 @@ const Row kRows[] = {
        EXPECT_TRUE(fs::is_symlink(f.path("report.txt")));
        EXPECT_TRUE(f.read("old.txt").starts_with("data.txt")) << f.read("old.txt");
      }},
-    // Letter case alone names another file.
-    {"ReportDifferingInCaseOnlyIsAnotherFile", false, tarvex_calc("D5.txt", "d5.txt"), 0, 0, "",
-     [](const Scratch& f) {
-       fs::copy_file(f.path("data.txt"), f.path("D5.txt"));
-       f.write("d5.txt", "an earlier report\r\n");
-     },
-     Limits(), "d5.txt"},
     // The drawing follows the rules of every output file.
     {"DrawingOntoTheDataFileIs52", false, words("--set data-file=data.txt --save-drawing data.txt"),
      1, 52},
@@ -212,8 +199,6 @@ const Row kRows[] = {
        f.write("series/inside.txt", "kept\r\n");
        f.write("report.txt", "the report of an earlier run\r\n\x1a");
      }},
-    {"TarvexFolderAsReportIs55", false, tarvex_calc("data.txt", "report.txt"), 1, 55, "",
-     [](const Scratch& f) { f.write("report.txt/inside.txt", "kept\r\n"); }},
     {"TarvexReadOnlyOldReportIs75AndKept", false, tarvex_calc("data.txt", "report.txt"), 1, 75, "",
      read_only_report},
     {"MulrinReadOnlyOldReportIs75AndKept", true, mulrin_calc("data.txt", "report.txt"), 1, 75, "",

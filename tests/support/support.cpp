@@ -57,10 +57,6 @@ std::string crlf_lines(const std::vector<std::string>& lines) {
   return text;
 }
 
-std::string closed_report(const std::vector<std::string>& lines) {
-  return crlf_lines(lines) + "\x1a";
-}
-
 std::vector<std::string> split_crlf(const std::string& text) {
   std::vector<std::string> lines;
   std::size_t at = 0;

@@ -56,10 +56,8 @@ class Scratch {
 // process ends), written byte for byte; returns its path.
 fs::path temp_file(std::string_view name, std::string_view bytes);
 
-// Lines, each ended by CR LF; a report as the tools close it: the lines,
-// then one 0x1A.
+// Lines, each ended by CR LF.
 std::string crlf_lines(const std::vector<std::string>& lines);
-std::string closed_report(const std::vector<std::string>& lines);
 
 // The lines of a text, each ended by CR LF (what follows the last is dropped).
 std::vector<std::string> split_crlf(const std::string& text);

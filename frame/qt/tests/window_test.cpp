@@ -1,16 +1,13 @@
 // The window on a small test program: the event order, a run-time error,
 // the break key and the drawing; and the off-screen drawing itself: exact
-// pixels in palette colours, clipping, the drawing position and its PNG.
+// pixels in palette colours, clipping and the drawing position.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QFontDatabase>
 #include <QLineEdit>
-#include <QListView>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -18,11 +15,9 @@
 #include <QTest>
 #include <QTimer>
 #include <filesystem>
-#include <fstream>
 #include <set>
 
 #include "frame/qt/error_report.h"
-#include "frame/qt/file_dialogs.h"
 #include "frame/qt/image_surface.h"
 #include "frame/qt/main_window.h"
 #include "test_form.h"
@@ -226,37 +221,6 @@ TEST(ErrorBox, HelpShowsTheCatalogueLineAndReturnsToTheBox) {
                                         "testprog.EXE|" + message}));
 }
 
-// The Refer dialog: "*.*" lists every file, an extension or not, and each
-// filter's description is shown once.
-TEST(FileDialog, AllFilesListsNamesWithoutADotAndEachDescriptionOnce) {
-  const auto folder = std::filesystem::temp_directory_path() / "qt_window_test_dialog";
-  std::filesystem::create_directories(folder);
-  for (const char* name : {"noext_data", "drift.txt"}) std::ofstream(folder / name) << "1\n";
-  QFileDialog dialog(nullptr, QStringLiteral("Data for FFT"),
-                     QString::fromStdString(folder.string()));
-  dialog.setOption(QFileDialog::DontUseNativeDialog);
-  frame::qt::configure_dialog(dialog, false, "*.*", "Data File(*.*);Setting Data(*.ini)");
-  dialog.show();
-  const auto* combo = dialog.findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
-  ASSERT_NE(combo, nullptr);
-  QStringList shown;
-  for (int i = 0; i < combo->count(); ++i) shown << combo->itemText(i);
-  EXPECT_EQ(shown, (QStringList{"Data File(*.*)", "Setting Data(*.ini)"}));
-  const auto* view = dialog.findChild<QListView*>(QStringLiteral("listView"));
-  ASSERT_NE(view, nullptr);
-  QStringList listed;
-  EXPECT_TRUE(QTest::qWaitFor(
-      [&] {
-        listed.clear();
-        for (int r = 0; r < view->model()->rowCount(view->rootIndex()); ++r)
-          listed << view->model()->index(r, 0, view->rootIndex()).data().toString();
-        return listed.size() >= 2;
-      },
-      5000));
-  listed.sort();
-  EXPECT_EQ(listed, (QStringList{"drift.txt", "noext_data"}));
-}
-
 constexpr QRgb kWhite = 0xffffffff;
 
 const auto colour = frame::qt::palette_rgb;
@@ -335,15 +299,6 @@ TEST(ImageSurface, TextIsInThePaletteColourOnATransparentBackground) {
   s.text(2, 2, "+100", 15);
   EXPECT_EQ(colours_in(s.image()), (std::set<QRgb>{colour(0), colour(15)}));
   EXPECT_EQ(colours_in(s.image().copy(0, 0, 60, 1)), std::set<QRgb>{colour(0)});
-}
-
-TEST(ImageSurface, SavesThePngItShows) {
-  ImageSurface s(64, 48);
-  s.line(0, 0, 63, 47, 11);
-  const auto path = (std::filesystem::temp_directory_path() / "qt_image_surface_test.png").string();
-  ASSERT_TRUE(s.save_png(path));
-  EXPECT_EQ(QImage(QString::fromStdString(path)).convertToFormat(QImage::Format_RGB32), s.image());
-  EXPECT_FALSE(s.save_png("/nonexistent-folder/x.png"));
 }
 
 }  // namespace
