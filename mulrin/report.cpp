@@ -172,28 +172,24 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     files.write_number(kReportFile, refined_rate, Kind::Double, Sep::None, where);
     files.write_text(kReportFile, "deg", Sep::EndOfLine, where);
 
-    write_bin_line(
-        files, s, kSwing, kPhase, degrees,
-        [&] {
-          write_blocks(
-              files, analysis, k, degrees, [&](std::int64_t b) { return analysis.swing(b, k); },
-              [&](std::int64_t b) { return analysis.phase(b, k); }, where);
-        },
-        where);
+    // A line whose blocks are formatted as they are written.
+    auto write_line = [&](int value_q, int angle_q, auto value, auto angle) {
+      write_bin_line(
+          files, s, value_q, angle_q, degrees,
+          [&] { write_blocks(files, analysis, k, degrees, value, angle, where); }, where);
+    };
+    write_line(
+        kSwing, kPhase, [&](std::int64_t b) { return analysis.swing(b, k); },
+        [&](std::int64_t b) { return analysis.phase(b, k); });
     if (ahead) {
       const BlockPieces pieces = changes.get();
       changes_ahead(++j);
       write_bin_line(
           files, s, kDSwing, kDPhase, degrees, [&] { write_pieces(files, pieces, where); }, where);
     } else {
-      write_bin_line(
-          files, s, kDSwing, kDPhase, degrees,
-          [&] {
-            write_blocks(
-                files, analysis, k, degrees, [&](std::int64_t b) { return analysis.d_swing(b, k); },
-                [&](std::int64_t b) { return analysis.d_phase(b, k); }, where);
-          },
-          where);
+      write_line(
+          kDSwing, kDPhase, [&](std::int64_t b) { return analysis.d_swing(b, k); },
+          [&](std::int64_t b) { return analysis.d_phase(b, k); });
     }
     in_run = true;
   }
