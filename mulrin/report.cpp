@@ -5,6 +5,7 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "frame/constants.h"
@@ -143,9 +144,13 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
   const bool ahead = frame::thread_count() > 1;
   std::future<BlockPieces> changes;
   auto changes_ahead = [&](std::size_t j) {
-    if (ahead && j < selected.size()) {
+    if (!ahead || j >= selected.size()) return;
+    try {
       changes =
           std::async(std::launch::async, format_changes, std::cref(analysis), selected[j], degrees);
+    } catch (const std::system_error&) {  // no thread to be had: formatted when due
+      changes = std::async(std::launch::deferred, format_changes, std::cref(analysis), selected[j],
+                           degrees);
     }
   };
   changes_ahead(0);

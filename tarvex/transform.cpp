@@ -2,6 +2,7 @@
 
 #include <atomic>
 #include <cmath>
+#include <exception>
 #include <thread>
 
 #include "frame/numtext.h"
@@ -100,7 +101,11 @@ ReferenceAngles::~ReferenceAngles() = default;
 
 void ReferenceAngles::work_ahead() {
   if (worker_ || next_ != size_) return;
-  worker_ = std::make_unique<Worker>(next_angle_, step_);
+  try {
+    worker_ = std::make_unique<Worker>(next_angle_, step_);
+  } catch (const std::exception&) {
+    return;  // no thread or no memory for its tables: they are worked out here
+  }
   size_ = Worker::kTable;
   next_ = size_;
 }
