@@ -205,11 +205,11 @@ class IntervalSeries {
   IntervalSeries(double samples_per_cycle, double origin, double file_interval)
       : samples_per_cycle_(samples_per_cycle), origin_(origin), file_interval_(file_interval) {}
 
-  // Closes the open interval of the transform (steps 1 to 6): stores its
-  // vector in the next row (the 65th is error 9), computes swing, phase,
-  // cycle label and, from the second interval on, the differences.
+  // Closes the open interval of the transform: stores its vector in the next
+  // row (the 65th is error 9), computes swing, phase, cycle label and, from
+  // the second interval on, the differences.
   IntervalRow close(const CycleTransform& transform, frame::Where where = frame::Where::current());
-  // Step 7, after the row was written: counts the closed interval.
+  // After the row was written: counts the closed interval.
   void count_closed() { ++count_; }
 
   int count() const { return count_; }
