@@ -666,7 +666,12 @@ double FileTable::read_field_number(int number, Kind kind, Where where) try {
 
 void FileTable::put(OpenFile& f, std::string_view bytes, Where where) {
   f.pending.append(bytes);
-  f.position += bytes.size();
+  put_appended(f, bytes.size(), where);
+}
+
+// The bookkeeping of `count` bytes just appended to the held output.
+void FileTable::put_appended(OpenFile& f, std::size_t count, Where where) {
+  f.position += count;
   f.size = f.position;
   if (f.pending.size() >= write_buffer_) {
     if (int e = drain(f)) raise_os(e, where);
@@ -706,6 +711,20 @@ void FileTable::write_text(int number, std::string_view text, Sep sep, Where whe
   throw;
 }
 
+void FileTable::write_texts(int number, std::string_view text,
+                            std::span<const std::uint32_t> ends, Where where) try {
+  OpenFile& f = output(number, where);
+  std::size_t start = 0;
+  for (const std::uint32_t end : ends) {
+    put(f, text.substr(start, end - start), where);
+    f.column += end - start;
+    start = end;
+  }
+} catch (RuntimeError& e) {
+  e.attribute(Operation::Print);
+  throw;
+}
+
 void FileTable::write_number(int number, double value, Kind kind, Sep sep, Where where) try {
   OpenFile& f = output(number, where);
   std::string text = item_form(value, kind);
@@ -720,9 +739,11 @@ void FileTable::write_number(int number, double value, Kind kind, Sep sep, Where
 void FileTable::write_pattern(int number, std::string_view pattern, double value, Kind kind,
                               Sep sep, Where where) try {
   OpenFile& f = output(number, where);
-  std::string text = pattern_form(value, kind, pattern, where);
-  put(f, text, where);
-  f.column += text.size();
+  const std::size_t held = f.pending.size();
+  append_pattern_form(f.pending, value, kind, pattern, where);
+  const std::size_t count = f.pending.size() - held;
+  put_appended(f, count, where);
+  f.column += count;
   separate(f, sep, where);
 } catch (RuntimeError& e) {
   e.attribute(Operation::Print);
