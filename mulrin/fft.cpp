@@ -16,6 +16,7 @@
 // arrays divided by N.
 #include "mulrin/fft.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <new>
@@ -50,6 +51,7 @@ inline double twiddle_angle(std::size_t m, std::size_t n) {
 
 using Pair = double __attribute__((vector_size(16)));
 using Quad = double __attribute__((vector_size(32)));
+using Oct = double __attribute__((vector_size(64)));
 
 template <class V>
 constexpr std::size_t kLanes = sizeof(V) / sizeof(double);
@@ -73,8 +75,10 @@ template <class V>
     return d;
   } else if constexpr (kLanes<V> == 2) {
     return V{d, d};
-  } else {
+  } else if constexpr (kLanes<V> == 4) {
     return V{d, d, d, d};
+  } else {
+    return V{d, d, d, d, d, d, d, d};
   }
 }
 
@@ -94,7 +98,7 @@ template <class V>
     q1 = __builtin_shufflevector(v0, v2, 1, 3);
     q2 = __builtin_shufflevector(v1, v3, 0, 2);
     q3 = __builtin_shufflevector(v1, v3, 1, 3);
-  } else {
+  } else if constexpr (kLanes<V> == 4) {
     const V v0 = load<V>(p), v1 = load<V>(p + 4);
     const V v2 = load<V>(p + 8), v3 = load<V>(p + 12);
     const V t0 = __builtin_shufflevector(v0, v1, 0, 4, 2, 6);
@@ -105,6 +109,19 @@ template <class V>
     q1 = __builtin_shufflevector(t1, t3, 0, 1, 4, 5);
     q2 = __builtin_shufflevector(t0, t2, 2, 3, 6, 7);
     q3 = __builtin_shufflevector(t1, t3, 2, 3, 6, 7);
+  } else {
+    // First the values 4 apart within each pair of loads, then the halves
+    // joined: t0 = p[0, 4, 8, 12, 2, 6, 10, 14], t2 the same from p[16 ..].
+    const V v0 = load<V>(p), v1 = load<V>(p + 8);
+    const V v2 = load<V>(p + 16), v3 = load<V>(p + 24);
+    const V t0 = __builtin_shufflevector(v0, v1, 0, 4, 8, 12, 2, 6, 10, 14);
+    const V t1 = __builtin_shufflevector(v0, v1, 1, 5, 9, 13, 3, 7, 11, 15);
+    const V t2 = __builtin_shufflevector(v2, v3, 0, 4, 8, 12, 2, 6, 10, 14);
+    const V t3 = __builtin_shufflevector(v2, v3, 1, 5, 9, 13, 3, 7, 11, 15);
+    q0 = __builtin_shufflevector(t0, t2, 0, 1, 2, 3, 8, 9, 10, 11);
+    q1 = __builtin_shufflevector(t1, t3, 0, 1, 2, 3, 8, 9, 10, 11);
+    q2 = __builtin_shufflevector(t0, t2, 4, 5, 6, 7, 12, 13, 14, 15);
+    q3 = __builtin_shufflevector(t1, t3, 4, 5, 6, 7, 12, 13, 14, 15);
   }
 }
 
@@ -265,7 +282,9 @@ struct Work {
   double* bi[2];
 };
 
-template <class V>
+// VS is the lane type of the row passes whose stride g is below V's width
+// (the eight-lane form runs its last row pass on four lanes).
+template <class V, class VS = V>
 [[gnu::always_inline]] inline void run_stages(const Work& w, const double* x, double* re,
                                               double* im) {
   const std::size_t n = w.t.n;
@@ -280,7 +299,11 @@ template <class V>
     s += 1;
   }
   for (; s + 1 <= row_stages; s += 2) {
-    stage_pair_rows<V>(w.t, n >> s, src, w.br[next], w.bi[next]);
+    if ((n >> s) / 2 >= kLanes<V>) {
+      stage_pair_rows<V>(w.t, n >> s, src, w.br[next], w.bi[next]);
+    } else {
+      stage_pair_rows<VS>(w.t, n >> s, src, w.br[next], w.bi[next]);
+    }
     src = {w.br[next], w.bi[next]};
     next = 1 - next;
   }
@@ -310,12 +333,20 @@ void run_stages_pairs(const Work& w, const double* x, double* re, double* im) {
   run_stages<Quad>(w, x, re, im);
 }
 
-bool processor_has_wide_unit() {
-  static const bool has = [] {
+[[gnu::target("avx512f")]] void run_stages_octs(const Work& w, const double* x, double* re,
+                                                 double* im) {
+  run_stages<Oct, Quad>(w, x, re, im);
+}
+
+// The widest lane count the processor offers: 8, 4 or 2.
+std::size_t processor_lanes() {
+  static const std::size_t lanes = [] {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx") != 0;
+    if (__builtin_cpu_supports("avx512f")) return std::size_t{8};
+    if (__builtin_cpu_supports("avx")) return std::size_t{4};
+    return std::size_t{2};
   }();
-  return has;
+  return lanes;
 }
 
 }  // namespace
@@ -349,7 +380,7 @@ Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
 }
 
 bool Fft::wide_stages_available() {
-  return processor_has_wide_unit();
+  return processor_lanes() >= 4;
 }
 
 void Fft::transform(const double* x, double* re, double* im, frame::Where where) {
@@ -360,9 +391,16 @@ void Fft::transform(const double* x, double* re, double* im, frame::Where where)
                {buf_im_[0].data(), buf_im_[1].data()}};
   if (exponent_ == 1) {
     run_single_stage(w.t, x, re, im);
-  } else if (exponent_ < 4) {
+    return;
+  }
+  if (exponent_ < 4) {
     run_stages_plain(w, x, re, im);  // fewer than four lanes of j
-  } else if (!narrow_ && processor_has_wide_unit()) {
+    return;
+  }
+  const std::size_t lanes = std::min(processor_lanes(), max_lanes_);
+  if (lanes >= 8 && exponent_ >= 5) {  // eight lanes of j in the last pass
+    run_stages_octs(w, x, re, im);
+  } else if (lanes >= 4) {
     run_stages_quads(w, x, re, im);
   } else {
     run_stages_pairs(w, x, re, im);

@@ -41,16 +41,18 @@ class Fft {
   void transform(const double* x, double* re, double* im,
                  frame::Where where = frame::Where::current());
 
-  // Whether the stages run on 4-wide vectors (chosen once per process from the
-  // processor's features; the results are the same bits either way).
+  // Whether the stages run on vectors of 4 or more lanes (the widest the
+  // processor offers, 2, 4 or 8, is chosen once per process; the results are
+  // the same bits at every width).
   static bool wide_stages_available();
-  // Test hook: run the 2-wide stages even where the 4-wide ones are available.
-  void use_narrow_stages(bool narrow) { narrow_ = narrow; }
+  // Test hook: run stages of at most this many lanes (2, 4 or 8) even where
+  // wider ones are available.
+  void limit_lanes(std::size_t lanes) { max_lanes_ = lanes; }
 
  private:
   int exponent_;
   std::size_t n_;
-  bool narrow_ = false;
+  std::size_t max_lanes_ = 8;
   std::vector<double> w_re_, w_im_;            // twiddle table
   std::vector<double> even_re_, even_im_;      // its even entries, W[2m]
   std::vector<double> buf_re_[2], buf_im_[2];  // the two work buffers
