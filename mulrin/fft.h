@@ -13,11 +13,26 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 #include <vector>
 
 #include "frame/errors.h"
 
 namespace mulrin {
+
+// Storage that starts on a 64-byte boundary, so that every vector of lanes
+// the stages load or store from a buffer or a table lies within one cache line.
+template <class T>
+struct CacheLineAllocator {
+  using value_type = T;
+  static constexpr std::align_val_t kAlign{64};
+  CacheLineAllocator() = default;
+  template <class U>
+  CacheLineAllocator(const CacheLineAllocator<U>&) {}
+  T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlign)); }
+  void deallocate(T* p, std::size_t) { ::operator delete(p, kAlign); }
+  friend bool operator==(const CacheLineAllocator&, const CacheLineAllocator&) { return true; }
+};
 
 class Fft {
  public:
@@ -53,9 +68,10 @@ class Fft {
   int exponent_;
   std::size_t n_;
   std::size_t max_lanes_ = 8;
-  std::vector<double> w_re_, w_im_;            // twiddle table
-  std::vector<double> even_re_, even_im_;      // its even entries, W[2m]
-  std::vector<double> buf_re_[2], buf_im_[2];  // the two work buffers
+  using Doubles = std::vector<double, CacheLineAllocator<double>>;
+  Doubles w_re_, w_im_;            // twiddle table
+  Doubles even_re_, even_im_;      // its even entries, W[2m]
+  Doubles buf_re_[2], buf_im_[2];  // the two work buffers
 };
 
 }  // namespace mulrin
