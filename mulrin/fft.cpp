@@ -69,16 +69,16 @@ template <class V>
 }
 
 // Every lane holding d (a copy, not an arithmetic result: signed zeros stay).
+// Filled lane by lane, which the compiler turns into one broadcast in the
+// wide passes (a braced list of lanes becomes one masked load per lane).
 template <class V>
 [[gnu::always_inline]] inline V splat(double d) {
   if constexpr (kLanes<V> == 1) {
     return d;
-  } else if constexpr (kLanes<V> == 2) {
-    return V{d, d};
-  } else if constexpr (kLanes<V> == 4) {
-    return V{d, d, d, d};
   } else {
-    return V{d, d, d, d, d, d, d, d};
+    V v{};
+    for (std::size_t l = 0; l < kLanes<V>; ++l) v[l] = d;
+    return v;
   }
 }
 
