@@ -134,8 +134,10 @@ struct Cx {
 // The scheme's one operation, a * w + b, in the order it is written:
 // re = ((a.re * w.re) - (a.im * w.im)) + b.re,
 // im = ((a.re * w.im) + (a.im * w.re)) + b.im.
-template <class V>
-[[gnu::always_inline]] inline Cx<V> mul_add(const Cx<V>& a, const Cx<V>& w, const Cx<V>& b) {
+// W is V (a twiddle per lane) or double (one twiddle for every lane: the
+// lanes multiply by copies of it, broadcast by the compiler at the product).
+template <class V, class W>
+[[gnu::always_inline]] inline Cx<V> mul_add(const Cx<V>& a, const Cx<W>& w, const Cx<V>& b) {
   return {((a.re * w.re) - (a.im * w.im)) + b.re, ((a.re * w.im) + (a.im * w.re)) + b.im};
 }
 
@@ -165,9 +167,9 @@ struct Tables {
   const double* ei;
 };
 
-template <class V>
-[[gnu::always_inline]] inline Cx<V> twiddle(const Tables& t, std::size_t m) {
-  return {splat<V>(t.wr[m]), splat<V>(t.wi[m])};
+// Twiddle W[m] for every lane.
+[[gnu::always_inline]] inline Cx<double> twiddle(const Tables& t, std::size_t m) {
+  return {t.wr[m], t.wi[m]};
 }
 
 // ---- passes ------------------------------------------------------------------
@@ -183,8 +185,8 @@ template <class V>
   const std::size_t half_n = t.n / 2;
   const std::size_t groups = half_n / h;
   for (std::size_t j = 0; j < groups; ++j) {
-    const Cx<V> w0 = twiddle<V>(t, h * j);
-    const Cx<V> w1 = twiddle<V>(t, h * j + half_n);
+    const Cx<double> w0 = twiddle(t, h * j);
+    const Cx<double> w1 = twiddle(t, h * j + half_n);
     const std::size_t a_at = (2 * j + 1) * h, b_at = 2 * j * h;
     for (std::size_t k = 0; k < h; k += kLanes<V>) {
       const Cx<V> a = load_cx<V>(src, a_at + k);
@@ -210,12 +212,12 @@ template <class V>
   const std::size_t g = h / 2;
   const std::size_t groups = half_n / h;
   for (std::size_t j = 0; j < groups; ++j) {
-    const Cx<V> wa0 = twiddle<V>(t, h * j);
-    const Cx<V> wa1 = twiddle<V>(t, h * j + half_n);
-    const Cx<V> wb00 = twiddle<V>(t, g * j);
-    const Cx<V> wb01 = twiddle<V>(t, g * j + half_n);
-    const Cx<V> wb10 = twiddle<V>(t, g * j + quarter_n);
-    const Cx<V> wb11 = twiddle<V>(t, g * j + quarter_n + half_n);
+    const Cx<double> wa0 = twiddle(t, h * j);
+    const Cx<double> wa1 = twiddle(t, h * j + half_n);
+    const Cx<double> wb00 = twiddle(t, g * j);
+    const Cx<double> wb01 = twiddle(t, g * j + half_n);
+    const Cx<double> wb10 = twiddle(t, g * j + quarter_n);
+    const Cx<double> wb11 = twiddle(t, g * j + quarter_n + half_n);
     const std::size_t a_at = (2 * j + 1) * h, b_at = 2 * j * h;
     const std::size_t d_at = g * j;
     for (std::size_t k = 0; k < g; k += kLanes<V>) {
@@ -314,7 +316,7 @@ template <class V, class VS = V>
 void run_single_stage(const Tables& t, const double* x, double* re, double* im) {
   const Cx<double> a{x[1], 0.0}, b{x[0], 0.0};
   for (std::size_t j = 0; j < 2; ++j) {
-    const Cx<double> y = mul_add<double>(a, {t.wr[j], t.wi[j]}, b);
+    const Cx<double> y = mul_add(a, twiddle(t, j), b);
     re[j] = y.re / 2.0;
     im[j] = y.im / 2.0;
   }
