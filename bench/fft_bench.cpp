@@ -5,7 +5,7 @@
 // complex transform of the same N (double, out of place, FFTW_MEASURE plan).
 // FFTW appears in this benchmark alone, never in the product.
 //
-// Target: Fft within 5 times FFTW's time at N = 1024.
+// Target: Fft within 2 times FFTW's time at N = 1024.
 #include <benchmark/benchmark.h>
 #include <fftw3.h>
 

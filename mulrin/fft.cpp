@@ -2,11 +2,12 @@
 //
 // Fft keeps real and imaginary parts in separate arrays and computes several
 // outputs at once in vector lanes: two doubles on every x86-64 processor,
-// four where the processor has the wide unit (chosen once at run time). Each
-// lane performs the same IEEE operations, in the same order, on the same
-// operands as the plain form, and the product is built without fused
-// multiply-add, so not a single bit changes; the tests compare both lane
-// widths with the plain form bit for bit.
+// four where the processor has the 256-bit unit, eight where it has the
+// 512-bit one (chosen once at run time). Each lane performs the same IEEE
+// operations, in the same order, on the same operands as the plain form, and
+// the product is built without fused multiply-add, so not a single bit
+// changes; the tests compare every lane width with the plain form bit for bit.
+// Tables and work buffers start on a cache-line boundary.
 //
 // Fewer passes over memory, same arithmetic: the first pass reads the samples
 // directly (imaginary parts 0.0, which still enter every product and sum as
@@ -69,16 +70,18 @@ template <class V>
 }
 
 // Every lane holding d (a copy, not an arithmetic result: signed zeros stay).
-// Filled lane by lane, which the compiler turns into one broadcast in the
-// wide passes (a braced list of lanes becomes one masked load per lane).
+// Used for values set once per pass (0.0, N); a twiddle shared by all lanes
+// enters its products as a scalar instead (see mul_add).
 template <class V>
 [[gnu::always_inline]] inline V splat(double d) {
   if constexpr (kLanes<V> == 1) {
     return d;
+  } else if constexpr (kLanes<V> == 2) {
+    return V{d, d};
+  } else if constexpr (kLanes<V> == 4) {
+    return V{d, d, d, d};
   } else {
-    V v{};
-    for (std::size_t l = 0; l < kLanes<V>; ++l) v[l] = d;
-    return v;
+    return V{d, d, d, d, d, d, d, d};
   }
 }
 
