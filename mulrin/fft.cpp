@@ -240,6 +240,76 @@ template <class V>
   }
 }
 
+// Strides 8 and 4 in one pass on eight lanes: lanes 0-3 hold k = 0..3 of
+// group j, lanes 4-7 those of group j+1 (j even), so each lane has its own
+// twiddle, read from a table laid out for this pass (see
+// fill_lane_twiddles). The 32 source values src[16j .. 16j+31] are b0, b1,
+// a0, a1 of group j, then of group j+1; the outputs of both groups lie side
+// by side at 4j. Otherwise the same operations as stage_pair_rows.
+constexpr std::size_t kLaneTwiddles = 12;  // vectors per pair of groups
+
+// Lanes 0-3 from the first four lanes of p and q, 4-7 from their last four.
+template <class V>
+[[gnu::always_inline]] inline void join_halves(const V& p, const V& q, V& low, V& high) {
+  low = __builtin_shufflevector(p, q, 0, 1, 2, 3, 8, 9, 10, 11);
+  high = __builtin_shufflevector(p, q, 4, 5, 6, 7, 12, 13, 14, 15);
+}
+
+template <class V>
+[[gnu::always_inline]] inline void stage_pair_8_4(const Tables& t, const double* tw, Source src,
+                                                  double* dr, double* di) {
+  const std::size_t n = t.n;
+  const std::size_t half_n = n / 2, quarter_n = n / 4;
+  for (std::size_t j = 0; j < n / 16; j += 2, tw += kLaneTwiddles * kLanes<V>) {
+    const std::size_t at = 16 * j;
+    Cx<V> a0, a1, b0, b1;
+    join_halves(load<V>(src.re + at), load<V>(src.re + at + 16), b0.re, b1.re);
+    join_halves(load<V>(src.re + at + 8), load<V>(src.re + at + 24), a0.re, a1.re);
+    if (src.im) {
+      join_halves(load<V>(src.im + at), load<V>(src.im + at + 16), b0.im, b1.im);
+      join_halves(load<V>(src.im + at + 8), load<V>(src.im + at + 24), a0.im, a1.im);
+    } else {
+      a0.im = a1.im = b0.im = b1.im = splat<V>(0.0);
+    }
+    const auto lane_twiddle = [&](std::size_t v) {
+      return Cx<V>{load<V>(tw + 2 * v * kLanes<V>), load<V>(tw + (2 * v + 1) * kLanes<V>)};
+    };
+    const Cx<V> wa0 = lane_twiddle(0), wa1 = lane_twiddle(1);
+    const Cx<V> u00 = mul_add(a0, wa0, b0);
+    const Cx<V> u01 = mul_add(a1, wa0, b1);
+    const Cx<V> u10 = mul_add(a0, wa1, b0);
+    const Cx<V> u11 = mul_add(a1, wa1, b1);
+    const std::size_t d_at = 4 * j;
+    store_cx<V>(dr, di, d_at, mul_add(u01, lane_twiddle(2), u00));
+    store_cx<V>(dr, di, d_at + half_n, mul_add(u01, lane_twiddle(3), u00));
+    store_cx<V>(dr, di, d_at + quarter_n, mul_add(u11, lane_twiddle(4), u10));
+    store_cx<V>(dr, di, d_at + quarter_n + half_n, mul_add(u11, lane_twiddle(5), u10));
+  }
+}
+
+// The table stage_pair_8_4 reads: for every even j, twelve vectors of eight
+// lanes, the re and im parts of W[8j], W[8j + N/2], W[4j], W[4j + N/2],
+// W[4j + N/4], W[4j + N/4 + N/2], each vector holding the entry of group j
+// in lanes 0-3 and that of group j+1 in lanes 4-7 (copies).
+void fill_lane_twiddles(const Tables& t, double* tw) {
+  const std::size_t n = t.n;
+  for (std::size_t j = 0; j < n / 16; j += 2) {
+    const std::size_t half_n = n / 2, quarter_n = n / 4;
+    for (std::size_t g = 0; g < 2; ++g) {
+      const std::size_t jj = j + g;
+      const std::size_t m[6] = {8 * jj,     8 * jj + half_n,    4 * jj,
+                                4 * jj + half_n, 4 * jj + quarter_n, 4 * jj + quarter_n + half_n};
+      for (std::size_t v = 0; v < 6; ++v) {
+        for (std::size_t l = 0; l < 4; ++l) {
+          tw[16 * v + 4 * g + l] = t.wr[m[v]];
+          tw[16 * v + 8 + 4 * g + l] = t.wi[m[v]];
+        }
+      }
+    }
+    tw += kLaneTwiddles * 8;
+  }
+}
+
 // The last two stages (strides 2 and 1) in one pass, lanes over j, writing
 // the caller's arrays divided by N. With R = N/4 and s_q = src[4j + q]:
 //   stride 2: u_p0 = s_2 * W[2j + pN/2] + s_0, u_p1 = s_3 * W[2j + pN/2] + s_1
@@ -285,6 +355,7 @@ struct Work {
   Tables t;
   double* br[2];
   double* bi[2];
+  const double* lane_twiddles;  // for stage_pair_8_4, or null
 };
 
 // VS is the lane type of the row passes whose stride g is below V's width
@@ -306,6 +377,12 @@ template <class V, class VS = V>
   for (; s + 1 <= row_stages; s += 2) {
     if ((n >> s) / 2 >= kLanes<V>) {
       stage_pair_rows<V>(w.t, n >> s, src, w.br[next], w.bi[next]);
+    } else if constexpr (kLanes<V> == 8) {
+      if ((n >> s) == 8 && w.lane_twiddles) {
+        stage_pair_8_4<V>(w.t, w.lane_twiddles, src, w.br[next], w.bi[next]);
+      } else {
+        stage_pair_rows<VS>(w.t, n >> s, src, w.br[next], w.bi[next]);
+      }
     } else {
       stage_pair_rows<VS>(w.t, n >> s, src, w.br[next], w.bi[next]);
     }
@@ -354,6 +431,13 @@ std::size_t processor_lanes() {
   return lanes;
 }
 
+// The eight-lane form of strides 8 and 4 needs its own twiddle table, 3N
+// doubles; it is built up to N = 2^20, beyond which the pass is bound by
+// memory and runs on four lanes with the shared table.
+bool uses_lane_twiddles(int exponent) {
+  return processor_lanes() >= 8 && exponent >= 5 && exponent <= 20;
+}
+
 }  // namespace
 
 Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
@@ -368,6 +452,7 @@ Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
     for (auto* b : {&buf_re_[0], &buf_re_[1], &buf_im_[0], &buf_im_[1]}) {
       b->resize(n_);
     }
+    if (uses_lane_twiddles(exponent)) lane_tw_.resize(n_ / 16 * kLaneTwiddles * 4);
   } catch (const std::bad_alloc&) {
     frame::raise(frame::err::kOutOfMemory, where);
   } catch (const std::length_error&) {
@@ -382,6 +467,10 @@ Fft::Fft(int exponent, frame::Where where) : exponent_(exponent), n_(0) {
     even_re_[m] = w_re_[2 * m];
     even_im_[m] = w_im_[2 * m];
   }
+  if (!lane_tw_.empty()) {
+    fill_lane_twiddles({n_, w_re_.data(), w_im_.data(), even_re_.data(), even_im_.data()},
+                       lane_tw_.data());
+  }
 }
 
 bool Fft::wide_stages_available() {
@@ -393,7 +482,8 @@ void Fft::transform(const double* x, double* re, double* im, frame::Where where)
   const Work w{exponent_,
                {n_, w_re_.data(), w_im_.data(), even_re_.data(), even_im_.data()},
                {buf_re_[0].data(), buf_re_[1].data()},
-               {buf_im_[0].data(), buf_im_[1].data()}};
+               {buf_im_[0].data(), buf_im_[1].data()},
+               lane_tw_.empty() ? nullptr : lane_tw_.data()};
   if (exponent_ == 1) {
     run_single_stage(w.t, x, re, im);
     return;

@@ -72,6 +72,7 @@ class Fft {
   Doubles w_re_, w_im_;            // twiddle table
   Doubles even_re_, even_im_;      // its even entries, W[2m]
   Doubles buf_re_[2], buf_im_[2];  // the two work buffers
+  Doubles lane_tw_;                // twiddles laid out per lane for one pass
 };
 
 }  // namespace mulrin
