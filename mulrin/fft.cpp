@@ -293,20 +293,20 @@ template <class V>
 // in lanes 0-3 and that of group j+1 in lanes 4-7 (copies).
 void fill_lane_twiddles(const Tables& t, double* tw) {
   const std::size_t n = t.n;
-  for (std::size_t j = 0; j < n / 16; j += 2) {
-    const std::size_t half_n = n / 2, quarter_n = n / 4;
-    for (std::size_t g = 0; g < 2; ++g) {
-      const std::size_t jj = j + g;
-      const std::size_t m[6] = {8 * jj,     8 * jj + half_n,    4 * jj,
-                                4 * jj + half_n, 4 * jj + quarter_n, 4 * jj + quarter_n + half_n};
+  const std::size_t half_n = n / 2, quarter_n = n / 4;
+  for (std::size_t j = 0; j < n / 16; j += 2, tw += kLaneTwiddles * 8) {
+    for (std::size_t group = j; group < j + 2; ++group) {
+      const std::size_t m[6] = {
+          8 * group,          8 * group + half_n,    4 * group,
+          4 * group + half_n, 4 * group + quarter_n, 4 * group + quarter_n + half_n};
+      const std::size_t first_lane = 4 * (group - j);
       for (std::size_t v = 0; v < 6; ++v) {
-        for (std::size_t l = 0; l < 4; ++l) {
-          tw[16 * v + 4 * g + l] = t.wr[m[v]];
-          tw[16 * v + 8 + 4 * g + l] = t.wi[m[v]];
+        for (std::size_t l = first_lane; l < first_lane + 4; ++l) {
+          tw[16 * v + l] = t.wr[m[v]];
+          tw[16 * v + 8 + l] = t.wi[m[v]];
         }
       }
     }
-    tw += kLaneTwiddles * 8;
   }
 }
 
@@ -416,7 +416,7 @@ void run_stages_pairs(const Work& w, const double* x, double* re, double* im) {
 }
 
 [[gnu::target("avx512f")]] void run_stages_octs(const Work& w, const double* x, double* re,
-                                                 double* im) {
+                                                double* im) {
   run_stages<Oct, Quad>(w, x, re, im);
 }
 
@@ -432,8 +432,9 @@ std::size_t processor_lanes() {
 }
 
 // The eight-lane form of strides 8 and 4 needs its own twiddle table, 3N
-// doubles; it is built up to N = 2^20, beyond which the pass is bound by
-// memory and runs on four lanes with the shared table.
+// doubles. It is built up to N = 2^20 only, so that the largest blocks need
+// no more memory than the shared table and the buffers; beyond, that pass
+// runs on four lanes.
 bool uses_lane_twiddles(int exponent) {
   return processor_lanes() >= 8 && exponent >= 5 && exponent <= 20;
 }

@@ -65,7 +65,8 @@ class FftBitExact : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(FftBitExact, MatchesPlainFormForEveryLengthUpTo65536) {
   for (int e = 1; e <= 16; ++e) {
     Fft fft(e);  // one engine serves all blocks in turn, as in a run
-    fft.limit_lanes(GetParam());  // widths the processor lacks fall back
+    // At most the lanes of the parameter; widths the processor lacks fall back.
+    fft.limit_lanes(GetParam());
     mulrin::FftReference plain(e);
     const std::vector<Block> blocks = awkward_blocks(std::size_t{1} << e, e);
     for (std::size_t b = 0; b < blocks.size(); ++b) {
