@@ -13,11 +13,26 @@
 #pragma once
 
 #include <cstddef>
+#include <new>
 #include <vector>
 
 #include "frame/errors.h"
 
 namespace mulrin {
+
+// Storage that starts on a 64-byte boundary, so that every vector of lanes
+// the stages load or store from a buffer or a table lies within one cache line.
+template <class T>
+struct CacheLineAllocator {
+  using value_type = T;
+  static constexpr std::align_val_t kAlign{64};
+  CacheLineAllocator() = default;
+  template <class U>
+  CacheLineAllocator(const CacheLineAllocator<U>&) {}
+  T* allocate(std::size_t n) { return static_cast<T*>(::operator new(n * sizeof(T), kAlign)); }
+  void deallocate(T* p, std::size_t) { ::operator delete(p, kAlign); }
+  friend bool operator==(const CacheLineAllocator&, const CacheLineAllocator&) { return true; }
+};
 
 class Fft {
  public:
@@ -41,19 +56,23 @@ class Fft {
   void transform(const double* x, double* re, double* im,
                  frame::Where where = frame::Where::current());
 
-  // Whether the stages run on 4-wide vectors (chosen once per process from the
-  // processor's features; the results are the same bits either way).
+  // Whether the stages run on vectors of 4 or more lanes (the widest the
+  // processor offers, 2, 4 or 8, is chosen once per process; the results are
+  // the same bits at every width).
   static bool wide_stages_available();
-  // Test hook: run the 2-wide stages even where the 4-wide ones are available.
-  void use_narrow_stages(bool narrow) { narrow_ = narrow; }
+  // Test hook: run stages of at most this many lanes (2, 4 or 8) even where
+  // wider ones are available.
+  void limit_lanes(std::size_t lanes) { max_lanes_ = lanes; }
 
  private:
   int exponent_;
   std::size_t n_;
-  bool narrow_ = false;
-  std::vector<double> w_re_, w_im_;            // twiddle table
-  std::vector<double> even_re_, even_im_;      // its even entries, W[2m]
-  std::vector<double> buf_re_[2], buf_im_[2];  // the two work buffers
+  std::size_t max_lanes_ = 8;
+  using Doubles = std::vector<double, CacheLineAllocator<double>>;
+  Doubles w_re_, w_im_;            // twiddle table
+  Doubles even_re_, even_im_;      // its even entries, W[2m]
+  Doubles buf_re_[2], buf_im_[2];  // the two work buffers
+  Doubles lane_tw_;                // twiddles laid out per lane for one pass
 };
 
 }  // namespace mulrin
