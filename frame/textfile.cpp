@@ -666,12 +666,7 @@ double FileTable::read_field_number(int number, Kind kind, Where where) try {
 
 void FileTable::put(OpenFile& f, std::string_view bytes, Where where) {
   f.pending.append(bytes);
-  put_appended(f, bytes.size(), where);
-}
-
-// The bookkeeping of `count` bytes just appended to the held output.
-void FileTable::put_appended(OpenFile& f, std::size_t count, Where where) {
-  f.position += count;
+  f.position += bytes.size();
   f.size = f.position;
   if (f.pending.size() >= write_buffer_) {
     if (int e = drain(f)) raise_os(e, where);
@@ -712,10 +707,10 @@ void FileTable::write_text(int number, std::string_view text, Sep sep, Where whe
 }
 
 void FileTable::write_texts(int number, std::string_view text,
-                            std::span<const std::uint32_t> ends, Where where) try {
+                            std::span<const std::size_t> ends, Where where) try {
   OpenFile& f = output(number, where);
   std::size_t start = 0;
-  for (const std::uint32_t end : ends) {
+  for (const std::size_t end : ends) {
     put(f, text.substr(start, end - start), where);
     f.column += end - start;
     start = end;
@@ -739,11 +734,9 @@ void FileTable::write_number(int number, double value, Kind kind, Sep sep, Where
 void FileTable::write_pattern(int number, std::string_view pattern, double value, Kind kind,
                               Sep sep, Where where) try {
   OpenFile& f = output(number, where);
-  const std::size_t held = f.pending.size();
-  append_pattern_form(f.pending, value, kind, pattern, where);
-  const std::size_t count = f.pending.size() - held;
-  put_appended(f, count, where);
-  f.column += count;
+  std::string text = pattern_form(value, kind, pattern, where);
+  put(f, text, where);
+  f.column += text.size();
   separate(f, sep, where);
 } catch (RuntimeError& e) {
   e.attribute(Operation::Print);

@@ -77,7 +77,7 @@ class FileTable {
   void write_text(int number, std::string_view text, Sep sep, Where where = Where::current());
   // The pieces of `text` that end at `ends`, each written as write_text would
   // write it with no separator, one after another.
-  void write_texts(int number, std::string_view text, std::span<const std::uint32_t> ends,
+  void write_texts(int number, std::string_view text, std::span<const std::size_t> ends,
                    Where where = Where::current());
   // A number in the output item form (free form and one blank).
   void write_number(int number, double value, Kind kind, Sep sep, Where where = Where::current());
@@ -119,7 +119,6 @@ class FileTable {
   void skip_line_feed(OpenFile& file, Where where);
   int peek(OpenFile& file, Where where);
   void put(OpenFile& file, std::string_view bytes, Where where);
-  void put_appended(OpenFile& file, std::size_t count, Where where);
   void separate(OpenFile& file, Sep sep, Where where);
   int drain(OpenFile& file) noexcept;
   void abandon_one(int number) noexcept;

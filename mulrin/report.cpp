@@ -47,7 +47,7 @@ void write_blocks(frame::FileTable& files, const BlockAnalysis& analysis, std::s
 // line is formatted into memory already in use.
 struct BlockPieces {
   std::string text;
-  std::vector<std::uint32_t> ends;  // of every piece: ":value", "," and the angle
+  std::vector<std::size_t> ends;  // of every piece: ":value", "," and the angle
 };
 
 BlockPieces format_changes(const BlockAnalysis& analysis, std::size_t k, double degrees,
@@ -58,7 +58,7 @@ BlockPieces format_changes(const BlockAnalysis& analysis, std::size_t k, double 
   // Room for the usual widths: 10 characters for the value, 11 for the angle.
   p.text.reserve(22 * static_cast<std::size_t>(blocks));
   p.ends.reserve(3 * static_cast<std::size_t>(blocks));
-  auto end_piece = [&p] { p.ends.push_back(static_cast<std::uint32_t>(p.text.size())); };
+  auto end_piece = [&p] { p.ends.push_back(p.text.size()); };
   for (std::int64_t b = 0; b < blocks; ++b) {
     analysis.prefetch(b + kAhead, k);
     frame::append_pattern_form(p.text, analysis.d_swing(b, k), Kind::Double, ":####.####");
@@ -75,9 +75,9 @@ BlockPieces format_changes(const BlockAnalysis& analysis, std::size_t k, double 
 // The pieces in order, the last one ending the line.
 void write_pieces(frame::FileTable& files, const BlockPieces& pieces, frame::Where where) {
   if (pieces.ends.empty()) return;
-  const std::span<const std::uint32_t> ends = pieces.ends;
+  const std::span<const std::size_t> ends = pieces.ends;
   files.write_texts(kReportFile, pieces.text, ends.first(ends.size() - 1), where);
-  const std::uint32_t start = ends.size() > 1 ? ends[ends.size() - 2] : 0;
+  const std::size_t start = ends.size() > 1 ? ends[ends.size() - 2] : 0;
   files.write_text(kReportFile, std::string_view(pieces.text).substr(start), Sep::EndOfLine,
                    where);
 }
