@@ -302,8 +302,7 @@ class FixedText {
     std::memcpy(data_ + size_, p, n);
     size_ += n;
   }
-  const char* data() const { return data_; }
-  std::size_t size() const { return size_; }
+  std::string str() const { return std::string(data_, size_); }
 
  private:
   char data_[kCapacity];
@@ -811,30 +810,24 @@ std::string item_form(double value, Kind kind) {
   return std::string(buf, n + 1);
 }
 
-void append_pattern_form(std::string& out, double value, Kind kind, std::string_view pattern,
-                         Where where) {
+std::string pattern_form(double value, Kind kind, std::string_view pattern, Where where) {
   Field f;
   if (!find_field(pattern, f)) raise(err::kInvalidCall, Operation::PatternText, where);
   if (kind == Kind::Single) value = static_cast<float>(value);
   // The text is at most the pattern's length plus the overflow form (40):
-  // short patterns are built on the stack and appended at once.
-  auto build = [&](auto& text) {
-    append_literal(text, pattern.substr(0, f.begin));
-    append_number(text, value, kind, f);
-    append_literal(text, pattern.substr(f.end));
+  // short patterns are built on the stack.
+  auto build = [&](auto& out) {
+    append_literal(out, pattern.substr(0, f.begin));
+    append_number(out, value, kind, f);
+    append_literal(out, pattern.substr(f.end));
   };
   if (pattern.size() + 40 <= FixedText::kCapacity) {
-    FixedText text;
-    build(text);
-    out.append(text.data(), text.size());
-    return;
+    FixedText out;
+    build(out);
+    return out.str();
   }
-  build(out);
-}
-
-std::string pattern_form(double value, Kind kind, std::string_view pattern, Where where) {
   std::string out;
-  append_pattern_form(out, value, kind, pattern, where);
+  build(out);
   return out;
 }
 

@@ -173,9 +173,6 @@ std::string item_form(double value, Kind kind);
 // the next character literal; everything after the numeric field is suffix.
 std::string pattern_form(double value, Kind kind, std::string_view pattern,
                          Where where = Where::current());
-// The same text appended to `out` (no text of its own is built).
-void append_pattern_form(std::string& out, double value, Kind kind, std::string_view pattern,
-                         Where where = Where::current());
 
 // Whole number: adds 0.5 to a positive value or subtracts it from a negative
 // one and cuts the fraction, so halves go away from zero (2.5 -> 3,

@@ -706,20 +706,6 @@ void FileTable::write_text(int number, std::string_view text, Sep sep, Where whe
   throw;
 }
 
-void FileTable::write_texts(int number, std::string_view text,
-                            std::span<const std::size_t> ends, Where where) try {
-  OpenFile& f = output(number, where);
-  std::size_t start = 0;
-  for (const std::size_t end : ends) {
-    put(f, text.substr(start, end - start), where);
-    f.column += end - start;
-    start = end;
-  }
-} catch (RuntimeError& e) {
-  e.attribute(Operation::Print);
-  throw;
-}
-
 void FileTable::write_number(int number, double value, Kind kind, Sep sep, Where where) try {
   OpenFile& f = output(number, where);
   std::string text = item_form(value, kind);

@@ -11,7 +11,6 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
-#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -75,10 +74,6 @@ class FileTable {
   double read_field_number(int number, Kind kind, Where where = Where::current());
 
   void write_text(int number, std::string_view text, Sep sep, Where where = Where::current());
-  // The pieces of `text` that end at `ends`, each written as write_text would
-  // write it with no separator, one after another.
-  void write_texts(int number, std::string_view text, std::span<const std::size_t> ends,
-                   Where where = Where::current());
   // A number in the output item form (free form and one blank).
   void write_number(int number, double value, Kind kind, Sep sep, Where where = Where::current());
   // A number in the pattern form of a number pattern.

@@ -4,10 +4,8 @@
 #include <cstdint>
 #include <functional>
 #include <future>
-#include <span>
 #include <string>
 #include <system_error>
-#include <utility>
 #include <vector>
 
 #include "frame/constants.h"
@@ -42,44 +40,37 @@ void write_blocks(frame::FileTable& files, const BlockAnalysis& analysis, std::s
 }
 
 // The same pieces formatted ahead (on another thread), end to end, to be
-// written later piece by piece in the same order, so that the file gets the
-// same bytes in the same writes. The buffers go from bin to bin, so that a
-// line is formatted into memory already in use.
+// written later with the same calls in the same order.
 struct BlockPieces {
   std::string text;
-  std::vector<std::size_t> ends;  // of every piece: ":value", "," and the angle
+  std::vector<std::size_t> ends;  // of every ":value" and every angle piece
 };
 
-BlockPieces format_changes(const BlockAnalysis& analysis, std::size_t k, double degrees,
-                           BlockPieces p) {
+BlockPieces format_changes(const BlockAnalysis& analysis, std::size_t k, double degrees) {
+  BlockPieces p;
   const std::int64_t blocks = analysis.blocks();
-  p.text.clear();
-  p.ends.clear();
-  // Room for the usual widths: 10 characters for the value, 11 for the angle.
-  p.text.reserve(22 * static_cast<std::size_t>(blocks));
-  p.ends.reserve(3 * static_cast<std::size_t>(blocks));
-  auto end_piece = [&p] { p.ends.push_back(p.text.size()); };
+  p.ends.reserve(2 * static_cast<std::size_t>(blocks));
   for (std::int64_t b = 0; b < blocks; ++b) {
     analysis.prefetch(b + kAhead, k);
-    frame::append_pattern_form(p.text, analysis.d_swing(b, k), Kind::Double, ":####.####");
-    end_piece();
-    p.text += ',';
-    end_piece();
-    frame::append_pattern_form(p.text, analysis.d_phase(b, k) * degrees, Kind::Double,
-                               "####.####dg");
-    end_piece();
+    p.text += frame::pattern_form(analysis.d_swing(b, k), Kind::Double, ":####.####");
+    p.ends.push_back(p.text.size());
+    p.text += frame::pattern_form(analysis.d_phase(b, k) * degrees, Kind::Double, "####.####dg");
+    p.ends.push_back(p.text.size());
   }
   return p;
 }
 
-// The pieces in order, the last one ending the line.
 void write_pieces(frame::FileTable& files, const BlockPieces& pieces, frame::Where where) {
-  if (pieces.ends.empty()) return;
-  const std::span<const std::size_t> ends = pieces.ends;
-  files.write_texts(kReportFile, pieces.text, ends.first(ends.size() - 1), where);
-  const std::size_t start = ends.size() > 1 ? ends[ends.size() - 2] : 0;
-  files.write_text(kReportFile, std::string_view(pieces.text).substr(start), Sep::EndOfLine,
-                   where);
+  const std::string_view text = pieces.text;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i < pieces.ends.size(); i += 2) {
+    const std::size_t middle = pieces.ends[i], end = pieces.ends[i + 1];
+    files.write_text(kReportFile, text.substr(start, middle - start), Sep::None, where);
+    files.write_text(kReportFile, ",", Sep::None, where);
+    files.write_text(kReportFile, text.substr(middle, end - middle),
+                     i + 2 < pieces.ends.size() ? Sep::None : Sep::EndOfLine, where);
+    start = end;
+  }
 }
 
 // The swing/phase line and the change line of one bin share one layout:
@@ -151,22 +142,15 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
     if (analysis.selected(k)) selected.push_back(k);
   }
   const bool ahead = frame::thread_count() > 1;
-  // The line being written and the one being formatted; declared before the
-  // future, which waits for its thread when it goes.
-  BlockPieces pieces[2];
-  std::future<void> changes;
+  std::future<BlockPieces> changes;
   auto changes_ahead = [&](std::size_t j) {
     if (!ahead || j >= selected.size()) return;
-    BlockPieces& out = pieces[j % 2];
-    // The line is built in the formatting thread's own object, apart from
-    // what this thread writes.
-    auto format = [&analysis, k = selected[j], degrees, &out] {
-      out = format_changes(analysis, k, degrees, std::move(out));
-    };
     try {
-      changes = std::async(std::launch::async, format);
+      changes =
+          std::async(std::launch::async, format_changes, std::cref(analysis), selected[j], degrees);
     } catch (const std::system_error&) {  // no thread to be had: formatted when due
-      changes = std::async(std::launch::deferred, format);
+      changes = std::async(std::launch::deferred, format_changes, std::cref(analysis), selected[j],
+                           degrees);
     }
   };
   changes_ahead(0);
@@ -203,11 +187,10 @@ void write_report(frame::FileTable& files, std::string_view path, const ReportSo
         kSwing, kPhase, [&](std::int64_t b) { return analysis.swing(b, k); },
         [&](std::int64_t b) { return analysis.phase(b, k); });
     if (ahead) {
-      changes.get();
-      const BlockPieces& line = pieces[j % 2];
+      const BlockPieces pieces = changes.get();
       changes_ahead(++j);
       write_bin_line(
-          files, s, kDSwing, kDPhase, degrees, [&] { write_pieces(files, line, where); }, where);
+          files, s, kDSwing, kDPhase, degrees, [&] { write_pieces(files, pieces, where); }, where);
     } else {
       write_line(
           kDSwing, kDPhase, [&](std::int64_t b) { return analysis.d_swing(b, k); },

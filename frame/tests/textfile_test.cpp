@@ -221,9 +221,7 @@ TEST_F(TextFile, RoundTripGivesExactlyTheLinesWrittenWithZonesOf14) {
     files_.write_number(2, 3, Kind::Short, Sep::None);
     files_.write_number(2, -0.5, Kind::Double, Sep::Zone);
     files_.write_pattern(2, "##.##", 3.14159, Kind::Double, Sep::EndOfLine);
-    const std::size_t ends[] = {3, 7, 14};  // written piece by piece
-    files_.write_texts(2, "abcdefghijklmn", ends);
-    files_.write_text(2, "", Sep::Zone);  // at 14: 14 more
+    files_.write_text(2, "abcdefghijklmn", Sep::Zone);  // at 14: 14 more
     files_.write_text(2, "", Sep::EndOfLine);
     files_.write_text(2, "", Sep::Zone);
     files_.write_text(2, "end", Sep::EndOfLine);
@@ -260,8 +258,6 @@ TEST_F(TextFile, RefusedWritesRaiseWhereTheySurface) {
   files_.set_write_buffer_size(0);
   files_.open("O", 2, path("full"));
   EXPECT_EQ(code_of([&] { files_.write_text(2, "x", Sep::None); }), 67);
-  const std::size_t ends[] = {1, 2};
-  EXPECT_EQ(code_of([&] { files_.write_texts(2, "xy", ends); }), 67);
 }
 
 TEST_F(TextFile, ExistsAndDelete) {
