@@ -529,6 +529,38 @@ std::string_view FileTable::read_line(int number, Where where) try {
   throw;
 }
 
+std::span<const std::string_view> FileTable::read_lines(int number, Where where) try {
+  constexpr std::size_t kMostLines = 4096;
+  OpenFile& f = input(number, where);
+  lines_.clear();
+  // The lines read_line would give as views of the chunk: each ends with a
+  // CR inside the data, followed by at least one more byte of the chunk, and
+  // is neither too long nor holding a 0 (those read_line copies or refuses).
+  if (!f.chunk_has_nul && f.in_chunk(f.position)) {
+    const std::uint64_t chunk_end = f.chunk_start + f.chunk_len;
+    const std::uint64_t data_end = std::min(chunk_end, f.data_end);
+    const char* const chunk = f.chunk.get();
+    std::uint64_t position = f.position;
+    while (position < data_end && lines_.size() < kMostLines) {
+      const char* const p = chunk + (position - f.chunk_start);
+      const auto avail = static_cast<std::size_t>(data_end - position);
+      const char* const cr = static_cast<const char*>(std::memchr(p, kCR, avail));
+      if (cr == nullptr) break;
+      const auto n = static_cast<std::size_t>(cr - p);
+      if (n > kMaxLine || position + n + 1 >= chunk_end) break;
+      lines_.emplace_back(p, n);
+      position += n + 1;
+      if (position < f.data_end && p[n + 1] == kLF) ++position;
+    }
+    f.position = position;
+  }
+  if (lines_.empty()) lines_.push_back(read_line(number, where));
+  return lines_;
+} catch (RuntimeError& e) {
+  e.attribute(Operation::LineInput);
+  throw;
+}
+
 std::string FileTable::read_field(int number, Where where) try {
   OpenFile& f = input(number, where);
   int c = peek(f, where);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <initializer_list>
 #include <memory>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -64,6 +65,12 @@ class FileTable {
   // The next line without its line end. The view stays valid until the next
   // operation on this table. At the end: 54; over 32767 characters: 15.
   std::string_view read_line(int number, Where where = Where::current());
+
+  // The next lines, exactly as read_line would give them one after another:
+  // every line that lies whole in the part of the file in memory (a few
+  // thousand at most), or the one next line when none does. The views stay
+  // valid until the next operation on this table. At the end: 54.
+  std::span<const std::string_view> read_lines(int number, Where where = Where::current());
 
   // The next comma-, colon- or line-separated field (quotes enclose a field;
   // blanks around an unquoted field are dropped).
@@ -126,6 +133,7 @@ class FileTable {
   WriteFunction write_;
   // Copies of FIFOs read in this run, kept for a second reading (at most 4).
   std::vector<std::pair<platform::FileIdentity, int>> spools_;
+  std::vector<std::string_view> lines_;  // the last lines given by read_lines
 };
 
 // A directory search for the path: true when an entry matched.

@@ -9,6 +9,9 @@
 // at the end" there is a line to read; the only errors are 54, 15, 58 and 6;
 // a number fits its kind.
 //
+// Reading every line in batches (read_lines) gives the same lines and the
+// same error as reading them one by one, at any chunk size.
+//
 // The same bytes read as a subtract file: reading raises only 54, 58, 9, 6 or
 // 15; the file number is free again after every ending (read, degree above
 // the limit, or error and abandon); a table that was read has at most 40
@@ -78,6 +81,27 @@ std::string run(const std::vector<Step>& script, const std::string& path, std::s
     }
   }
   return transcript;
+}
+
+// Every line of the file, read one by one or in batches, each followed by a
+// CR (which no line holds), then the code of the error that ended the reading.
+std::string all_lines(const std::string& path, std::size_t chunk, bool batches) {
+  frame::FileTable files;
+  files.set_read_chunk_size(chunk);
+  files.open("I", 1, path);
+  std::string out;
+  try {
+    while (!files.eof(1)) {
+      if (!batches) {
+        (out += files.read_line(1)) += '\r';
+        continue;
+      }
+      for (const std::string_view line : files.read_lines(1)) (out += line) += '\r';
+    }
+  } catch (const frame::RuntimeError& e) {
+    return out + "X" + std::to_string(e.code());
+  }
+  return out;
 }
 
 struct Read {
@@ -152,6 +176,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_REQUIRE(
       a == b && b == c, "chunk size changed what was read",
       fuzz::show(bytes) + "\n  " + fuzz::show(a) + "\n  " + fuzz::show(b) + "\n  " + fuzz::show(c));
+  for (const std::size_t size : {chunk, std::size_t{0}}) {
+    FUZZ_REQUIRE(all_lines(file.path(), size, false) == all_lines(file.path(), size, true),
+                 "batches of lines differ from the lines one by one", fuzz::show(bytes));
+  }
   check_subtract(file.path(), chunk, origin, samples_per_cycle, first_index);
   return 0;
 }

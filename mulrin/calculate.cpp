@@ -102,11 +102,12 @@ void App::BUTTON6_ON() {
   // second one while this one reads, cuts and converts the lines.
   files.open("I", kDataFile, data_path);
   while (!files.eof(kDataFile)) {
-    const std::string_view line = files.read_line(kDataFile);
-    form_.poll();
-    if (mark.is_comment(line)) continue;
-    take(line, count);
-    ++count;
+    for (const std::string_view line : files.read_lines(kDataFile)) {
+      form_.poll();
+      if (mark.is_comment(line)) continue;
+      take(line, count);
+      ++count;
+    }
   }
   // The values are in the scan, or held for it; their errors wait.
   files.close({kDataFile});

@@ -85,11 +85,12 @@ class App : public frame::Program, public frame::Exports {
     if (frame::thread_count() > 1) transform.work_ahead();
     std::optional<frame::DataColumn> column;
     while (!files_.eof(number)) {
-      const std::string_view line = files_.read_line(number);
-      form_.poll();
-      if (mark.is_comment(line)) continue;
-      if (!column) column.emplace(s.from, s.letters, where);
-      if (transform.take_sample(column->value(line, where))) interval_closed();
+      for (const std::string_view line : files_.read_lines(number)) {
+        form_.poll();
+        if (mark.is_comment(line)) continue;
+        if (!column) column.emplace(s.from, s.letters, where);
+        if (transform.take_sample(column->value(line, where))) interval_closed();
+      }
     }
   }
 

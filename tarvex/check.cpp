@@ -18,9 +18,10 @@ void App::BUTTON3_ON() {
   files_.open("I", 1, path);
   std::int64_t count = 0;
   while (!files_.eof(1)) {
-    const std::string_view line = files_.read_line(1);
-    form_.poll();
-    if (!mark.is_comment(line)) count += 1;
+    for (const std::string_view line : files_.read_lines(1)) {
+      form_.poll();
+      if (!mark.is_comment(line)) count += 1;
+    }
   }
   files_.close({1});
   form_.set_text(

@@ -26,11 +26,18 @@ class TextFile : public ::testing::Test {
   }
   std::string bytes(const std::string& name) const { return scratch_.read(name); }
   // Every line (or field) of a file, testing the end of file before each read.
-  Lines read_all(const std::string& p, bool fields = false, std::size_t chunk = 0) {
+  enum How { kLines, kFields, kBatches };
+  Lines read_all(const std::string& p, How how = kLines, std::size_t chunk = 0) {
     files_.set_read_chunk_size(chunk);
     files_.open("I", 1, p);
     Lines out;
-    while (!files_.eof(1)) out.emplace_back(fields ? files_.read_field(1) : files_.read_line(1));
+    while (!files_.eof(1)) {
+      if (how == kBatches) {
+        for (std::string_view line : files_.read_lines(1)) out.emplace_back(line);
+      } else {
+        out.emplace_back(how == kFields ? files_.read_field(1) : files_.read_line(1));
+      }
+    }
     files_.close({1});
     return out;
   }
@@ -137,7 +144,14 @@ TEST_F(TextFile, LinesEndAtCrOrCrLfNulDroppedFinalMarkerIsEndOfData) {
   };
   for (const auto& [content, lines] : rows)
     for (std::size_t chunk : {1, 2, 3, 7, 64, 0})  // where the chunks end changes nothing
-      EXPECT_EQ(read_all(put("f", content), false, chunk), lines) << content << " " << chunk;
+      for (How how : {kLines, kBatches})
+        EXPECT_EQ(read_all(put("f", content), how, chunk), lines) << content << " " << chunk;
+  // More lines than one batch of read_lines gives.
+  std::string many;
+  for (int i = 0; i < 10000; ++i) many += std::to_string(i) + "\r\n";
+  const Lines numbers = read_all(put("m", many), kBatches);
+  ASSERT_EQ(numbers.size(), 10000u);
+  EXPECT_EQ(numbers[9999], "9999");
   // Past the end test the marker still ends an (empty) line.
   files_.open("I", 1, put("e", "\x1A"));
   EXPECT_TRUE(files_.eof(1));
@@ -154,8 +168,10 @@ TEST_F(TextFile, LinesUpTo32767CharactersNulsNotCountedEvenInA2GiBFile) {
   std::string with_nuls = limit;
   with_nuls.insert(100, 50, '\0');
   EXPECT_EQ(read_all(put("a", limit + "\r\n" + with_nuls)), (Lines{limit, limit}));
-  files_.open("I", 1, put("b", limit + "y\r\n"));
-  EXPECT_EQ(code_of([&] { files_.read_line(1); }), 15);
+  EXPECT_EQ(read_all(put("a", limit + "\r\n" + with_nuls), kBatches), (Lines{limit, limit}));
+  files_.open("I", 1, put("b", "a\r\n" + limit + "y\r\n"));
+  EXPECT_EQ(files_.read_lines(1).size(), 1u);  // the long line is next, and refused
+  EXPECT_EQ(code_of([&] { files_.read_lines(1); }), 15);
   const std::string huge = put("huge", std::string(40000, 'x'));
   fs::resize_file(huge, std::uintmax_t{2} << 30);  // sparse, no line end
   files_.open("I", 2, huge);
@@ -173,7 +189,7 @@ TEST_F(TextFile, FieldsSplitAtCommasColonsAndLineEnds) {
       {"\"abc\x1A", {"abc"}},
   };
   for (const auto& [content, fields] : rows)
-    EXPECT_EQ(read_all(put("f", content), true), fields) << content;
+    EXPECT_EQ(read_all(put("f", content), kFields), fields) << content;
   for (const char* content : {"a,  \x1A", "a,"}) {
     files_.open("I", 1, put("g", content));
     EXPECT_EQ(files_.read_field(1), "a");
