@@ -109,8 +109,7 @@ void App::BUTTON6_ON() {
       ++count;
     }
   }
-  // The values are in the scan, or held for it; their errors wait.
-  files.close({kDataFile});
+  files.close({kDataFile});  // the values are in the scan, or held; their errors wait
   show_count(count);
 
   // Too few data for one block: the run ends without a report.
