@@ -43,6 +43,15 @@ void App::BUTTON4_ON() {
   // The next data line, and its value: the column, corrected.
   std::optional<frame::DataColumn> column;  // cut at the first data line
   std::int64_t index = 0;                   // of the line converted next
+  auto next_line = [&](std::string_view& line) {
+    // Comment lines are told by the mark alone and passed over.
+    while (!files.eof(kDataFile)) {
+      line = files.read_line(kDataFile);
+      form_.poll();
+      if (!mark.is_comment(line)) return true;
+    }
+    return false;
+  };
   auto convert = [&](std::string_view line) {
     if (!column) column.emplace(from, letters);
     double value = column->value(line);
@@ -53,20 +62,15 @@ void App::BUTTON4_ON() {
     return value;
   };
   // Each data line in turn: read, converted, then taken into the range.
-  // Comment lines are told by the mark alone and passed over.
-  while (!files.eof(kDataFile)) {
-    for (const std::string_view line : files.read_lines(kDataFile)) {
-      form_.poll();
-      if (mark.is_comment(line)) continue;
-      const double value = convert(line);
-      if (count == 0) {
-        maximum = frame::to_single(value);
-        minimum = frame::to_single(value);
-      }
-      if (value > maximum) maximum = frame::to_single(value);
-      if (value < minimum) minimum = frame::to_single(value);
-      ++count;
+  for (std::string_view line; next_line(line);) {
+    const double value = convert(line);
+    if (count == 0) {
+      maximum = frame::to_single(value);
+      minimum = frame::to_single(value);
     }
+    if (value > maximum) maximum = frame::to_single(value);
+    if (value < minimum) minimum = frame::to_single(value);
+    ++count;
   }
   files.close({kDataFile});
 
