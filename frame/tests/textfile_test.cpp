@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -152,6 +153,25 @@ TEST_F(TextFile, LinesEndAtCrOrCrLfNulDroppedFinalMarkerIsEndOfData) {
   const Lines numbers = read_all(put("m", many), kBatches);
   ASSERT_EQ(numbers.size(), 10000u);
   EXPECT_EQ(numbers[9999], "9999");
+  // Lines of every length up to two scan blocks and a bit, ending in CR or
+  // CR LF, some holding an LF, at every offset from the chunk's start.
+  std::string mixed;
+  std::uint32_t state = 12345;
+  for (int i = 0; i < 3000; ++i) {
+    state = state * 1103515245u + 12345u;
+    const std::uint32_t r = state >> 8;
+    mixed += std::string(r % 140, static_cast<char>('a' + i % 26));
+    if (r % 11 == 0) mixed += '\n';
+    mixed += r % 3 == 0 ? "\r" : "\r\n";
+  }
+  mixed += "\x1A";
+  const Lines expected = read_all(put("x", mixed), kLines);
+  for (std::size_t chunk : {63, 64, 65, 100, 4096, 0})
+    EXPECT_EQ(read_all(put("x", mixed), kBatches, chunk), expected) << chunk;
+  // The second line's CR is the last byte of the first chunk: its LF, in the
+  // next chunk, still ends the same line.
+  const std::string e(62, 'e'), f(63, 'f');
+  EXPECT_EQ(read_all(put("e", e + "\r\n" + f + "\r\ng\r\n"), kBatches, 128), (Lines{e, f, "g"}));
   // Past the end test the marker still ends an (empty) line.
   files_.open("I", 1, put("e", "\x1A"));
   EXPECT_TRUE(files_.eof(1));
