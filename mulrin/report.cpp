@@ -49,7 +49,11 @@ struct BlockPieces {
 BlockPieces format_changes(const BlockAnalysis& analysis, std::size_t k, double degrees) {
   BlockPieces p;
   const std::int64_t blocks = analysis.blocks();
+  // Room for the whole line at once (21 characters a block unless a value
+  // overflows its field): growing it piece by piece copied it again and
+  // again, each time into fresh pages.
   p.ends.reserve(2 * static_cast<std::size_t>(blocks));
+  p.text.reserve(24 * static_cast<std::size_t>(blocks));
   for (std::int64_t b = 0; b < blocks; ++b) {
     analysis.prefetch(b + kAhead, k);
     p.text += frame::pattern_form(analysis.d_swing(b, k), Kind::Double, ":####.####");
