@@ -106,11 +106,28 @@ char* write_digits(u128 x, char* end) {
     *--end = static_cast<char>('0' + static_cast<int>(x - q * 10));
     x = q;
   }
+  // Two digits at a time from a table of "00" .. "99".
+  static constexpr auto kPairs = [] {
+    std::array<char, 200> pairs{};
+    for (int i = 0; i < 100; ++i) {
+      pairs[static_cast<std::size_t>(2 * i)] = static_cast<char>('0' + i / 10);
+      pairs[static_cast<std::size_t>(2 * i + 1)] = static_cast<char>('0' + i % 10);
+    }
+    return pairs;
+  }();
   auto y = static_cast<std::uint64_t>(x);
-  do {
-    *--end = static_cast<char>('0' + y % 10);
-    y /= 10;
-  } while (y != 0);
+  while (y >= 100) {
+    const std::uint64_t pair = y % 100;
+    y /= 100;
+    end -= 2;
+    std::memcpy(end, kPairs.data() + 2 * pair, 2);
+  }
+  if (y >= 10) {
+    end -= 2;
+    std::memcpy(end, kPairs.data() + 2 * y, 2);
+  } else {
+    *--end = static_cast<char>('0' + y);
+  }
   return end;
 }
 
