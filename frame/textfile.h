@@ -69,7 +69,9 @@ class FileTable {
   // The next lines, exactly as read_line would give them one after another:
   // every line that lies whole in the part of the file in memory (a few
   // thousand at most), or the one next line when none does. The views stay
-  // valid until the next operation on this table. At the end: 54.
+  // valid until the next reading from, or closing of, any number; writing
+  // to an output number in between leaves them as they are (a run writes
+  // its report rows while it takes a batch). At the end: 54.
   std::span<const std::string_view> read_lines(int number, Where where = Where::current());
 
   // The next comma-, colon- or line-separated field (quotes enclose a field;

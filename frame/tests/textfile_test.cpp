@@ -172,6 +172,18 @@ TEST_F(TextFile, LinesEndAtCrOrCrLfNulDroppedFinalMarkerIsEndOfData) {
   // next chunk, still ends the same line.
   const std::string e(62, 'e'), f(63, 'f');
   EXPECT_EQ(read_all(put("e", e + "\r\n" + f + "\r\ng\r\n"), kBatches, 128), (Lines{e, f, "g"}));
+  // Writing a report between the lines of a batch leaves the batch as it was.
+  files_.set_read_chunk_size(0);
+  files_.set_write_buffer_size(4);
+  files_.open("I", 1, put("w", "zero\r\none\r\ntwo\r\n"));
+  files_.open("O", 2, path("report.txt"));
+  EXPECT_EQ(files_.read_lines(1).size(), 1u);  // the first line loads the chunk
+  const auto batch = files_.read_lines(1);
+  ASSERT_EQ(batch.size(), 2u);
+  for (const std::string_view line : batch) files_.write_text(2, line, Sep::EndOfLine);
+  EXPECT_EQ(Lines(batch.begin(), batch.end()), (Lines{"one", "two"}));
+  files_.close({});
+  EXPECT_EQ(bytes("report.txt"), "one\r\ntwo\r\n\x1A");
   // Past the end test the marker still ends an (empty) line.
   files_.open("I", 1, put("e", "\x1A"));
   EXPECT_TRUE(files_.eof(1));
