@@ -30,7 +30,7 @@ double blocks_for(double count, const BlockSettings& settings) {
 BlockScan::BlockScan(const BlockSettings& settings, double count_bound, frame::Where where)
     : settings_(settings), exponent_(engine_exponent(settings.exponent)) {
   try {
-    filling_.resize(kChunk);
+    filling_.resize(kFirstChunk);
   } catch (const std::bad_alloc&) {
     frame::raise(frame::err::kOutOfMemory, where);
   }
@@ -136,7 +136,10 @@ void BlockScan::hand_over(bool more_to_come) {
   } else {
     scan(filling_.data(), filled_);
     // A second thread pays once a series is longer than one chunk.
-    if (scanning_ && more_to_come && frame::thread_count() > 1) start_worker();
+    if (scanning_ && more_to_come && frame::thread_count() > 1) {
+      filling_.resize(kChunk);
+      start_worker();
+    }
   }
   filled_ = 0;
 }

@@ -14,8 +14,13 @@ namespace mulrin {
 // Samples the scan's window holds at least, so that it is compacted rarely.
 inline constexpr std::size_t kMinimumWindow = std::size_t{1} << 16;
 
-// Samples handed from the reading side to the scan at a time.
-inline constexpr std::size_t kChunk = std::size_t{1} << 15;
+// Samples the reading side collects before the scan takes them. The first
+// chunk is small, so that a short series asks for little; once a second
+// thread scans, chunks of 1 MB are handed over: the two sides then meet
+// once every 131,072 samples, and the chunk the reading side fills again
+// was left by the scan long before.
+inline constexpr std::size_t kFirstChunk = std::size_t{1} << 15;
+inline constexpr std::size_t kChunk = std::size_t{1} << 17;
 
 // What an analysis of `blocks` blocks of N samples holds, in bytes (a double,
 // so that no size overflows).

@@ -75,7 +75,7 @@ class StreamedBlocks : public ::testing::TestWithParam<std::tuple<float, bool>> 
 TEST_P(StreamedBlocks, EqualThePlainRulesOnTheBlocksCutFromTheWholeSeries) {
   const auto [step, length_known] = GetParam();
   const std::size_t n = 32;
-  const std::int64_t count = 150000;  // beyond the smallest window and several chunks
+  const std::int64_t count = 330000;  // past the small first chunk and two full ones
   std::vector<double> x(count);
   for (std::int64_t i = 0; i < count; ++i) x[i] = std::sin(0.37 * i) + 0.001 * (i % 97) - 0.2;
   const BlockSettings s = settings_for(5, step, count, 7.3, 2.1);
