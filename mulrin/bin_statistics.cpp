@@ -96,27 +96,49 @@ void BlockAnalysis::finish(std::int64_t count, float threshold, frame::Where whe
     }
   }
 
-  // Block by block, in order: swing and phase of every selected bin take
-  // the place of its coefficients; the changes from the previous block, the
-  // sums and the sums of squares. Block 0 adds no changes (its are 0).
+  // The swings and phases bin by bin when they take at most a quarter of
+  // the table again and the memory is there; otherwise in the table rows.
   const std::size_t n = chosen.size();
+  const auto nb = static_cast<std::size_t>(blocks);
+  const double column_bytes = 2.0 * static_cast<double>(n) * all * sizeof(double);
+  if (n > 0 && n * 4 <= bins &&
+      analysis_bytes(all, settings_.length) + column_bytes <= memory_limit()) {
+    column_pages_ = frame::platform::PageTable(2 * n * nb * sizeof(double));
+    columns_ = static_cast<double*>(column_pages_.data());
+  }
+  double* const columns = columns_;
+
+  // Block by block, in order: swing and phase of every selected bin; the
+  // changes from the previous block, the sums and the sums of squares.
+  // Block 0 adds no changes (its are 0).
   std::vector<double> sum(4 * n, 0.0), square(4 * n, 0.0);
   const double* previous = nullptr;
   for (std::int64_t b = 0; b < blocks; ++b) {
     double* r = scan_.row(b);
+    const auto i = static_cast<std::size_t>(b);
     for (std::size_t j = 0; j < n; ++j) {
       const std::size_t k = chosen[j];
       const double swing = swing_at(r, k);
-      const double phase = phase_at(r, k, starts_[static_cast<std::size_t>(b)]);
-      r[k] = swing;
-      r[bins + k] = phase;
+      const double phase = phase_at(r, k, starts_[i]);
+      double previous_swing = 0, previous_phase = 0;
+      if (columns) {
+        double* const swings = columns + 2 * j * nb;
+        double* const phases = swings + nb;
+        swings[i] = swing;
+        phases[i] = phase;
+        if (previous) previous_swing = swings[i - 1], previous_phase = phases[i - 1];
+      } else {
+        r[k] = swing;
+        r[bins + k] = phase;
+        if (previous) previous_swing = previous[k], previous_phase = previous[bins + k];
+      }
       sum[kSwing * n + j] += swing;
       square[kSwing * n + j] += swing * swing;
       sum[kPhase * n + j] += phase;
       square[kPhase * n + j] += phase * phase;
       if (previous) {
-        const double d_swing = swing - previous[k];
-        const double d_phase = wrap_change(phase - previous[bins + k]);
+        const double d_swing = swing - previous_swing;
+        const double d_phase = wrap_change(phase - previous_phase);
         sum[kDSwing * n + j] += d_swing;
         square[kDSwing * n + j] += d_swing * d_swing;
         sum[kDPhase * n + j] += d_phase;
@@ -143,12 +165,17 @@ void BlockAnalysis::finish(std::int64_t count, float threshold, frame::Where whe
 }
 
 double BlockAnalysis::swing(std::int64_t b, std::size_t k) const {
-  return selected(k) ? scan_.row(b)[k] : swing_at(scan_.row(b), k);
+  const std::int64_t j = column_of_[k];
+  if (j < 0) return swing_at(scan_.row(b), k);
+  if (!columns_) return scan_.row(b)[k];
+  return columns_[static_cast<std::size_t>(2 * j * blocks() + b)];
 }
 
 double BlockAnalysis::phase(std::int64_t b, std::size_t k) const {
-  if (selected(k)) return scan_.row(b)[bins() + k];
-  return phase_at(scan_.row(b), k, starts_[static_cast<std::size_t>(b)]);
+  const std::int64_t j = column_of_[k];
+  if (j < 0) return phase_at(scan_.row(b), k, starts_[static_cast<std::size_t>(b)]);
+  if (!columns_) return scan_.row(b)[bins() + k];
+  return columns_[static_cast<std::size_t>((2 * j + 1) * blocks() + b)];
 }
 
 // The changes, with the operations the sums were made of.

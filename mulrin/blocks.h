@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "frame/errors.h"
+#include "frame/platform/platform.h"
 #include "mulrin/block_scan.h"
 #include "mulrin/scan_plan.h"
 
@@ -76,7 +77,7 @@ class BlockAnalysis {
   // bin (the report) would otherwise wait for memory at every block.
   void prefetch(std::int64_t b, std::size_t k) const {
 #if defined(__GNUC__)
-    if (b < blocks()) {
+    if (b < blocks() && !(selected(k) && columns_)) {
       const double* row = scan_.row(b);
       __builtin_prefetch(row + k);
       __builtin_prefetch(row + bins() + k);
@@ -93,8 +94,15 @@ class BlockAnalysis {
 
   BlockSettings settings_;
   BlockScan scan_;
-  // Worked out by finish(). The table rows of a selected bin hold its swing
-  // and phase in place of its coefficients.
+  // Worked out by finish(). The swings and phases of the selected bins are
+  // kept bin by bin, each bin's blocks side by side, so that the report and
+  // the exports, which go along the blocks of one bin, read them in order.
+  // Where that would take more than a quarter of the table again (a low
+  // threshold selects many bins), beyond the memory limit, or when the pages
+  // cannot be had, they take the place of the bins' coefficients in the
+  // table rows instead.
+  frame::platform::PageTable column_pages_;
+  double* columns_ = nullptr;  // per selected bin j: NB swings, then NB phases
   std::vector<float> starts_;            // per block
   std::vector<std::int64_t> column_of_;  // per bin: its place among the selected, or -1
   std::vector<BinStatistics> statistics_;

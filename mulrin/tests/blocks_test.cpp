@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstring>
 #include <functional>
+#include <memory>
 #include <tuple>
 #include <vector>
 
@@ -63,6 +64,48 @@ TEST(BlockAnalysis, SamplesNeverPushedAreZero) {
   ASSERT_EQ(a.blocks(), 2);
   EXPECT_EQ(a.swing(0, 0), 2.0);
   EXPECT_EQ(a.swing(1, 0), 0.0);
+}
+
+// The selected bins' swings and phases are kept bin by bin when few bins are
+// selected, and in the table rows when many are: the values, their changes
+// and the statistics are the same bits either way.
+TEST(BlockAnalysis, SelectedBinsGiveTheSameBitsHoweverTheyAreKept) {
+  const std::int64_t count = 5000;
+  const BlockSettings s = settings_for(6, 20, count, 12.5, 0.3);
+  auto analysed = [&](float threshold) {
+    auto a = std::make_unique<BlockAnalysis>(s, count);
+    for (std::int64_t i = 0; i < count; ++i) {
+      a->push(3 * std::sin(0.5 * i) + std::cos(0.02 * i) + 0.01 * (i % 13));
+    }
+    a->finish(count, threshold);
+    return a;
+  };
+  const auto few = analysed(2.5f);  // bin 5 (about 3) and a neighbour at most
+  const auto all = analysed(-1);    // every bin: kept in the table rows
+  std::size_t compared = 0;
+  for (std::size_t k = 0; k < few->bins(); ++k) {
+    ASSERT_TRUE(all->selected(k));
+    if (!few->selected(k)) continue;
+    ++compared;
+    for (std::int64_t b = 0; b < few->blocks(); ++b) {
+      ASSERT_EQ(bits(few->swing(b, k)), bits(all->swing(b, k))) << b << " " << k;
+      ASSERT_EQ(bits(few->phase(b, k)), bits(all->phase(b, k))) << b << " " << k;
+      ASSERT_EQ(bits(few->d_swing(b, k)), bits(all->d_swing(b, k))) << b << " " << k;
+      ASSERT_EQ(bits(few->d_phase(b, k)), bits(all->d_phase(b, k))) << b << " " << k;
+    }
+    for (int q = 0; q < 4; ++q) {
+      EXPECT_EQ(bits(few->statistics(k).mean[q]), bits(all->statistics(k).mean[q])) << k;
+      EXPECT_EQ(bits(few->statistics(k).deviation[q]), bits(all->statistics(k).deviation[q]));
+    }
+  }
+  EXPECT_GE(compared, 1u);
+  EXPECT_LE(compared * 4, few->bins());  // few enough to be kept bin by bin
+  // A bin that is not selected is worked out from its coefficients.
+  for (std::size_t k = 0; k < few->bins(); ++k) {
+    if (few->selected(k)) continue;
+    EXPECT_EQ(bits(few->swing(7, k)), bits(all->swing(7, k))) << k;
+    EXPECT_EQ(bits(few->phase(7, k)), bits(all->phase(7, k))) << k;
+  }
 }
 
 // Every block through the window equals, bit for bit, the plain scalar rules
